@@ -1,0 +1,261 @@
+#include "ZantorPosTestDlg.h"
+
+#include "app/TextUtils.h"
+#include "app/ZantorPosTestApp.h"
+#include "devices/pos_ad.h"
+#include "settings/Settings.h"
+
+namespace {
+
+// Margins and gaps of the main window's controls, captured once from the template's layout and
+// kept when the window changes size. Pixels, client coordinates of the main window.
+struct LayoutMargins {
+    int scaleX, scaleY, scaleGapRight, scaleGapBelow;
+    int printerGapLeft, printerY, printerGapRight, printerGapBelow;
+    int setupGapLeft, setupY, setupGapRight, setupGapBelow;
+    int closeGapLeft, closeY, closeMarginRight, closeGapBelow;
+    int tabX, tabGapAbove, tabMarginRight, tabMarginBottom;
+};
+LayoutMargins g_margins{};
+
+const int kMinWidth = 800;
+const int kMinHeight = 600;
+
+} // namespace
+
+std::string MakeMainCaption(const std::string& fileVersion, const std::string& dllVersion)
+{
+    return "POS称配置工具V" + fileVersion + "  DllVersion:" + dllVersion;
+}
+
+CZantorPosTestDlg::CZantorPosTestDlg()
+    : CDialogEx(IDD),
+      m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)))
+{
+}
+
+CZantorPosTestDlg::~CZantorPosTestDlg()
+{
+    // Readings from the scale SDK must find no page once this window object is gone.
+    CPageScale* expected = &m_pageScale;
+    theApp.m_pPageScale.compare_exchange_strong(expected, nullptr);
+}
+
+void CZantorPosTestDlg::DoDataExchange()
+{
+    DDX_Control(IDC_BTN_SCALE, m_btnScale);
+    DDX_Control(IDC_BTN_PRINTER, m_btnPrinter);
+    DDX_Control(IDC_BTN_SETUP, m_btnSetup);
+    DDX_Control(IDC_TAB_PAGES, m_tabCtrl);
+}
+
+BOOL CZantorPosTestDlg::OnInitDialog()
+{
+    CDialogEx::OnInitDialog();
+    theApp.m_hMainWnd = m_hWnd;
+
+    LayoutControls(TRUE);
+    LayoutControls(FALSE);
+
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    loadSettings(g_settings);
+
+    char dllVersion[20] = {};
+    GetDllVersion(dllVersion);
+    dllVersion[sizeof dllVersion - 1] = '\0';  // a library that fills all 20 bytes still ends here
+    SetWindowText(MakeMainCaption(GetFileVersionText(), dllVersion));
+
+    CreateFonts();
+    CreatePages();
+
+    ShowPage(kPagePrinter);
+    return TRUE;
+}
+
+void CZantorPosTestDlg::CreateFonts()
+{
+    m_fontNormal.CreateFont(22, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, FF_SWISS, "宋体");
+    m_fontBold.CreateFont(22, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, FF_SWISS, "宋体");
+    for (int id : {IDC_BTN_SCALE, IDC_BTN_PRINTER, IDC_BTN_SETUP, IDC_BTN_CLOSE})
+        CWnd(GetDlgItem(id)).SetFont(m_fontNormal);
+}
+
+void CZantorPosTestDlg::CreatePages()
+{
+    const RECT tab = m_tabCtrl.GetClientRect();
+    m_pageSetup.Create(IDD_PAGE_SETUP, m_tabCtrl.m_hWnd);
+    m_pagePrinter.Create(IDD_PAGE_PRINTER, m_tabCtrl.m_hWnd);
+    m_pageScale.Create(IDD_PAGE_SCALE, m_tabCtrl.m_hWnd);
+    theApp.m_pPageScale = &m_pageScale;
+
+    // The pages leave 1 pixel of the tab area free at the left and top, 2 at the right and 20
+    // at the bottom; they are never moved again.
+    const int x = tab.left + 1;
+    const int y = tab.top + 1;
+    const int width = (tab.right - 2) - x;
+    const int height = (tab.bottom - 20) - y;
+    for (CDialogEx* page : {static_cast<CDialogEx*>(&m_pageSetup), static_cast<CDialogEx*>(&m_pagePrinter),
+                            static_cast<CDialogEx*>(&m_pageScale)})
+        page->MoveWindow(x, y, width, height, true);
+}
+
+bool CZantorPosTestDlg::OnCommand(int id, int notifyCode)
+{
+    if (notifyCode == BN_CLICKED) {
+        switch (id) {
+        case IDC_BTN_SCALE:   ShowPage(kPageScale); return true;
+        case IDC_BTN_PRINTER: ShowPage(kPagePrinter); return true;
+        case IDC_BTN_SETUP:   ShowPage(kPageSetup); return true;
+        case IDC_BTN_CLOSE:   OnCancel(); return true;
+        default: break;
+        }
+    }
+    return CDialogEx::OnCommand(id, notifyCode);
+}
+
+INT_PTR CZantorPosTestDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_PAINT:
+        if (!::IsIconic(m_hWnd))
+            return FALSE;
+        OnPaint();
+        return TRUE;
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<INT_PTR>(m_hIcon);
+    case WM_SIZING:
+        OnSizing(static_cast<UINT>(wParam), reinterpret_cast<RECT*>(lParam));
+        SetMessageResult(TRUE);
+        return TRUE;
+    case WM_SIZE:
+        OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+        return TRUE;
+    default:
+        return CDialogEx::WindowProc(message, wParam, lParam);
+    }
+}
+
+void CZantorPosTestDlg::ShowPage(int page)
+{
+    m_pageSetup.ShowWindow(SW_HIDE);
+    m_pagePrinter.ShowWindow(SW_HIDE);
+    m_pageScale.ShowWindow(SW_HIDE);
+
+    m_btnScale.SetFont(m_fontNormal);
+    m_btnPrinter.SetFont(m_fontNormal);
+    m_btnSetup.SetFont(m_fontNormal);
+
+    switch (page) {
+    case kPageScale:
+        m_pageScale.ShowWindow(SW_SHOW);
+        m_btnScale.SetFont(m_fontBold);
+        break;
+    case kPagePrinter:
+        m_pagePrinter.ShowWindow(SW_SHOW);
+        m_pagePrinter.RefreshDrawerStatusControls();
+        m_btnPrinter.SetFont(m_fontBold);
+        break;
+    case kPageSetup:
+        m_pageSetup.ShowWindow(SW_SHOW);
+        m_btnSetup.SetFont(m_fontBold);
+        break;
+    default:
+        break;
+    }
+}
+
+void CZantorPosTestDlg::LayoutControls(BOOL capture)
+{
+    const RECT client = GetClientRect();
+    auto rectOf = [this](int id) { return GetChildRect(GetDlgItem(id)); };
+
+    if (capture) {
+        const RECT scale = rectOf(IDC_BTN_SCALE);
+        const RECT printer = rectOf(IDC_BTN_PRINTER);
+        const RECT setup = rectOf(IDC_BTN_SETUP);
+        const RECT close = rectOf(IDC_BTN_CLOSE);
+        const RECT tab = rectOf(IDC_TAB_PAGES);
+        LayoutMargins& m = g_margins;
+        m.scaleX = scale.left;
+        m.scaleY = scale.top;
+        m.scaleGapRight = printer.left - scale.right;
+        m.scaleGapBelow = tab.top - scale.bottom;
+        m.printerGapLeft = printer.left - scale.right;
+        m.printerY = printer.top;
+        m.printerGapRight = setup.left - printer.right;
+        m.printerGapBelow = tab.top - printer.bottom;
+        m.setupGapLeft = setup.left - printer.right;
+        m.setupY = setup.top;
+        m.setupGapRight = close.left - setup.right;
+        m.setupGapBelow = tab.top - setup.bottom;
+        m.closeGapLeft = close.left - setup.right;
+        m.closeY = close.top;
+        m.closeMarginRight = client.right - close.right;
+        m.closeGapBelow = tab.top - close.bottom;
+        m.tabX = tab.left;
+        m.tabGapAbove = tab.top - scale.bottom;
+        m.tabMarginRight = client.right - tab.right;
+        m.tabMarginBottom = client.bottom - tab.bottom;
+    } else {
+        const LayoutMargins& m = g_margins;
+        // Each control is placed from its neighbours' current rectangles, left to right.
+        auto place = [this](int id, int x, int y, int right, int bottom) {
+            CWnd(GetDlgItem(id)).MoveWindow(x, y, right - x, bottom - y, false);
+        };
+        int x = m.scaleX;
+        place(IDC_BTN_SCALE, x, m.scaleY, rectOf(IDC_BTN_PRINTER).left - m.scaleGapRight,
+              rectOf(IDC_TAB_PAGES).top - m.scaleGapBelow);
+        x = rectOf(IDC_BTN_SCALE).right + m.printerGapLeft;
+        place(IDC_BTN_PRINTER, x, m.printerY, rectOf(IDC_BTN_SETUP).left - m.printerGapRight,
+              rectOf(IDC_TAB_PAGES).top - m.printerGapBelow);
+        x = rectOf(IDC_BTN_PRINTER).right + m.setupGapLeft;
+        place(IDC_BTN_SETUP, x, m.setupY, rectOf(IDC_BTN_CLOSE).left - m.setupGapRight,
+              rectOf(IDC_TAB_PAGES).top - m.setupGapBelow);
+        x = rectOf(IDC_BTN_SETUP).right + m.closeGapLeft;
+        place(IDC_BTN_CLOSE, x, m.closeY, client.right - m.closeMarginRight,
+              rectOf(IDC_TAB_PAGES).top - m.closeGapBelow);
+        const int tabY = rectOf(IDC_BTN_SCALE).bottom + m.tabGapAbove;
+        place(IDC_TAB_PAGES, m.tabX, tabY, client.right - m.tabMarginRight, client.bottom - m.tabMarginBottom);
+    }
+
+    ::InvalidateRect(m_hWnd, nullptr, TRUE);
+    ::UpdateWindow(m_hWnd);
+}
+
+void CZantorPosTestDlg::OnSizing(UINT edge, RECT* rect)
+{
+    if (!rect)
+        return;
+    if (rect->right - rect->left < kMinWidth) {
+        if (edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT)
+            rect->left = rect->right - kMinWidth;
+        else
+            rect->right = rect->left + kMinWidth;
+    }
+    if (rect->bottom - rect->top < kMinHeight) {
+        if (edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT)
+            rect->top = rect->bottom - kMinHeight;
+        else
+            rect->bottom = rect->top + kMinHeight;
+    }
+}
+
+void CZantorPosTestDlg::OnSize(UINT /*type*/, int /*cx*/, int /*cy*/)
+{
+    if (m_hWnd && ::GetWindow(m_hWnd, GW_CHILD))
+        LayoutControls(FALSE);
+}
+
+void CZantorPosTestDlg::OnPaint()
+{
+    PAINTSTRUCT paint;
+    const HDC dc = ::BeginPaint(m_hWnd, &paint);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    const RECT client = GetClientRect();
+    const int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    ::DrawIcon(dc, x, y, m_hIcon);
+    ::EndPaint(m_hWnd, &paint);
+}

@@ -1,0 +1,9 @@
+set(CMAKE_C_COMPILER   ${ZPT_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${ZPT_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER  ${ZPT_MINGW_PREFIX}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${ZPT_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Tests and helper tools run under Wine; the wrapper sets the prefix, locale and quiet logging.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-exec.sh)

@@ -1,0 +1,82 @@
+#include "Seams.h"
+
+#include "TextCodec.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <vector>
+
+namespace {
+
+const char kApplicationTitle[] = "ZantorPosTest";
+
+int RealMessageBox(HWND owner, const std::string& text, const char* caption, UINT type)
+{
+    const std::wstring wideText = Widen(text);
+    if (!caption)
+        return ::MessageBoxW(owner, wideText.c_str(), nullptr, type);
+    return ::MessageBoxW(owner, wideText.c_str(), Widen(caption).c_str(), type);
+}
+
+bool RealOpenFile(HWND owner, const std::string& filter, std::string& path)
+{
+    // "name|pattern||" becomes the NUL-separated, doubly terminated list the dialog wants.
+    std::wstring wideFilter = Widen(filter);
+    for (wchar_t& c : wideFilter) {
+        if (c == L'|')
+            c = L'\0';
+    }
+    wideFilter.push_back(L'\0');
+
+    std::vector<wchar_t> file(32768, L'\0');  // the longest path Windows can name
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = wideFilter.c_str();
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_ENABLESIZING;
+    if (!::GetOpenFileNameW(&ofn))
+        return false;
+    path = Narrow(file.data());
+    return true;
+}
+
+void RealShellOpen(HWND owner, const std::string& verb, const std::string& file, int show)
+{
+    ::ShellExecuteW(owner, Widen(verb).c_str(), Widen(file).c_str(), nullptr, nullptr, show);
+}
+
+} // namespace
+
+Seams RealSeams()
+{
+    return Seams{RealMessageBox, RealOpenFile, RealShellOpen};
+}
+
+Seams& CurrentSeams()
+{
+    static Seams seams = RealSeams();
+    return seams;
+}
+
+int ShowMessageBox(HWND owner, const std::string& text, const char* caption, UINT type)
+{
+    return CurrentSeams().messageBox(owner, text, caption, type);
+}
+
+int AfxMessageBox(const std::string& text, UINT type)
+{
+    return ShowMessageBox(::GetActiveWindow(), text, kApplicationTitle, type);
+}
+
+bool AskOpenFileName(HWND owner, const std::string& filter, std::string& path)
+{
+    return CurrentSeams().openFile(owner, filter, path);
+}
+
+void ShellOpen(HWND owner, const std::string& verb, const std::string& file, int show)
+{
+    CurrentSeams().shellOpen(owner, verb, file, show);
+}

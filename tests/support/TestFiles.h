@@ -1,0 +1,12 @@
+// Folders and files for tests, inside the test prefix's C: drive.
+#pragma once
+
+#include <string>
+
+// An empty folder C:\ztests\<name>\ (removed and made again), with a trailing backslash.
+std::string FreshTestFolder(const std::string& name);
+std::string ReadWholeFile(const std::string& path);
+void WriteWholeFile(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+// Runs the queued messages of this thread until none is left (timers and posted readings).
+void PumpMessages();
