@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Sets up this machine (packages, locale), builds everything and runs every test:
+# the Windows program's tests under Wine, the i686 build, the Windows package and, where
+# present, the virtual terminal's own tests.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+"$root/scripts/setup.sh"
+
+echo "== Building (x86_64)"
+"$root/scripts/build.sh" x86_64
+echo "== Building (i686, compile only)"
+"$root/scripts/build.sh" i686
+
+echo "== Testing the Windows program under Wine"
+(cd build && ctest --output-on-failure --timeout 600)
+
+echo "== Packaging"
+(cd build && cpack -G ZIP >/dev/null && ls -1 ZantorPosTest-*.zip)
+
+if [ -f "$root/sim/CMakeLists.txt" ]; then
+  echo "== Virtual terminal"
+  cmake -S "$root/sim" -B "$root/build-sim" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$root/build-sim" -j"$(nproc)"
+  (cd build-sim && ctest --output-on-failure --timeout 600)
+fi
