@@ -25,3 +25,8 @@ if [ -f "$root/sim/CMakeLists.txt" ]; then
   cmake --build "$root/build-sim" -j"$(nproc)"
   (cd build-sim && ctest --output-on-failure --timeout 600)
 fi
+
+if [ -x "$root/fuzz/run-all.sh" ]; then
+  echo "== Fuzzing, bounded"
+  "$root/fuzz/run-all.sh" "${ZPT_FUZZ_SECONDS:-20}"
+fi
