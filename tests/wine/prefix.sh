@@ -6,7 +6,7 @@ export WINEPREFIX=$2 WINEDEBUG=-all LC_ALL=zh_CN.UTF-8
 case "$action" in
   up)
     # A persistent server keeps each test program's start fast; one may be running already.
-    wineserver -p 2>/dev/null || true
+    wineserver -p </dev/null >/dev/null 2>&1 || true
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       wineboot --init >/dev/null 2>&1
     fi
