@@ -9,6 +9,12 @@ case "$action" in
     wineserver -p </dev/null >/dev/null 2>&1 || true
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       wineboot --init >/dev/null 2>&1
+      wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+      # The desktop that wineboot started has no graphics driver that works without a display,
+      # and no window can be created until it is gone: start the server afresh.
+      wineserver -k 2>/dev/null || true
+      wineserver -w 2>/dev/null || true
+      wineserver -p 2>/dev/null || true
     fi
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     # The tests rely on code page 936; without a generated zh_CN.UTF-8 locale Wine silently uses 1252.
@@ -16,6 +22,8 @@ case "$action" in
     ;;
   down)
     wineserver -k 2>/dev/null || true
+    # A server still shutting down would take the next run's programs with it.
+    wineserver -w 2>/dev/null || true
     ;;
   *)
     echo "usage: prefix.sh up|down PREFIX" >&2

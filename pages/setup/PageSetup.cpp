@@ -1,0 +1,230 @@
+#include "PageSetup.h"
+
+#include "PortLists.h"
+#include "devices/pos_ad.h"
+#include "framework/Seams.h"
+#include "settings/Settings.h"
+
+#include <cstdlib>
+
+namespace {
+
+const char* const kModels[] = {"RX720", "RX520", "Veyla"};
+const char* const kSoftwareTypes[] = {"Quillo软件", "Morvane软件", "其他"};
+const char* const kDensities[] = {"单8点", "双8点", "单24点", "双24点"};
+const char* const kBoards[] = {"J1900", "J1900D", "I3/I5"};
+
+const char* const kOtherSoftware = kSoftwareTypes[2];
+const int kOtherSoftwareValue = 99;
+
+// What choosing a machine model puts into the form; empty printer baud means none selected.
+struct ModelPreset {
+    const char* model;
+    const char* scalePort;
+    const char* scaleBaud;
+    const char* printerPort;
+    const char* printerBaud;
+    bool drawerByBoard;
+};
+const ModelPreset kPresets[] = {
+    {"RX720", "COM4", "115200", "COM1", "115200", true},
+    {"RX520", "COM3", "115200", "LPT1", "", false},
+    {"Veyla", "COM3", "115200", "USB", "", false},
+};
+
+const ModelPreset* FindPreset(const std::string& model)
+{
+    for (const ModelPreset& preset : kPresets) {
+        if (model == preset.model)
+            return &preset;
+    }
+    return nullptr;
+}
+
+// The text of the selected entry, empty when nothing is selected.
+std::string SelectedText(const CComboBox& combo)
+{
+    const int index = combo.GetCurSel();
+    return index < 0 ? std::string() : combo.GetLBText(index);
+}
+
+// A number typed or chosen in the form: leading digits, as atoi reads them, but held at the
+// ends of the int range; the C runtime's atoi wraps a long run of digits into another number.
+int NumberIn(const std::string& text)
+{
+    return static_cast<int>(std::strtol(text.c_str(), nullptr, 10));
+}
+
+} // namespace
+
+CComboBox CPageSetup::Combo(int id) const
+{
+    CComboBox combo;
+    combo.Attach(GetDlgItem(id));
+    return combo;
+}
+
+CButton CPageSetup::Button(int id) const
+{
+    CButton button;
+    button.Attach(GetDlgItem(id));
+    return button;
+}
+
+bool CPageSetup::OnCommand(int id, int notifyCode)
+{
+    if (id == IDC_SETUP_SAVE && notifyCode == BN_CLICKED)           { OnBnClickedSave(); return true; }
+    if (id == IDC_SETUP_LOGFILE && notifyCode == BN_CLICKED)        { OnBnClickedLogFile(); return true; }
+    if (id == IDC_SETUP_MODEL && notifyCode == CBN_SELCHANGE)       { OnCbnSelchangeModel(); return true; }
+    if (id == IDC_SETUP_DRAWER_BOARD && notifyCode == BN_CLICKED)   { OnBnClickedDrawerControl(); return true; }
+    if (id == IDC_SETUP_DRAWER_PRINTER && notifyCode == BN_CLICKED) { OnBnClickedDrawerControl(); return true; }
+    return CDialogEx::OnCommand(id, notifyCode);
+}
+
+BOOL CPageSetup::OnInitDialog()
+{
+    CDialogEx::OnInitDialog();
+    const Settings& s = g_settings;
+
+    const CComboBox model = Combo(IDC_SETUP_MODEL);
+    for (const char* name : kModels)
+        model.AddString(name);
+    const int modelIndex = (s.machineModel < 0 || s.machineModel > 2) ? 0 : s.machineModel;
+    model.SetCurSel(modelIndex);
+    ApplyModelRules(kModels[modelIndex]);
+
+    const CComboBox software = Combo(IDC_SETUP_SOFTWARE);
+    for (const char* name : kSoftwareTypes)
+        software.AddString(name);
+    // 99 ("other") and anything else the list cannot show land on its last entry.
+    software.SetCurSel((s.softwareType < 0 || s.softwareType > 2) ? 2 : s.softwareType);
+
+    Button(IDC_SETUP_RUNLOG).SetCheck(s.runLog);
+
+    const CComboBox scalePort = Combo(IDC_SETUP_SCALE_PORT);
+    for (const std::string& port : scalePortList)
+        scalePort.AddString(port);
+    scalePort.SetCurSel(scalePort.FindExact(s.scalePort));
+    // A port the list lacks is still shown, and saved back unchanged.
+    scalePort.SetWindowText(s.scalePort);
+
+    Item(IDC_SETUP_SCALE_BAUD).SetWindowText(std::to_string(s.scaleBaud));
+
+    // The stored alarm state wins over what the model rules did to the box above.
+    Button(IDC_SETUP_ALARM).SetCheck(s.negativeWeightAlarm);
+
+    const CComboBox printerPort = Combo(IDC_SETUP_PRINTER_PORT);
+    printerPort.ResetContent();
+    for (const std::string& port : printerPortList)
+        printerPort.AddString(port);
+    printerPort.SetCurSel(printerPort.FindExact(s.printerPort));
+
+    const CComboBox printerBaud = Combo(IDC_SETUP_PRINTER_BAUD);
+    printerBaud.ResetContent();
+    for (const std::string& baud : baudRateList)
+        printerBaud.AddString(baud);
+    printerBaud.SetCurSel(printerBaud.FindExact(std::to_string(s.printerBaud)));
+    // A parallel port has no baud rate.
+    if (s.printerPort == "LPT1")
+        printerBaud.SetCurSel(-1);
+
+    const CComboBox density = Combo(IDC_SETUP_DENSITY);
+    density.ResetContent();
+    for (const char* name : kDensities)
+        density.AddString(name);
+    density.SetCurSel((s.imageDensity < 0 || s.imageDensity > 3) ? -1 : s.imageDensity);
+
+    Item(IDC_SETUP_LINESPACE).SetWindowText(std::to_string(s.lineSpacing));
+
+    const CComboBox board = Combo(IDC_SETUP_BOARD);
+    board.ResetContent();
+    for (const char* name : kBoards)
+        board.AddString(name);
+    board.SetCurSel(board.FindExact(s.boardType));
+
+    // Deliberately leaves the board list's enabling to the model rules until a radio is clicked.
+    Button(s.drawerControl == 0 ? IDC_SETUP_DRAWER_BOARD : IDC_SETUP_DRAWER_PRINTER).SetCheck(BST_CHECKED);
+    return TRUE;
+}
+
+void CPageSetup::ApplyModelRules(const std::string& model)
+{
+    const bool editable = model == "RX720";
+    if (!editable && model != "RX520" && model != "Veyla")
+        return;
+
+    // The scale's port and rate belong to the machine; nobody edits them here.
+    Item(IDC_SETUP_SCALE_PORT).EnableWindow(false);
+    Item(IDC_SETUP_SCALE_BAUD).EnableWindow(false);
+    for (int id : {IDC_SETUP_PRINTER_PORT, IDC_SETUP_PRINTER_BAUD, IDC_SETUP_BOARD, IDC_SETUP_DRAWER_BOARD,
+                   IDC_SETUP_DRAWER_PRINTER})
+        Item(id).EnableWindow(editable);
+
+    const CButton alarm = Button(IDC_SETUP_ALARM);
+    if (!editable) {
+        // These models always raise the alarm, and their printer needs no baud rate.
+        alarm.SetCheck(BST_CHECKED);
+        Combo(IDC_SETUP_PRINTER_BAUD).SetCurSel(-1);
+    }
+    alarm.EnableWindow(editable);
+}
+
+void CPageSetup::OnCbnSelchangeModel()
+{
+    const std::string model = SelectedText(Combo(IDC_SETUP_MODEL));
+    ApplyModelRules(model);
+
+    const ModelPreset* preset = FindPreset(model);
+    if (!preset)
+        return;
+    Item(IDC_SETUP_SCALE_PORT).SetWindowText(preset->scalePort);
+    Item(IDC_SETUP_SCALE_BAUD).SetWindowText(preset->scaleBaud);
+    const CComboBox printerPort = Combo(IDC_SETUP_PRINTER_PORT);
+    printerPort.SetCurSel(printerPort.FindExact(preset->printerPort));
+    const CComboBox printerBaud = Combo(IDC_SETUP_PRINTER_BAUD);
+    printerBaud.SetCurSel(printerBaud.FindExact(preset->printerBaud));
+    Combo(IDC_SETUP_BOARD).SetCurSel(0);
+    // Set directly, without a click, so the board list keeps what the model rules decided.
+    Button(IDC_SETUP_DRAWER_BOARD).SetCheck(preset->drawerByBoard ? BST_CHECKED : BST_UNCHECKED);
+    Button(IDC_SETUP_DRAWER_PRINTER).SetCheck(preset->drawerByBoard ? BST_UNCHECKED : BST_CHECKED);
+}
+
+void CPageSetup::OnBnClickedDrawerControl()
+{
+    Item(IDC_SETUP_BOARD).EnableWindow(Button(IDC_SETUP_DRAWER_BOARD).GetCheck() == BST_CHECKED);
+}
+
+void CPageSetup::OnBnClickedSave()
+{
+    Settings& s = g_settings;
+    const CComboBox software = Combo(IDC_SETUP_SOFTWARE);
+    s.machineModel = Combo(IDC_SETUP_MODEL).GetCurSel();
+    s.softwareType = SelectedText(software) == kOtherSoftware ? kOtherSoftwareValue : software.GetCurSel();
+    s.scalePort = Item(IDC_SETUP_SCALE_PORT).GetWindowText();
+    s.scaleBaud = NumberIn(Item(IDC_SETUP_SCALE_BAUD).GetWindowText());
+    s.negativeWeightAlarm = Button(IDC_SETUP_ALARM).GetCheck();
+    s.printerPort = SelectedText(Combo(IDC_SETUP_PRINTER_PORT));
+    s.printerBaud = NumberIn(SelectedText(Combo(IDC_SETUP_PRINTER_BAUD)));
+    s.imageDensity = Combo(IDC_SETUP_DENSITY).GetCurSel();
+    s.lineSpacing = NumberIn(Item(IDC_SETUP_LINESPACE).GetWindowText());
+    s.drawerControl = Button(IDC_SETUP_DRAWER_BOARD).GetCheck() == BST_CHECKED ? 0 : 1;
+    s.boardType = SelectedText(Combo(IDC_SETUP_BOARD));
+    s.runLog = Button(IDC_SETUP_RUNLOG).GetCheck();
+
+    const bool saved = saveSettings(s);
+    // The library keeps its printer connection with the settings it read when opening it;
+    // closing it makes the next print read the file again, whichever way the save went.
+    ClosePrinterEx();
+
+    // A failed save leaves the form as the user filled it, so nothing is lost by trying again.
+    if (saved)
+        ShowMessageBox(m_hWnd, "保存配置信息成功!", "提示", MB_OK | MB_ICONEXCLAMATION);
+    else
+        ShowMessageBox(m_hWnd, "保存配置信息失败!\n无法写入文件：" + s.iniPath, "提示", MB_OK | MB_ICONEXCLAMATION);
+}
+
+void CPageSetup::OnBnClickedLogFile()
+{
+    // Whether the folder exists is the shell's business; the page reports nothing.
+    ShellOpen(nullptr, "explore", "C://morvane//log", SW_SHOW);
+}
