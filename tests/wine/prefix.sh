@@ -14,7 +14,7 @@ case "$action" in
       # and no window can be created until it is gone: start the server afresh.
       wineserver -k 2>/dev/null || true
       wineserver -w 2>/dev/null || true
-      wineserver -p 2>/dev/null || true
+      wineserver -p </dev/null >/dev/null 2>&1 || true
     fi
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     # The tests rely on code page 936; without a generated zh_CN.UTF-8 locale Wine silently uses 1252.
