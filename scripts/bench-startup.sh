@@ -11,7 +11,11 @@ runs=${1:-15}
 bin="$root/build/bin"
 
 export WINEPREFIX="$root/build/wineprefix-bench" WINEDEBUG=-all LC_ALL=zh_CN.UTF-8
-[ -f "$WINEPREFIX/system.reg" ] || wineboot --init >/dev/null 2>&1
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  wineboot --init </dev/null >/dev/null 2>&1
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+fi
 number=90
 while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
 export DISPLAY=":$number"

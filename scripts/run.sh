@@ -11,7 +11,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX="$root/build/wineprefix-run" WINEDEBUG=-all LC_ALL=zh_CN.UTF-8
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "run: creating the Wine prefix $WINEPREFIX"
-  wineboot --init >/dev/null 2>&1
+  wineboot --init </dev/null >/dev/null 2>&1
+  # The desktop wineboot started is bound to the display of that moment; let the program start
+  # its own on the display it will use.
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
 fi
 bin="$root/build/bin"
 

@@ -26,11 +26,7 @@ case "$action" in
       fi
     done
     # Wine reads the port mapping when its server starts.
-    if [ $changed = 1 ]; then
-      wineserver -k 2>/dev/null || true
-      wineserver -w 2>/dev/null || true
-      wineserver -p </dev/null >/dev/null 2>&1
-    fi
+    if [ $changed = 1 ]; then "$here/../wine/prefix.sh" restart "$WINEPREFIX"; fi
     ;;
   down)
     if [ -f "$dir/bridge.pid" ]; then
