@@ -218,6 +218,10 @@ BarcodeModules encodeBarcode(Symbology s, const std::vector<uint8_t>& data) {
     for (int x = 0; x < sym->width; ++x) out.modules[x] = (sym->encoded_data[0][x >> 3] >> (x & 7)) & 1;
     out.hri = reinterpret_cast<const char*>(sym->text);
     if (out.hri.empty()) out.hri = in.data;
+    // Readers give EAN/UPC numbers with their check digit, which libzint's
+    // human-readable text has; for the others the data itself.
+    const bool gtin = s == Symbology::UpcA || s == Symbology::UpcE || s == Symbology::Ean13 || s == Symbology::Ean8;
+    out.text = gtin ? out.hri : in.data;
     out.ok = true;
     return out;
 }

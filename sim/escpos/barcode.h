@@ -22,6 +22,7 @@ struct BarcodeModules {
     std::vector<std::string> notes;  // printed, but not exactly as sent
     std::vector<uint8_t> modules;  // one entry per module, 1 = bar
     std::string hri;               // human-readable line, UTF-8
+    std::string text;              // what a reader returns: the data as encoded
 };
 
 BarcodeModules encodeBarcode(Symbology s, const std::vector<uint8_t>& data);

@@ -16,9 +16,34 @@ void push(std::vector<ReportEntry>& list, uint64_t& total, ReportEntry e) {
     if (list.size() < JobReport::kMaxEntries) list.push_back(std::move(e));
 }
 
+// Length of a valid UTF-8 sequence at s[i], 0 if there is none.
+size_t utf8Length(const std::string& s, size_t i) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    const size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    if (len == 0 || i + len > s.size()) return 0;
+    for (size_t k = 1; k < len; ++k)
+        if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 0;
+    return len;
+}
+
+// Texts from the host (symbol data) may be any bytes; bytes that are not
+// UTF-8 are written as the Latin-1 characters of the same value.
 std::string jsonString(const std::string& s) {
     std::string out = "\"";
-    for (unsigned char c : s) {
+    for (size_t i = 0; i < s.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c >= 0x80) {
+            const size_t len = utf8Length(s, i);
+            if (len > 1) {
+                out.append(s, i, len);
+                i += len - 1;
+            } else {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                out += buf;
+            }
+            continue;
+        }
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;
@@ -91,7 +116,14 @@ std::string JobReport::toJson() const {
         out += std::string(i ? "," : "") + "\n    {\"file\": " + jsonString(p.file) +
                ", \"width\": " + std::to_string(p.widthDots) + ", \"height\": " + std::to_string(p.heightDots) +
                ", \"truncated\": " + (p.truncated ? "true" : "false") +
-               ", \"dropped_dots\": " + std::to_string(p.droppedDots) + "}";
+               ", \"dropped_dots\": " + std::to_string(p.droppedDots) + ", \"symbols\": [";
+        for (size_t k = 0; k < p.symbols.size(); ++k) {
+            const SymbolMark& s = p.symbols[k];
+            out += std::string(k ? ", " : "") + "{\"type\": " + jsonString(s.type) + ", \"text\": " +
+                   jsonString(s.text) + ", \"x\": " + std::to_string(s.x) + ", \"y\": " + std::to_string(s.y) +
+                   ", \"width\": " + std::to_string(s.width) + ", \"height\": " + std::to_string(s.height) + "}";
+        }
+        out += "]}";
     }
     out += pages.empty() ? "],\n" : "\n  ],\n";
     out += "  \"commands\": {";

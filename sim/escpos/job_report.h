@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "escpos/types.h"
+
 namespace zsim::escpos {
 
 struct ReportEntry {
@@ -23,6 +25,7 @@ struct PageInfo {
     int heightDots = 0;
     bool truncated = false;
     uint64_t droppedDots = 0;  // paper that did not fit under the length cap
+    std::vector<SymbolMark> symbols;
 };
 
 class JobReport {

@@ -117,6 +117,7 @@ void LineComposer::printBlock(Band block, int blockWidth, const PrintModes& m) {
     const int dx = m.leftMargin + alignOffset(blockWidth, m);
     for (GlyphItem& g : block.glyphs) g.x += dx;
     for (ImageItem& im : block.images) im.x += dx;
+    for (SymbolMark& s : block.symbols) s.x += dx;
     block.upsideDown = m.upsideDown;
     sink_.band(block);
 }

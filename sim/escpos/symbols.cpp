@@ -85,6 +85,7 @@ void Interpreter::printBarcode(uint8_t m, const std::vector<uint8_t>& data) {
                         barModule_, 1);
     }
     band.images.push_back(ImageItem{0, y, std::move(image)});
+    band.symbols.push_back(SymbolMark{symbologyName(sym), bars.text, 0, y, width, barHeight_, barModule_});
     y += barHeight_;
     if (below) {
         addHri(band, bars.hri, y + kHriGap, width);
@@ -114,6 +115,7 @@ void Interpreter::printQr() {
     Band band;
     band.height = band.advance = side;
     band.images.push_back(ImageItem{0, 0, std::move(image)});
+    band.symbols.push_back(SymbolMark{"QR", std::string(qrData_.begin(), qrData_.end()), 0, 0, side, side, qrModule_});
     line_.printBlock(std::move(band), side, modes_);
 }
 

@@ -47,6 +47,18 @@ struct ImageItem {
     Bitmap bitmap;
 };
 
+// Where a barcode or 2D symbol was printed and what it should read as, so
+// tests and tools can find and check each one.
+struct SymbolMark {
+    std::string type;  // "EAN-13", "QR", ...
+    std::string text;  // the content a reader should return
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    int module = 1;    // dots per module (narrow bar, QR cell)
+};
+
 // A horizontal strip of paper: what one printed line (or one piece of an
 // image) puts down, and how far the paper moves afterwards.
 struct Band {
@@ -55,6 +67,7 @@ struct Band {
     bool upsideDown = false;
     std::vector<GlyphItem> glyphs;
     std::vector<ImageItem> images;
+    std::vector<SymbolMark> symbols;
 };
 
 enum class CutKind : uint8_t { Full, Partial };

@@ -72,6 +72,7 @@ void VirtualPrinter::pageDone(render::PageImage&& page) {
     info.heightDots = page.height;
     info.truncated = page.truncated;
     info.droppedDots = page.droppedDots;
+    info.symbols = page.symbols;
     if (!config_.outputDir.empty()) {
         const std::string file = jobPath("-" + std::to_string(pageInfos_.size() + 1) + ".png");
         std::string error;

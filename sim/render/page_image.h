@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "escpos/types.h"
+
 namespace zsim::render {
 
 struct PageImage {
@@ -13,6 +15,7 @@ struct PageImage {
     bool truncated = false;    // hit the length cap
     uint64_t droppedDots = 0;  // paper rows that did not fit
     bool cut = false;          // ended by a cut (else by the end of the job)
+    std::vector<escpos::SymbolMark> symbols;  // in page coordinates
 
     uint8_t at(int x, int y) const { return ink[static_cast<size_t>(y) * width + x]; }
     bool black(int x, int y) const { return at(x, y) >= 128; }

@@ -126,8 +126,14 @@ void Paper::band(const escpos::Band& b) {
             for (int x = 0; x < w; ++x) dst[x] = std::max(dst[x], src[x]);
         }
     }
-    if (rows < h) {
-        page_.truncated = true;
+    if (rows < h) page_.truncated = true;
+    for (escpos::SymbolMark s : b.symbols) {
+        if (b.upsideDown) {
+            s.x = w - s.x - s.width;
+            s.y = h - s.y - s.height;
+        }
+        s.y += y_;
+        if (s.y + s.height <= config_.maxLength) page_.symbols.push_back(std::move(s));
     }
     advance(b.advance);
 }
