@@ -155,6 +155,7 @@ void Interpreter::endData(bool complete) {
         line_.addImage(columns_.take(), modes_);
         break;
     case DataKind::Raster:
+        if (!complete) raster_.finishPartialRow();
         flushRaster();
         break;
     case DataKind::Symbol2D:

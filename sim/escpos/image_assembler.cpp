@@ -45,11 +45,13 @@ void RasterAssembler::push(const uint8_t* p, size_t n) {
 void RasterAssembler::finishRow() {
     column_ = 0;
     ++rowsDone_;
+    const auto clearRow = [this] { std::fill(row_.begin(), row_.end(), 0); };
     // Rows below the clip still have to be read (the data is there), but
     // are dropped.
     const uint64_t outTop = (rowsDone_ - 1) * geometry_.scaleY;
     if (outTop >= static_cast<uint64_t>(std::max(geometry_.clipHeight, 0))) {
         clipped_ = true;
+        clearRow();
         return;
     }
     const int rows = static_cast<int>(
@@ -63,6 +65,7 @@ void RasterAssembler::finishRow() {
     }
     for (int r = 1; r < rows; ++r) std::copy(first, first + outWidth_, first + static_cast<size_t>(r) * outWidth_);
     out_.height += rows;
+    clearRow();
 }
 
 Bitmap RasterAssembler::takeRows() {

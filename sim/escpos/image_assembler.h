@@ -27,6 +27,11 @@ class RasterAssembler {
 public:
     void start(const ImageGeometry& g);
     void push(const uint8_t* p, size_t n);
+    // The data stopped mid-row: the row is kept with blank dots for what
+    // is missing.
+    void finishPartialRow() {
+        if (column_ > 0) finishRow();
+    }
     uint64_t bytesExpected() const { return bytesPerRow_ * geometry_.heightDots; }
     // Moves the rows finished so far out (for printing in strips).
     Bitmap takeRows();

@@ -59,6 +59,7 @@ public:
 
     void feed(const uint8_t* data, size_t size);
     void feed(const std::string& bytes) { feed(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()); }
+    void feed(const std::vector<uint8_t>& bytes) { feed(bytes.data(), bytes.size()); }
     JobResult endJob();
     void statusChanged() { interpreter_.statusChanged(); }
 
