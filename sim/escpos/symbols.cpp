@@ -109,9 +109,13 @@ void Interpreter::printQr() {
         return;
     }
     Bitmap image(side, side);
-    for (int y = 0; y < side; ++y)
-        for (int x = 0; x < side; ++x)
-            if (qr.dark[static_cast<size_t>(y / qrModule_) * qr.size + x / qrModule_]) image.set(x, y);
+    for (int my = 0; my < qr.size; ++my) {
+        // Build one row of dots per module row, then repeat it.
+        uint8_t* first = image.dots.data() + static_cast<size_t>(my) * qrModule_ * side;
+        for (int mx = 0; mx < qr.size; ++mx)
+            if (qr.dark[static_cast<size_t>(my) * qr.size + mx]) std::fill_n(first + mx * qrModule_, qrModule_, 1);
+        for (int r = 1; r < qrModule_; ++r) std::copy_n(first, side, first + static_cast<size_t>(r) * side);
+    }
     Band band;
     band.height = band.advance = side;
     band.images.push_back(ImageItem{0, 0, std::move(image)});

@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const int width = (control & 1) ? 384 : 576;
     size_t pages = 0;
-    zsim::render::Paper paper({width, 3000}, glyphs(), [&pages](zsim::render::PageImage&& page) {
+    zsim::render::Paper paper({width, 3000}, glyphs(), [&pages](const zsim::render::PageImage& page) {
         ++pages;
         // Touch every dot so a bad size would show up under ASan.
         volatile unsigned sum = 0;

@@ -27,7 +27,7 @@ VirtualPrinter::VirtualPrinter(const PrinterConfig& config, const escpos::Device
       device_(device),
       hooks_(std::move(hooks)),
       paper_({config.paperWidth, config.maxPageLength}, glyphs_,
-             [this](render::PageImage&& page) { pageDone(std::move(page)); }),
+             [this](const render::PageImage& page) { pageDone(page); }),
       interpreter_(interpreterConfig(config), paper_, device, interpreterHooks(hooks_)) {
     if (!config_.outputDir.empty()) {
         std::error_code ec;
@@ -66,7 +66,7 @@ void VirtualPrinter::feed(const uint8_t* data, size_t size) {
     interpreter_.feed(data, size);
 }
 
-void VirtualPrinter::pageDone(render::PageImage&& page) {
+void VirtualPrinter::pageDone(const render::PageImage& page) {
     escpos::PageInfo info;
     info.widthDots = page.width;
     info.heightDots = page.height;
@@ -88,7 +88,7 @@ void VirtualPrinter::pageDone(render::PageImage&& page) {
                                           std::to_string(config_.maxPageLength) + " dots, " +
                                           std::to_string(info.droppedDots) + " dots of paper dropped");
     pageInfos_.push_back(info);
-    if (config_.keepPages) current_.pages.push_back(std::move(page));
+    if (config_.keepPages) current_.pages.push_back(page);
 }
 
 JobResult VirtualPrinter::endJob() {

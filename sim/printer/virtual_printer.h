@@ -68,7 +68,7 @@ public:
 
 private:
     void startJob();
-    void pageDone(render::PageImage&& page);
+    void pageDone(const render::PageImage& page);
     std::string jobPath(const std::string& suffix) const;
 
     PrinterConfig config_;

@@ -57,8 +57,10 @@ GlyphCache::GlyphCache() : pango_(std::make_unique<Pango>()) {
     pango_->fontMap = pango_cairo_font_map_new();
     pango_->context = pango_font_map_create_context(pango_->fontMap);
     pango_->options = cairo_font_options_create();
-    cairo_font_options_set_antialias(pango_->options, CAIRO_ANTIALIAS_GRAY);
-    cairo_font_options_set_hint_style(pango_->options, CAIRO_HINT_STYLE_SLIGHT);
+    // A thermal head prints a dot or none: glyphs are drawn without
+    // antialiasing, with full hinting to keep thin strokes whole.
+    cairo_font_options_set_antialias(pango_->options, CAIRO_ANTIALIAS_NONE);
+    cairo_font_options_set_hint_style(pango_->options, CAIRO_HINT_STYLE_FULL);
     pango_cairo_context_set_font_options(pango_->context, pango_->options);
 }
 
@@ -110,8 +112,8 @@ GlyphPattern GlyphCache::draw(char32_t cp, escpos::FontKind font) {
     const unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
     for (int y = 0; y < cell.height; ++y)
-        std::copy_n(data + static_cast<size_t>(y) * stride, cell.width,
-                    out.coverage.begin() + static_cast<long>(y) * cell.width);
+        for (int x = 0; x < cell.width; ++x)
+            out.coverage[static_cast<size_t>(y) * cell.width + x] = data[static_cast<size_t>(y) * stride + x] >= 128 ? 255 : 0;
 
     pango_font_description_free(desc);
     g_object_unref(layout);

@@ -1,6 +1,6 @@
 // Character patterns for the printer's fonts, drawn once with pango/cairo
-// at the base cell size and kept; larger sizes are made by repeating dots,
-// as the printer does with its own font ROM.
+// at the base cell size as plain dots and kept; larger sizes are made by
+// repeating dots, as the printer does with its own font ROM.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +15,7 @@ namespace zsim::render {
 struct GlyphPattern {
     int width = 0;
     int height = 0;
-    std::vector<uint8_t> coverage;  // 0..255, row-major
+    std::vector<uint8_t> coverage;  // 0 or 255, row-major
 };
 
 class GlyphCache {

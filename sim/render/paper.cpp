@@ -14,7 +14,14 @@ Paper::Paper(const PaperConfig& config, GlyphCache& glyphs, PageDone done)
 void Paper::ensureRows(int rows) {
     rows = std::min(rows, config_.maxLength);
     if (rows > page_.height) {
-        page_.ink.resize(static_cast<size_t>(rows) * page_.width, 0);
+        const size_t need = static_cast<size_t>(rows) * page_.width;
+        // Grow in steps of about a metre's worth of paper at most, never
+        // past the cap.
+        if (need > page_.ink.capacity()) {
+            const size_t cap = static_cast<size_t>(config_.maxLength) * page_.width;
+            page_.ink.reserve(std::min(cap, std::max(need, page_.ink.capacity() * 2)));
+        }
+        page_.ink.resize(need, 0);
         page_.height = rows;
     }
 }
@@ -41,46 +48,40 @@ void Paper::feed(int dots) {
     advance(dots);
 }
 
-void Paper::drawGlyph(std::vector<uint8_t>& buf, int bufHeight, const escpos::GlyphItem& g) {
+void Paper::drawGlyph(uint8_t* buf, int bufHeight, const escpos::GlyphItem& g) {
     const int w = page_.width;
     const int cellRight = std::min(w, g.x + g.boxWidth + g.spacing);
-    const int bottom = std::min(bufHeight, g.y + g.boxHeight);
-    const auto plot = [&](int x, int y, uint8_t v) {
-        if (x < 0 || x >= w || y < 0 || y >= bufHeight) return;
-        uint8_t& dst = buf[static_cast<size_t>(y) * w + x];
-        dst = std::max(dst, v);
-    };
+    const int x0 = std::max(0, g.x), x1 = std::min(w, g.x + g.boxWidth);
+    const int y0 = std::max(0, g.y), y1 = std::min(bufHeight, g.y + g.boxHeight);
+    const uint8_t ink = g.reverse ? 0 : 255;
+    if (g.reverse) {
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < cellRight; ++x) buf[static_cast<size_t>(y) * w + x] = 255;
+    }
     const GlyphPattern& pat = glyphs_.pattern(g.codepoint, g.font);
     const int wMul = std::max(1, g.widthMul), hMul = std::max(1, g.heightMul);
-    if (g.reverse) {
-        for (int y = std::max(0, g.y); y < bottom; ++y)
-            for (int x = std::max(0, g.x); x < cellRight; ++x) plot(x, y, 255);
-    }
-    for (int dy = 0; dy < g.boxHeight; ++dy) {
-        const int sy = std::min(pat.height - 1, dy / hMul);
-        const int y = g.y + dy;
-        if (y < 0 || y >= bufHeight) continue;
-        for (int dx = 0; dx < g.boxWidth; ++dx) {
-            const int sx = std::min(pat.width - 1, dx / wMul);
-            uint8_t v = pat.coverage[static_cast<size_t>(sy) * pat.width + sx];
+    // Walks the base pattern and stamps each dot as a wMul x hMul block:
+    // most of a cell is blank, and no division per printed dot.
+    for (int sy = 0; sy < pat.height; ++sy) {
+        const uint8_t* src = pat.coverage.data() + static_cast<size_t>(sy) * pat.width;
+        const int top = std::max(y0, g.y + sy * hMul), bottom = std::min(y1, g.y + (sy + 1) * hMul);
+        if (top >= bottom) continue;
+        for (int sx = 0; sx < pat.width; ++sx) {
             // Emphasis strikes every dot a second time one dot to the
             // right, the way the head does it.
-            if (g.bold && sx > 0) v = std::max(v, pat.coverage[static_cast<size_t>(sy) * pat.width + sx - 1]);
-            if (v == 0) continue;
-            const int x = g.x + dx;
-            if (g.reverse) {
-                if (x >= 0 && x < w) {
-                    uint8_t& dst = buf[static_cast<size_t>(y) * w + x];
-                    dst = static_cast<uint8_t>(std::min<int>(dst, 255 - v));
-                }
-            } else {
-                plot(x, y, v);
-            }
+            if (!src[sx] && !(g.bold && sx > 0 && src[sx - 1])) continue;
+            const int left = std::max(x0, g.x + sx * wMul), right = std::min(x1, g.x + (sx + 1) * wMul);
+            for (int y = top; y < bottom; ++y)
+                for (int x = left; x < right; ++x) buf[static_cast<size_t>(y) * w + x] = ink;
         }
     }
     if (g.underline > 0) {
-        for (int t = 0; t < g.underline; ++t)
-            for (int x = g.x; x < cellRight; ++x) plot(x, bottom - 1 - t, g.reverse ? 0 : 255);
+        const int bottom = std::min(bufHeight, g.y + g.boxHeight);
+        for (int t = 0; t < g.underline; ++t) {
+            const int y = bottom - 1 - t;
+            if (y < 0) break;
+            for (int x = x0; x < cellRight; ++x) buf[static_cast<size_t>(y) * w + x] = ink;
+        }
     }
 }
 
@@ -97,33 +98,33 @@ void Paper::band(const escpos::Band& b) {
         advance(std::max(b.advance, h));
         return;
     }
-    scratch_.assign(static_cast<size_t>(w) * h, 0);
-    for (const escpos::ImageItem& im : b.images) {
-        const escpos::Bitmap& bm = im.bitmap;
-        for (int y = 0; y < bm.height; ++y) {
-            const int ty = im.y + y;
-            if (ty < 0 || ty >= h) continue;
-            const uint8_t* src = bm.dots.data() + static_cast<size_t>(y) * bm.width;
-            uint8_t* dst = scratch_.data() + static_cast<size_t>(ty) * w;
-            const int x0 = std::max(0, im.x), x1 = std::min(w, im.x + bm.width);
-            for (int x = x0; x < x1; ++x)
-                if (src[x - im.x]) dst[x] = 255;
-        }
-    }
-    for (const escpos::GlyphItem& g : b.glyphs) drawGlyph(scratch_, h, g);
-
-    // Copy onto the paper (turned round for upside-down printing), clipped
-    // at the length cap.
     const int rows = std::min(h, config_.maxLength - y_);
     ensureRows(y_ + rows);
-    for (int y = 0; y < rows; ++y) {
-        uint8_t* dst = page_.ink.data() + static_cast<size_t>(y_ + y) * w;
-        if (b.upsideDown) {
+    // Upright bands are drawn straight onto the paper; upside-down ones
+    // are drawn aside and turned round.
+    uint8_t* target = page_.ink.data() + static_cast<size_t>(y_) * w;
+    int targetRows = rows;
+    if (b.upsideDown) {
+        scratch_.assign(static_cast<size_t>(w) * h, 0);
+        target = scratch_.data();
+        targetRows = h;
+    }
+    for (const escpos::ImageItem& im : b.images) {
+        const escpos::Bitmap& bm = im.bitmap;
+        const int x0 = std::max(0, im.x), x1 = std::min(w, im.x + bm.width);
+        for (int y = std::max(0, -im.y); y < bm.height && im.y + y < targetRows; ++y) {
+            const uint8_t* src = bm.dots.data() + static_cast<size_t>(y) * bm.width - im.x;
+            uint8_t* dst = target + static_cast<size_t>(im.y + y) * w;
+            for (int x = x0; x < x1; ++x)
+                if (src[x]) dst[x] = 255;
+        }
+    }
+    for (const escpos::GlyphItem& g : b.glyphs) drawGlyph(target, targetRows, g);
+    if (b.upsideDown) {
+        for (int y = 0; y < rows; ++y) {
+            uint8_t* dst = page_.ink.data() + static_cast<size_t>(y_ + y) * w;
             const uint8_t* src = scratch_.data() + static_cast<size_t>(h - 1 - y) * w;
             for (int x = 0; x < w; ++x) dst[x] = std::max(dst[x], src[w - 1 - x]);
-        } else {
-            const uint8_t* src = scratch_.data() + static_cast<size_t>(y) * w;
-            for (int x = 0; x < w; ++x) dst[x] = std::max(dst[x], src[x]);
         }
     }
     if (rows < h) page_.truncated = true;
@@ -151,14 +152,14 @@ void Paper::endPage(bool byCut) {
     page_.height = std::max(page_.height, y_);
     ensureRows(page_.height);
     page_.cut = byCut;
-    PageImage done = std::move(page_);
+    if (done_) done_(page_);
+    std::vector<uint8_t> keep = std::move(page_.ink);
+    keep.clear();
     page_ = PageImage();
     page_.width = config_.width;
+    page_.ink = std::move(keep);
     y_ = 0;
     touched_ = false;
-    scratch_.clear();
-    scratch_.shrink_to_fit();
-    if (done_) done_(std::move(done));
 }
 
 }  // namespace zsim::render

@@ -18,7 +18,9 @@ struct PaperConfig {
 
 class Paper : public escpos::PrintSink {
 public:
-    using PageDone = std::function<void(PageImage&&)>;
+    // The page is only valid during the call: its buffers are reused for
+    // the next page, so a long run does not keep allocating fresh memory.
+    using PageDone = std::function<void(const PageImage&)>;
 
     Paper(const PaperConfig& config, GlyphCache& glyphs, PageDone done);
 
@@ -40,7 +42,7 @@ public:
 private:
     void endPage(bool byCut);
     void ensureRows(int rows);
-    void drawGlyph(std::vector<uint8_t>& buf, int bufHeight, const escpos::GlyphItem& g);
+    void drawGlyph(uint8_t* buf, int bufHeight, const escpos::GlyphItem& g);
     void advance(int dots);
 
     PaperConfig config_;

@@ -1,4 +1,4 @@
-// Pages to PNG files (8-bit grey, white paper) with libpng.
+// Pages to PNG files with libpng: one bit per dot, as the head prints them.
 #pragma once
 
 #include <string>
