@@ -192,6 +192,32 @@ TEST(RasterImages, GraphicsStoredThenPrinted) {
     EXPECT_TRUE(r.page().black(0, 0) && !r.page().black(16, 0) && r.page().black(31, 1));
 }
 
+TEST(RasterImages, StoredImagesPrintWhereAndAsLargeAsAsked) {
+    // FS q: one NV image, 1 x 1 bytes = 8 x 8 dots, column format: the
+    // first column full, the rest empty. FS p 1 3 prints it quadruple.
+    const Bytes nv = bytes({FS, 'q', 1, 1, 0, 1, 0, 0xFF, 0, 0, 0, 0, 0, 0, 0});
+    const Box q = inkOf(nv + bytes({FS, 'p', 1, 3}));
+    EXPECT_EQ(q.width(), 2);
+    EXPECT_EQ(q.height(), 16);
+    // GS *: 8 x 16 dots downloaded (x = 1, y = 2), top dot of each column;
+    // GS / 1 prints it double width.
+    Bytes download = bytes({GS, '*', 1, 2});
+    for (int col = 0; col < 8; ++col) download = download + bytes({0x80, 0x00});
+    const Box d = inkOf(download + bytes({GS, '/', 1}));
+    EXPECT_EQ(d.width(), 16);
+    EXPECT_EQ(d.height(), 1);
+    // GS ( L function 67 keeps graphics under a key; 69 prints them.
+    const Bytes define = bytes({GS, '(', 'L', 13, 0, 48, 67, 48, 'A', 'B', 1}) + u16le(8) + u16le(2) +
+                         bytes({49, 0x0F, 0xF0});
+    const Box g = inkOf(define + bytes({GS, '(', 'L', 6, 0, 48, 69, 'A', 'B', 2, 1}));
+    EXPECT_EQ(g.left, 0);
+    EXPECT_EQ(g.width(), 16);
+    EXPECT_EQ(g.height(), 2);
+    const Printed missing = run(define + bytes({GS, '(', 'L', 6, 0, 48, 69, 'A', 'C', 1, 1}));
+    EXPECT_TRUE(missing.job.pages.empty());
+    EXPECT_EQ(missing.job.report.noteTotal(), 1u);
+}
+
 TEST(Pages, OnePagePerCutAndOneForTheRest) {
     const Printed r = run(text("A\n") + bytes({GS, 'V', 0}) + text("B\n") + bytes({GS, 'V', 66, 40}) +
                           text("C\n") + bytes({ESC, 'i'}) + text("D\n"));
