@@ -152,7 +152,8 @@ void Interpreter::endData(bool complete) {
     inData_ = false;
     switch (frame_.kind) {
     case DataKind::BitImage:
-        line_.addImage(columns_.take(), modes_);
+        if (!line_.addImage(columns_.take(), modes_))
+            report_.note(commandStart_, "ESC * image starts beyond the print area, not printed");
         break;
     case DataKind::Raster:
         if (!complete) raster_.finishPartialRow();

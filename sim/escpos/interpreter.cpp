@@ -159,7 +159,9 @@ void Interpreter::flushMultibyte() {
     printChar(U'?', false);
 }
 
-void Interpreter::printChar(char32_t cp, bool twoByte) { line_.addChar(cp, twoByte, modes_); }
+void Interpreter::printChar(char32_t cp, bool twoByte) {
+    if (!line_.addChar(cp, twoByte, modes_)) report_.note(offset_, "character wider than the print area, not printed");
+}
 
 void Interpreter::finishJob() {
     if (inData_) {

@@ -4,7 +4,7 @@
 
 namespace zsim::escpos {
 
-void LineComposer::addChar(char32_t cp, bool twoByte, const PrintModes& m) {
+bool LineComposer::addChar(char32_t cp, bool twoByte, const PrintModes& m) {
     const FontKind font = twoByte ? FontKind::Cjk : m.font;
     const CellSize base = baseCell(font);
     const int wMul = twoByte ? m.cjkWidthMul : m.widthMul;
@@ -16,7 +16,7 @@ void LineComposer::addChar(char32_t cp, bool twoByte, const PrintModes& m) {
         // The character goes to the next line, as the printer does when a
         // line is full.
         if (!empty() || cursor_ > 0) printLine(m, m.lineSpacing);
-        if (cellWidth > m.areaWidth) return;
+        if (cellWidth > m.areaWidth) return false;
     }
     GlyphItem g;
     g.x = cursor_ + left;
@@ -34,12 +34,13 @@ void LineComposer::addChar(char32_t cp, bool twoByte, const PrintModes& m) {
     cursor_ += cellWidth;
     right_ = std::max(right_, cursor_);
     height_ = std::max(height_, g.boxHeight);
+    return true;
 }
 
-void LineComposer::addImage(Bitmap bmp, const PrintModes& m) {
-    if (bmp.empty()) return;
+bool LineComposer::addImage(Bitmap bmp, const PrintModes& m) {
+    if (bmp.empty()) return true;
     const int room = roomLeft(m);
-    if (room <= 0) return;
+    if (room <= 0) return false;
     if (bmp.width > room) {
         Bitmap cut(room, bmp.height);
         for (int y = 0; y < bmp.height; ++y)
@@ -52,6 +53,7 @@ void LineComposer::addImage(Bitmap bmp, const PrintModes& m) {
     images_.push_back(ImageItem{cursor_, 0, std::move(bmp)});
     cursor_ += w;
     right_ = std::max(right_, cursor_);
+    return true;
 }
 
 void LineComposer::tab(const PrintModes& m) {

@@ -15,9 +15,10 @@ class LineComposer {
 public:
     explicit LineComposer(PrintSink& sink) : sink_(sink) {}
 
-    void addChar(char32_t cp, bool twoByte, const PrintModes& m);
+    // Both return false when nothing of the item fits the print area.
+    bool addChar(char32_t cp, bool twoByte, const PrintModes& m);
     // ESC * image: placed at the cursor; what does not fit is cut off.
-    void addImage(Bitmap bmp, const PrintModes& m);
+    bool addImage(Bitmap bmp, const PrintModes& m);
     void tab(const PrintModes& m);
     void setPosition(long dots, const PrintModes& m);
     void movePosition(long dots, const PrintModes& m);

@@ -74,6 +74,13 @@ TEST(TextLayout, PositioningCommands) {
     EXPECT_NEAR(inkOf(bytes({ESC, ' ', 8}) + text("HH\n")).right - inkOf(text("HH\n")).right, 8, 1);
 }
 
+TEST(TextLayout, ACharacterWiderThanTheAreaIsNotedNotDrawn) {
+    // 8 x 12 = 96 dots of font A in a 50-dot print area.
+    const Printed r = run(bytes({GS, 'W', 50, 0, GS, '!', 0x70}) + text("H\n"));
+    EXPECT_TRUE(r.job.pages.empty() || inkBox(r.page()).empty());
+    EXPECT_NE(r.job.report.toJson().find("wider than the print area"), std::string::npos);
+}
+
 int secondLineTop(const Bytes& s) {
     const Printed r = run(s);
     const Box first = inkBox(r.page(), 0, 23);  // the first line's cell
