@@ -111,9 +111,17 @@ GlyphPattern GlyphCache::draw(char32_t cp, escpos::FontKind font) {
 
     const unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
-    for (int y = 0; y < cell.height; ++y)
-        for (int x = 0; x < cell.width; ++x)
-            out.coverage[static_cast<size_t>(y) * cell.width + x] = data[static_cast<size_t>(y) * stride + x] >= 128 ? 255 : 0;
+    out.inkTop = cell.height;
+    for (int y = 0; y < cell.height; ++y) {
+        for (int x = 0; x < cell.width; ++x) {
+            const bool dot = data[static_cast<size_t>(y) * stride + x] >= 128;
+            out.coverage[static_cast<size_t>(y) * cell.width + x] = dot ? 255 : 0;
+            if (dot) {
+                out.inkTop = std::min(out.inkTop, y);
+                out.inkBottom = y + 1;
+            }
+        }
+    }
 
     pango_font_description_free(desc);
     g_object_unref(layout);

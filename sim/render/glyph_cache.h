@@ -16,6 +16,8 @@ struct GlyphPattern {
     int width = 0;
     int height = 0;
     std::vector<uint8_t> coverage;  // 0 or 255, row-major
+    int inkTop = 0;                 // rows [inkTop, inkBottom) hold all dots
+    int inkBottom = 0;
 };
 
 class GlyphCache {

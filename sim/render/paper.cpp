@@ -62,7 +62,7 @@ void Paper::drawGlyph(uint8_t* buf, int bufHeight, const escpos::GlyphItem& g) {
     const int wMul = std::max(1, g.widthMul), hMul = std::max(1, g.heightMul);
     // Walks the base pattern and stamps each dot as a wMul x hMul block:
     // most of a cell is blank, and no division per printed dot.
-    for (int sy = 0; sy < pat.height; ++sy) {
+    for (int sy = pat.inkTop; sy < pat.inkBottom; ++sy) {
         const uint8_t* src = pat.coverage.data() + static_cast<size_t>(sy) * pat.width;
         const int top = std::max(y0, g.y + sy * hMul), bottom = std::min(y1, g.y + (sy + 1) * hMul);
         if (top >= bottom) continue;

@@ -10,6 +10,9 @@
 #include <cstring>
 #include <vector>
 
+// packRow reads eight dots as one little-endian word.
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "packRow assumes a little-endian host");
+
 namespace zsim::render {
 
 namespace {
@@ -23,23 +26,20 @@ struct FileCloser {
 
 // Grey 1 is white paper; a dot is 0.
 void packRow(const uint8_t* src, int width, uint8_t* row) {
-    const int bytes = (width + 7) / 8;
-    for (int byte = 0; byte < bytes; ++byte) {
+    const int whole = width / 8;
+    for (int byte = 0; byte < whole; ++byte) {
+        // Eight dots at once: the top bit of each byte (a dot is >= 128)
+        // gathered into one byte, leftmost dot in the high bit.
+        uint64_t eight;
+        std::memcpy(&eight, src + byte * 8, 8);
+        const uint64_t tops = (eight >> 7) & 0x0101010101010101ULL;
+        row[byte] = static_cast<uint8_t>(~((tops * 0x8040201008040201ULL) >> 56));
+    }
+    if (width % 8) {
         uint8_t bits = 0xFF;
-        const int first = byte * 8;
-        const int n = std::min(8, width - first);
-        if (n == 8) {
-            // Most of a receipt is blank paper: eight dots at once.
-            uint64_t eight;
-            std::memcpy(&eight, src + first, 8);
-            if (eight == 0) {
-                row[byte] = bits;
-                continue;
-            }
-        }
-        for (int k = 0; k < n; ++k)
-            if (src[first + k] >= 128) bits &= static_cast<uint8_t>(~(0x80 >> k));
-        row[byte] = bits;
+        for (int k = 0; k < width % 8; ++k)
+            if (src[whole * 8 + k] >= 128) bits &= static_cast<uint8_t>(~(0x80 >> k));
+        row[whole] = bits;
     }
 }
 

@@ -6,6 +6,9 @@
 
 #include <filesystem>
 
+#include <png.h>
+
+#include "render/png_writer.h"
 #include "test_support.h"
 
 namespace zsim::test {
@@ -235,6 +238,35 @@ TEST(Pages, OnePagePerCutAndOneForTheRest) {
     EXPECT_EQ(r.page(1).height, 30 + 40) << "GS V 66 n feeds n dots before cutting";
     // A cut with nothing before it makes no blank page.
     EXPECT_EQ(run(bytes({GS, 'V', 1, GS, 'V', 1})).job.pages.size(), 0u);
+}
+
+TEST(Pages, PngHoldsExactlyTheDots) {
+    // 13 dots wide: one whole byte and a partial one per row.
+    render::PageImage page;
+    page.width = 13;
+    page.height = 3;
+    page.ink.assign(13 * 3, 0);
+    const int dots[][2] = {{0, 0}, {7, 0}, {8, 0}, {12, 0}, {3, 1}, {12, 2}};
+    for (const auto& d : dots) page.ink[static_cast<size_t>(d[1]) * 13 + d[0]] = 255;
+    page.ink[5] = 200;  // anything from 128 up is a dot
+    const auto file = std::filesystem::temp_directory_path() / ("zsim-png-" + std::to_string(::getpid()) + ".png");
+    std::string error;
+    ASSERT_TRUE(render::writePng(page, file.string(), error)) << error;
+
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, file.string().c_str()));
+    image.format = PNG_FORMAT_GRAY;
+    std::vector<uint8_t> grey(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, grey.data(), 0, nullptr));
+    std::filesystem::remove(file);
+    ASSERT_EQ(image.width, 13u);
+    ASSERT_EQ(image.height, 3u);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 13; ++x)
+            EXPECT_EQ(grey[static_cast<size_t>(y) * 13 + x] == 0, page.black(x, y)) << x << "," << y;
+    EXPECT_FALSE(render::writePng(page, "/nonexistent-dir/x.png", error));
+    EXPECT_NE(error.find("cannot open"), std::string::npos);
 }
 
 TEST(Pages, FilesForEachJob) {
