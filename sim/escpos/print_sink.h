@@ -1,0 +1,19 @@
+// The seam between the interpreter and the paper it prints on.
+#pragma once
+
+#include "escpos/types.h"
+
+namespace zsim::escpos {
+
+class PrintSink {
+public:
+    virtual ~PrintSink() = default;
+    // Draws the band at the current paper position, then moves the paper
+    // by band.advance dots.
+    virtual void band(const Band& band) = 0;
+    virtual void feed(int dots) = 0;
+    // Ends the current piece of paper.
+    virtual void cut(CutKind kind) = 0;
+};
+
+}  // namespace zsim::escpos

@@ -1,0 +1,126 @@
+// Laying out barcodes and QR codes on the paper: bar sizes from GS h / GS w,
+// the human-readable line from GS H / GS f, position from ESC a.
+#include <algorithm>
+
+#include "escpos/barcode.h"
+#include "escpos/interpreter.h"
+#include "escpos/qr_code.h"
+
+namespace zsim::escpos {
+
+namespace {
+
+constexpr int kHriGap = 2;  // dots between bars and their text
+
+std::u32string utf8ToUtf32(const std::string& s) {
+    std::u32string out;
+    for (size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        int len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+        if (i + len > s.size()) len = 1;
+        char32_t cp = len == 1 ? c : c & (0x7F >> len);
+        for (int k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+        out.push_back(cp < 0x20 ? U' ' : cp);
+        i += len;
+    }
+    return out;
+}
+
+}  // namespace
+
+void Interpreter::addHri(Band& band, const std::string& text, int y, int blockWidth) {
+    const std::u32string chars = utf8ToUtf32(text);
+    const CellSize cell = baseCell(hriFont_);
+    const int textWidth = static_cast<int>(chars.size()) * cell.width;
+    int x = (blockWidth - textWidth) / 2;
+    for (char32_t cp : chars) {
+        if (x >= 0 && x + cell.width <= modes_.areaWidth) {
+            GlyphItem g;
+            g.x = x;
+            g.y = y;
+            g.boxWidth = cell.width;
+            g.boxHeight = cell.height;
+            g.codepoint = cp;
+            g.font = hriFont_;
+            band.glyphs.push_back(g);
+        }
+        x += cell.width;
+    }
+}
+
+void Interpreter::printBarcode(uint8_t m, const std::vector<uint8_t>& data) {
+    if (!line_.empty()) line_.printLine(modes_, modes_.lineSpacing);
+    const Symbology sym = symbologyFromGsK(m);
+    if (sym == Symbology::Unsupported) {
+        unsupportedOnce("GS k " + std::to_string(m), "symbology not printed");
+        return;
+    }
+    const BarcodeModules bars = encodeBarcode(sym, data);
+    for (const std::string& n : bars.notes) report_.note(commandStart_, std::string(symbologyName(sym)) + ": " + n);
+    if (!bars.ok) {
+        report_.note(commandStart_, std::string(symbologyName(sym)) + " not printed: " + bars.error);
+        return;
+    }
+    const int width = static_cast<int>(bars.modules.size()) * barModule_;
+    if (width > modes_.areaWidth) {
+        // The printer refuses a barcode that does not fit rather than
+        // printing a cut-off one nobody can scan.
+        report_.note(commandStart_, std::string(symbologyName(sym)) + " not printed: " + std::to_string(width) +
+                                        " dots wide, print area " + std::to_string(modes_.areaWidth));
+        return;
+    }
+    const int textHeight = baseCell(hriFont_).height;
+    const bool above = hriPosition_ & 1, below = hriPosition_ & 2;
+    Band band;
+    int y = 0;
+    if (above) {
+        addHri(band, bars.hri, 0, width);
+        y = textHeight + kHriGap;
+    }
+    Bitmap image(width, barHeight_);
+    for (size_t i = 0; i < bars.modules.size(); ++i) {
+        if (!bars.modules[i]) continue;
+        for (int row = 0; row < barHeight_; ++row)
+            std::fill_n(image.dots.begin() + static_cast<long>(row) * width + static_cast<long>(i) * barModule_,
+                        barModule_, 1);
+    }
+    band.images.push_back(ImageItem{0, y, std::move(image)});
+    band.symbols.push_back(SymbolMark{symbologyName(sym), bars.text, 0, y, width, barHeight_, barModule_});
+    y += barHeight_;
+    if (below) {
+        addHri(band, bars.hri, y + kHriGap, width);
+        y += kHriGap + textHeight;
+    }
+    band.height = band.advance = y;
+    line_.printBlock(std::move(band), width, modes_);
+}
+
+void Interpreter::printQr() {
+    if (!line_.empty()) line_.printLine(modes_, modes_.lineSpacing);
+    const QrModules qr = encodeQr(qrData_, qrLevel_);
+    if (!qr.ok) {
+        report_.note(commandStart_, "QR code not printed: " + qr.error);
+        return;
+    }
+    const int side = qr.size * qrModule_;
+    if (side > modes_.areaWidth) {
+        report_.note(commandStart_, "QR code not printed: " + std::to_string(side) + " dots wide, print area " +
+                                        std::to_string(modes_.areaWidth));
+        return;
+    }
+    Bitmap image(side, side);
+    for (int my = 0; my < qr.size; ++my) {
+        // Build one row of dots per module row, then repeat it.
+        uint8_t* first = image.dots.data() + static_cast<size_t>(my) * qrModule_ * side;
+        for (int mx = 0; mx < qr.size; ++mx)
+            if (qr.dark[static_cast<size_t>(my) * qr.size + mx]) std::fill_n(first + mx * qrModule_, qrModule_, 1);
+        for (int r = 1; r < qrModule_; ++r) std::copy_n(first, side, first + static_cast<size_t>(r) * side);
+    }
+    Band band;
+    band.height = band.advance = side;
+    band.images.push_back(ImageItem{0, 0, std::move(image)});
+    band.symbols.push_back(SymbolMark{"QR", std::string(qrData_.begin(), qrData_.end()), 0, 0, side, side, qrModule_});
+    line_.printBlock(std::move(band), side, modes_);
+}
+
+}  // namespace zsim::escpos

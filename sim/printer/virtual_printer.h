@@ -1,0 +1,89 @@
+// The virtual receipt printer as the connection layer sees it: bytes in,
+// status answers and drawer pulses out, and per job a folder entry with the
+// raw bytes, one PNG per cut and a JSON report.
+//
+//   VirtualPrinter p(config, deviceState, hooks);
+//   p.feed(bytes, n);          // as they arrive, in any pieces
+//   JobResult r = p.endJob();  // the host's job is over (connection closed,
+//                              // idle timeout, ...)
+//
+// Not thread-safe: serialize feed(), endJob() and statusChanged(). The hooks
+// run inside those calls; DeviceState is read from the same thread.
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "escpos/device_state.h"
+#include "escpos/interpreter.h"
+#include "escpos/job_report.h"
+#include "render/glyph_cache.h"
+#include "render/page_image.h"
+#include "render/paper.h"
+
+namespace zsim {
+
+struct PrinterConfig {
+    int paperWidth = 576;          // 384 for 58 mm paper, 576 for 80 mm
+    int maxPageLength = 24000;     // dots (3 m); longer pages are cut off and reported
+    bool chineseModeAtReset = true;
+    escpos::DrawerSwitch drawerSwitch = escpos::DrawerSwitch::OpenIsLow;
+    std::string outputDir;         // empty: nothing is written to disk
+    std::string jobPrefix = "job";
+    bool keepPages = false;        // also return page images in JobResult
+};
+
+struct JobResult {
+    int job = 0;                   // 0: there was no job to end
+    escpos::JobReport report;
+    std::vector<std::string> pageFiles;
+    std::string rawFile;
+    std::string reportFile;
+    std::vector<render::PageImage> pages;  // only with keepPages
+};
+
+struct PrinterHooks {
+    std::function<void(const uint8_t*, size_t)> reply;
+    std::function<void(const escpos::DrawerPulse&)> drawerPulse;
+    std::function<void(const JobResult&)> jobFinished;
+};
+
+class VirtualPrinter {
+public:
+    VirtualPrinter(const PrinterConfig& config, const escpos::DeviceState& device, PrinterHooks hooks);
+    ~VirtualPrinter();
+
+    void feed(const uint8_t* data, size_t size);
+    void feed(const std::string& bytes) { feed(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()); }
+    void feed(const std::vector<uint8_t>& bytes) { feed(bytes.data(), bytes.size()); }
+    JobResult endJob();
+    void statusChanged() { interpreter_.statusChanged(); }
+
+    bool jobOpen() const { return jobOpen_; }
+    int nextJob() const { return nextJob_; }
+
+private:
+    void startJob();
+    void pageDone(const render::PageImage& page);
+    std::string jobPath(const std::string& suffix) const;
+
+    PrinterConfig config_;
+    const escpos::DeviceState& device_;
+    PrinterHooks hooks_;
+    render::GlyphCache glyphs_;
+    render::Paper paper_;
+    escpos::Interpreter interpreter_;
+
+    bool jobOpen_ = false;
+    int job_ = 0;
+    int nextJob_ = 1;
+    std::ofstream raw_;
+    JobResult current_;
+    std::vector<escpos::PageInfo> pageInfos_;
+};
+
+}  // namespace zsim

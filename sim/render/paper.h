@@ -1,0 +1,59 @@
+// The paper roll: draws the interpreter's bands with cairo-made glyphs and
+// plain dot copies, and hands out a finished page at every cut. Memory is
+// bounded by the page length cap, whatever the input asks for.
+#pragma once
+
+#include <functional>
+
+#include "escpos/print_sink.h"
+#include "render/glyph_cache.h"
+#include "render/page_image.h"
+
+namespace zsim::render {
+
+struct PaperConfig {
+    int width = 576;
+    int maxLength = 24000;  // dots; 3 m at 8 dots/mm
+};
+
+class Paper : public escpos::PrintSink {
+public:
+    // The page is only valid during the call: its buffers are reused for
+    // the next page, so a long run does not keep allocating fresh memory.
+    using PageDone = std::function<void(const PageImage&)>;
+
+    Paper(const PaperConfig& config, GlyphCache& glyphs, PageDone done);
+
+    void band(const escpos::Band& band) override;
+    void feed(int dots) override;
+    void cut(escpos::CutKind kind) override;
+
+    // Ends the page at the end of a job that had no cut after its last
+    // output. Nothing happens if the page is blank and unmoved.
+    void finish();
+    // Paper out: output is dropped until it is back.
+    void setPaperOut(bool out) { paperOut_ = out; }
+    uint64_t takeDroppedWhilePaperOut() {
+        const uint64_t n = droppedWhileOut_;
+        droppedWhileOut_ = 0;
+        return n;
+    }
+
+private:
+    void endPage(bool byCut);
+    void ensureRows(int rows);
+    void drawGlyph(uint8_t* buf, int bufHeight, const escpos::GlyphItem& g);
+    void advance(int dots);
+
+    PaperConfig config_;
+    GlyphCache& glyphs_;
+    PageDone done_;
+    PageImage page_;
+    int y_ = 0;           // paper position in dots
+    bool touched_ = false;
+    bool paperOut_ = false;
+    uint64_t droppedWhileOut_ = 0;
+    std::vector<uint8_t> scratch_;
+};
+
+}  // namespace zsim::render

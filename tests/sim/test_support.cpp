@@ -1,0 +1,118 @@
+#include "test_support.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "render/png_writer.h"
+
+namespace zsim::test {
+
+Bytes bytes(std::initializer_list<int> values) {
+    Bytes out;
+    for (int v : values) out.push_back(static_cast<uint8_t>(v));
+    return out;
+}
+
+Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+Bytes u16le(int v) { return {static_cast<uint8_t>(v & 0xFF), static_cast<uint8_t>((v >> 8) & 0xFF)}; }
+
+Bytes readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+Printed run(const Bytes& stream, const RunOptions& options) {
+    escpos::SettableDeviceState device;
+    device.set(options.status);
+    Printed result;
+    PrinterConfig config;
+    config.paperWidth = options.width;
+    config.maxPageLength = options.maxPageLength;
+    config.keepPages = true;
+    config.drawerSwitch = options.drawerSwitch;
+    PrinterHooks hooks;
+    hooks.reply = [&result](const uint8_t* p, size_t n) { result.replies.emplace_back(p, p + n); };
+    hooks.drawerPulse = [&result](const escpos::DrawerPulse& pulse) { result.pulses.push_back(pulse); };
+    VirtualPrinter printer(config, device, hooks);
+    size_t pos = 0;
+    for (size_t end : options.splits) {
+        end = std::min(end, stream.size());
+        if (end > pos) printer.feed(stream.data() + pos, end - pos);
+        pos = std::max(pos, end);
+    }
+    if (pos < stream.size()) printer.feed(stream.data() + pos, stream.size() - pos);
+    result.job = printer.endJob();
+    return result;
+}
+
+Box inkBox(const render::PageImage& page, int top, int bottom) {
+    Box box{page.width, 0, -1, -1};
+    if (bottom < 0 || bottom >= page.height) bottom = page.height - 1;
+    bool any = false;
+    for (int y = std::max(0, top); y <= bottom; ++y) {
+        for (int x = 0; x < page.width; ++x) {
+            if (!page.black(x, y)) continue;
+            if (!any) box.top = y;
+            any = true;
+            box.left = std::min(box.left, x);
+            box.right = std::max(box.right, x);
+            box.bottom = y;
+        }
+    }
+    if (!any) return Box{};
+    return box;
+}
+
+int blackCount(const render::PageImage& page, int top, int bottom) {
+    if (bottom < 0 || bottom >= page.height) bottom = page.height - 1;
+    int n = 0;
+    for (int y = std::max(0, top); y <= bottom; ++y)
+        for (int x = 0; x < page.width; ++x) n += page.black(x, y);
+    return n;
+}
+
+bool haveZbar() { return std::system("command -v zbarimg >/dev/null 2>&1") == 0; }
+
+std::vector<std::string> decodeRegion(const render::PageImage& page, const escpos::SymbolMark& where, int scale) {
+    // A quiet zone of white paper around the symbol, as a scanner would
+    // see it on the receipt.
+    constexpr int kMargin = 24;
+    render::PageImage crop;
+    crop.width = (where.width + 2 * kMargin) * scale;
+    crop.height = (where.height + 2 * kMargin) * scale;
+    crop.ink.assign(static_cast<size_t>(crop.width) * crop.height, 0);
+    for (int y = 0; y < crop.height; ++y)
+        for (int x = 0; x < crop.width; ++x) {
+            const int sx = where.x + x / scale - kMargin, sy = where.y + y / scale - kMargin;
+            if (sx >= where.x && sx < where.x + where.width && sy >= where.y && sy < where.y + where.height &&
+                sx < page.width && sy < page.height)
+                crop.ink[static_cast<size_t>(y) * crop.width + x] = page.at(sx, sy);
+        }
+    const auto dir = std::filesystem::temp_directory_path();
+    const std::string png = (dir / ("zsim-symbol-" + std::to_string(getpid()) + ".png")).string();
+    const std::string out = png + ".txt";
+    std::string error;
+    if (!render::writePng(crop, png, error)) return {};
+    // --raw keeps the bytes as encoded; one symbol per line.
+    const std::string cmd = "zbarimg --nodbus --raw -q '" + png + "' > '" + out + "' 2>/dev/null";
+    (void)std::system(cmd.c_str());
+    std::vector<std::string> lines;
+    std::ifstream in(out, std::ios::binary);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    std::filesystem::remove(png);
+    std::filesystem::remove(out);
+    return lines;
+}
+
+}  // namespace zsim::test
