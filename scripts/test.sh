@@ -26,7 +26,12 @@ if [ -f "$root/sim/CMakeLists.txt" ]; then
   (cd build-sim && ctest --output-on-failure --timeout 600)
 fi
 
+seconds=${ZPT_FUZZ_SECONDS:-20}
+if [ -x "$root/sim/fuzz/run-fuzz.sh" ]; then
+  echo "== Fuzzing the virtual printer, ${seconds} s"
+  ZSIM_FUZZ_BUILD="$root/build-fuzz-sim" "$root/sim/fuzz/run-fuzz.sh" "$seconds"
+fi
 if [ -x "$root/fuzz/run-all.sh" ]; then
-  echo "== Fuzzing, bounded"
-  "$root/fuzz/run-all.sh" "${ZPT_FUZZ_SECONDS:-20}"
+  echo "== Fuzzing the device library, ${seconds} s a target"
+  "$root/fuzz/run-all.sh" "$seconds"
 fi
