@@ -1,5 +1,6 @@
 #include "Seams.h"
 
+#include "Library.h"
 #include "TextCodec.h"
 
 #include <commdlg.h>
@@ -19,8 +20,32 @@ int RealMessageBox(HWND owner, const std::string& text, const char* caption, UIN
     return ::MessageBoxW(owner, wideText.c_str(), Widen(caption).c_str(), type);
 }
 
+// Loaded on first use and kept for the life of the process.
+const CLibrary& LoadedOnce(CLibrary& library, const wchar_t* name)
+{
+    if (!library.IsLoaded())
+        library.Load(name);
+    return library;
+}
+
+const CLibrary& Comdlg32()
+{
+    static CLibrary library;
+    return LoadedOnce(library, L"comdlg32.dll");
+}
+
+const CLibrary& Shell32()
+{
+    static CLibrary library;
+    return LoadedOnce(library, L"shell32.dll");
+}
+
 bool RealOpenFile(HWND owner, const std::string& filter, std::string& path)
 {
+    const auto getOpenFileName = Comdlg32().GetProc<BOOL(WINAPI*)(OPENFILENAMEW*)>("GetOpenFileNameW");
+    if (!getOpenFileName)
+        return false;
+
     // "name|pattern||" becomes the NUL-separated, doubly terminated list the dialog wants.
     std::wstring wideFilter = Widen(filter);
     for (wchar_t& c : wideFilter) {
@@ -37,7 +62,7 @@ bool RealOpenFile(HWND owner, const std::string& filter, std::string& path)
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_ENABLESIZING;
-    if (!::GetOpenFileNameW(&ofn))
+    if (!getOpenFileName(&ofn))
         return false;
     path = Narrow(file.data());
     return true;
@@ -45,7 +70,9 @@ bool RealOpenFile(HWND owner, const std::string& filter, std::string& path)
 
 void RealShellOpen(HWND owner, const std::string& verb, const std::string& file, int show)
 {
-    ::ShellExecuteW(owner, Widen(verb).c_str(), Widen(file).c_str(), nullptr, nullptr, show);
+    using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+    if (const auto shellExecute = Shell32().GetProc<ShellExecuteFn>("ShellExecuteW"))
+        shellExecute(owner, Widen(verb).c_str(), Widen(file).c_str(), nullptr, nullptr, show);
 }
 
 } // namespace
