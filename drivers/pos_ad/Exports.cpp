@@ -38,7 +38,7 @@ using CallText = std::function<std::string(size_t quotedBytes)>;
 
 std::string Quote(const char* text, size_t limit) { return runlog::Quote(text, limit); }
 
-std::string Outcome_(const Outcome& o)
+std::string Describe(const Outcome& o)
 {
     std::string text = std::to_string(o.code);
     const bool ok = o.code == result::kDone || o.code == result::kScaleOk || o.code == result::kDrawerOpen;
@@ -70,7 +70,7 @@ int Run(const CallText& call, const std::function<Outcome(const PosAdConfig&)>& 
     }
     if (config.runLog == 1) {
         const runlog::Stamp now = platform::Now();
-        platform::AppendRunLog(now, runlog::Line(now, call(kLoggedTextBytes), Outcome_(outcome), outcome.sent));
+        platform::AppendRunLog(now, runlog::Line(now, call(kLoggedTextBytes), Describe(outcome), outcome.sent));
     }
     return outcome.code;
 }

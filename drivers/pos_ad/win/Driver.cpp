@@ -12,7 +12,7 @@ namespace {
 // A job grows by PrintText and friends until BeginPrint; past this it goes out early.
 constexpr size_t kMaxQueuedBytes = 1024 * 1024;
 
-std::string Bytes_(size_t n) { return std::to_string(n) + " bytes"; }
+std::string ByteCount(size_t n) { return std::to_string(n) + " bytes"; }
 
 } // namespace
 
@@ -41,7 +41,7 @@ Outcome Driver::Queue(const Bytes& bytes)
     if (m_job.size() > kMaxQueuedBytes)
         return Send({});
     Outcome queued;
-    queued.detail = "queued " + Bytes_(bytes.size()) + ", job " + Bytes_(m_job.size());
+    queued.detail = "queued " + ByteCount(bytes.size()) + ", job " + ByteCount(m_job.size());
     return queued;
 }
 
@@ -52,7 +52,7 @@ Outcome Driver::Send(const Bytes& bytes)
     Outcome opened = OpenPrinter();
     if (opened.code != result::kDone) {
         if (!all.empty())
-            opened.detail += "; dropped the job's " + Bytes_(all.size());
+            opened.detail += "; dropped the job's " + ByteCount(all.size());
         return opened;
     }
     if (m_printerNew) {
@@ -67,7 +67,7 @@ Outcome Driver::Send(const Bytes& bytes)
         m_printer.reset();  // in an unknown state: the next call starts afresh
         outcome.code = result::kStalled;
         outcome.detail = PrinterPort(Config()).name + " took " + std::to_string(outcome.sent) + " of " +
-                         Bytes_(all.size()) + ": " + error;
+                         ByteCount(all.size()) + ": " + error;
         return outcome;
     }
     m_printerNew = false;
