@@ -18,6 +18,14 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
+# node and npm for the ESC/POS cross-check (tests/pos_ad/crosscheck). Debian's packages only where
+# no npm is on PATH: a machine with NodeSource's node has its own npm, which Debian's conflicts with.
+if ! command -v npm >/dev/null 2>&1; then
+  echo "setup: installing nodejs npm"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends nodejs npm >/dev/null
+fi
+
 if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
   echo "setup: generating the zh_CN.UTF-8 locale"
   $sudo sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen

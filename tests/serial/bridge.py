@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
-"""Serial ports for the tests: COM1..COM12 of the test prefix each lead to a real
-pseudo-terminal, and the far end of each pseudo-terminal is offered on a loopback TCP port, so a
+"""Serial ports for the tests: COM1..COM12 (and LPT1, as line 13) of the test prefix each lead
+to a real pseudo-terminal, and the far end of each pseudo-terminal is offered on a loopback TCP port, so a
 test program running under Wine can play the device on the other side of the line.
 
-    bridge.py DIR      creates DIR/comN (link to the pty's device) and DIR/tcp-base (TCP port
-                       of COM1 minus 1), then serves until killed.
+    bridge.py DIR      creates DIR/comN and DIR/lpt1 (links to the ptys' devices) and
+                       DIR/tcp-base (TCP port of COM1 minus 1; LPT1 is base + 13), then serves
+                       until killed.
 
 The bridge keeps each pty's device side open itself, so the program under test may open and
 close the port as often as it likes without the line going dead. A test connects before it
@@ -19,7 +20,11 @@ import sys
 import termios
 import tty
 
-PORTS = 12
+PORTS = 13
+
+
+def link_name(number):
+    return "lpt1" if number == 13 else "com%d" % number
 
 
 def free_base():
@@ -45,7 +50,7 @@ class Port:
         self.master, self.slave = os.openpty()
         tty.setraw(self.slave)
         os.set_blocking(self.master, False)
-        self.link = os.path.join(folder, "com%d" % number)
+        self.link = os.path.join(folder, link_name(number))
         if os.path.lexists(self.link):
             os.unlink(self.link)
         os.symlink(os.ttyname(self.slave), self.link)

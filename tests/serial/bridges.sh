@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Starts or stops the serial bridge of the tests and maps COM1..COM12 of the test prefix to it.
+# Starts or stops the serial bridge of the tests and maps COM1..COM12 and LPT1 of the test prefix to it.
 #   bridges.sh up|down BUILD_DIR PREFIX
 set -eu
 action=$1; build=$2
@@ -17,11 +17,11 @@ case "$action" in
     [ -f "$dir/tcp-base" ] || { echo "serial bridge did not start:"; cat "$dir/bridge.log"; exit 1; } >&2
     mapped=$(wine reg query 'HKLM\Software\Wine\Ports' 2>/dev/null | tr -d '\r')
     changed=0
-    for n in $(seq 1 12); do
-      want="$dir/com$n"
-      have=$(echo "$mapped" | awk -v k="COM$n" '$1==k {print $3}')
+    for name in COM1 COM2 COM3 COM4 COM5 COM6 COM7 COM8 COM9 COM10 COM11 COM12 LPT1; do
+      want="$dir/$(echo "$name" | tr 'A-Z' 'a-z')"
+      have=$(echo "$mapped" | awk -v k="$name" '$1==k {print $3}')
       if [ "$have" != "$want" ]; then
-        wine reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /d "$want" /f >/dev/null 2>&1
+        wine reg add 'HKLM\Software\Wine\Ports' /v "$name" /d "$want" /f >/dev/null 2>&1
         changed=1
       fi
     done

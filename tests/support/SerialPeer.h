@@ -8,7 +8,8 @@
 
 class SerialPeer {
 public:
-    // Connects to the far end of COMn (1..12). Connect before the program opens the port.
+    // Connects to the far end of COMn (1..12), or of LPT1 with 13. Connect before the program
+    // opens the port.
     explicit SerialPeer(int comNumber);
     ~SerialPeer();
     SerialPeer(const SerialPeer&) = delete;

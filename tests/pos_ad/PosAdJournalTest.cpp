@@ -1,4 +1,5 @@
-// Our pos_ad_dll.dll loaded the way the program loads it, each call checked in its journal.
+// Our pos_ad_dll.dll loaded the way the program loads it, with the journal backend chosen: each
+// call checked in its journal.
 #include "devices/pos_ad.h"
 #include "support/TestFiles.h"
 
@@ -19,7 +20,7 @@ protected:
         journalPath = folder + "journal.log";
         ::CreateDirectoryA("C:\\Morvane", nullptr);
         previousSettings = ReadWholeFile(kSettings);
-        WriteWholeFile(kSettings, "[PosAdDll]\r\nJournal=" + journalPath + "\r\n");
+        WriteWholeFile(kSettings, "[PosAdDll]\r\nBackend=journal\r\nJournal=" + journalPath + "\r\n");
         library = ::LoadLibraryA("pos_ad_dll.dll");
         ASSERT_NE(library, nullptr);
     }
@@ -66,7 +67,7 @@ TEST_F(PosAdJournal, EveryCallIsOneReadableLine)
 {
     char version[20] = {};
     EXPECT_EQ(Get<int (*)(char*)>("GetDllVersion")(version), 1);
-    EXPECT_STREQ(version, "ZantorAD 1.0.0");
+    EXPECT_STREQ(version, "ZantorAD 2.0.0");
     Get<int (*)(const char*, int)>("PrintText")("合计金额：\"2.50\"\t\r\n", 8);
     Get<int (*)(const char*, int, int, int)>("PrintBarCode")("6931081400127", 2, 50, 2);
     Get<int (*)(const char*, int)>("PrintCommand")("\x1b\x40", 2);
@@ -89,7 +90,7 @@ TEST_F(PosAdJournal, ClosePrinterMakesTheNextCallReadTheSettingsAgain)
 {
     Get<int (*)()>("CutPaper")();
     const std::string moved = folder + "moved.log";
-    WriteWholeFile(kSettings, "[PosAdDll]\r\nJournal=" + moved + "\r\n");
+    WriteWholeFile(kSettings, "[PosAdDll]\r\nBackend=journal\r\nJournal=" + moved + "\r\n");
     Get<int (*)()>("OpenCashDrawerEx")();  // still the old journal until the connection closes
     Get<int (*)()>("ClosePrinterEx")();
     Get<int (*)()>("send_zero")();

@@ -1,0 +1,158 @@
+#include "Platform.h"
+
+#include "Links.h"
+
+#include <windows.h>
+
+namespace platform {
+
+const char kSettingsFile[] = "C:\\Morvane\\scales.ini";
+const char kLogFolder[] = "C:\\morvane\\log";
+
+namespace {
+
+int Int(const char* section, const char* key, int fallback)
+{
+    return static_cast<int>(::GetPrivateProfileIntA(section, key, fallback, kSettingsFile));
+}
+
+std::string Text(const char* section, const char* key, const char* fallback)
+{
+    std::string value(1024, '\0');
+    const DWORD length = ::GetPrivateProfileStringA(section, key, fallback, value.data(),
+                                                    static_cast<DWORD>(value.size()), kSettingsFile);
+    value.resize(length);
+    return value;
+}
+
+} // namespace
+
+PosAdConfig LoadConfig()
+{
+    PosAdConfig c;
+    c.runLog = Int("POS", "LOG", 0);
+    c.printerPort = Text("PRINTER", "PORT", "USB");
+    c.printerBaud = Int("PRINTER", "RATE", 115200);
+    c.lineSpace = Int("PRINTER", "LINESPACE", 10);
+    c.density = Int("Print", "Density", 3);
+    c.drawerControl = Int("CashDrawer", "ControlType", 0);
+    c.boardType = Text("POS", "BOARD", "J1900");
+    c.scalePort = Text("SCALE", "PORT", "COM4");
+    c.scaleBaud = Int("SCALE", "RATE", 115200);
+
+    c.backend = Text("PosAdDll", "Backend", "device");
+    c.journal = Text("PosAdDll", "Journal", "");
+    c.printerAddress = Text("PosAdDll", "PrinterAddress", "");
+    c.usbDevice = Text("PosAdDll", "UsbDevice", "");
+    c.paperWidth = Int("PosAdDll", "PaperWidth", 576);
+    c.boardPort = Text("PosAdDll", "BoardPort", "");
+    c.boardBaud = Int("PosAdDll", "BoardRate", 0);
+    c.drawerOpenHigh = Int("PosAdDll", "DrawerOpenHigh", 1);
+    return c;
+}
+
+runlog::Stamp Now()
+{
+    SYSTEMTIME t;
+    ::GetLocalTime(&t);
+    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
+}
+
+void MakeFolders(const std::string& folder)
+{
+    for (size_t at = folder.find_first_of("\\/", 3); ; at = folder.find_first_of("\\/", at + 1)) {
+        ::CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
+        if (at == std::string::npos)
+            break;
+    }
+}
+
+void AppendRunLog(const runlog::Stamp& when, const std::string& line)
+{
+    MakeFolders(kLogFolder);
+    const std::string path = std::string(kLogFolder) + "\\" + runlog::FileName(when);
+    const HANDLE file = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    ::CloseHandle(file);
+}
+
+bool ReadFileBytes(const char* path, Bytes& bytes, std::string& error)
+{
+    const HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = "file cannot be opened: " + SystemError(::GetLastError());
+        return false;
+    }
+    LARGE_INTEGER size{};
+    bool ok = ::GetFileSizeEx(file, &size) != 0;
+    if (!ok) {
+        error = "file size cannot be read: " + SystemError(::GetLastError());
+    } else if (size.QuadPart > image::kMaxFileBytes) {
+        error = "file of " + std::to_string(size.QuadPart) + " bytes is larger than " +
+                std::to_string(image::kMaxFileBytes);
+        ok = false;
+    } else {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        DWORD read = 0;
+        ok = bytes.empty() || (::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+                               read == bytes.size());
+        if (!ok)
+            error = "file cannot be read: " + SystemError(::GetLastError());
+    }
+    ::CloseHandle(file);
+    return ok;
+}
+
+bool DecodeWithSystem(const char* path, image::Rgba& out, std::string& error)
+{
+    const HBITMAP bitmap = static_cast<HBITMAP>(
+        ::LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    if (!bitmap) {
+        error = "the system cannot decode the BMP: " + SystemError(::GetLastError());
+        return false;
+    }
+    BITMAP info{};
+    ::GetObjectA(bitmap, sizeof info, &info);
+    bool ok = info.bmWidth > 0 && info.bmHeight > 0 && info.bmWidth <= image::kMaxSide &&
+              info.bmHeight <= image::kMaxSide &&
+              static_cast<long long>(info.bmWidth) * info.bmHeight <= image::kMaxPixels;
+    if (!ok) {
+        error = "the system decoded an image of " + std::to_string(info.bmWidth) + "x" + std::to_string(info.bmHeight) +
+                ", outside the limits";
+    } else {
+        BITMAPINFO request{};
+        request.bmiHeader.biSize = sizeof request.bmiHeader;
+        request.bmiHeader.biWidth = info.bmWidth;
+        request.bmiHeader.biHeight = -info.bmHeight;  // rows top to bottom
+        request.bmiHeader.biPlanes = 1;
+        request.bmiHeader.biBitCount = 32;
+        request.bmiHeader.biCompression = BI_RGB;
+        std::vector<uint8_t> bgrx(static_cast<size_t>(info.bmWidth) * info.bmHeight * 4);
+        const HDC screen = ::GetDC(nullptr);
+        ok = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight), bgrx.data(), &request, DIB_RGB_COLORS) ==
+             info.bmHeight;
+        ::ReleaseDC(nullptr, screen);
+        if (ok) {
+            out.width = info.bmWidth;
+            out.height = info.bmHeight;
+            out.pixels.resize(bgrx.size());
+            for (size_t i = 0; i < bgrx.size(); i += 4) {
+                out.pixels[i] = bgrx[i + 2];
+                out.pixels[i + 1] = bgrx[i + 1];
+                out.pixels[i + 2] = bgrx[i];
+                out.pixels[i + 3] = 255;
+            }
+        } else {
+            error = "the system cannot read the decoded pixels";
+        }
+    }
+    ::DeleteObject(bitmap);
+    return ok;
+}
+
+} // namespace platform

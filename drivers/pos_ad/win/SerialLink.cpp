@@ -1,0 +1,115 @@
+// Serial ports (8N1, no flow control). The port's own write timeouts bound every chunk.
+#include "Links.h"
+
+#include "Bounds.h"
+
+#include <algorithm>
+
+namespace {
+
+class SerialLink : public Link {
+public:
+    SerialLink(HANDLE port, int baud) : m_port(port), m_baud(baud) {}
+    ~SerialLink() override { ::CloseHandle(m_port); }
+
+    bool Write(const uint8_t* data, size_t size, size_t& sent, std::string& error) override
+    {
+        sent = 0;
+        if (!SetTimeouts(0))
+            return Fail(error, "cannot set the port's timeouts");
+        while (sent < size) {
+            const DWORD chunk = static_cast<DWORD>(std::min(size - sent, bounds::kChunkBytes));
+            DWORD written = 0;
+            const BOOL ok = ::WriteFile(m_port, data + sent, chunk, &written, nullptr);
+            const DWORD code = ok ? 0 : ::GetLastError();
+            sent += written;
+            if (!ok && code != ERROR_TIMEOUT && code != ERROR_SEM_TIMEOUT)
+                return Fail(error, "write failed: " + SystemError(code));
+            if (written < chunk)
+                return Fail(error, "the device stopped taking bytes (nothing for " + std::to_string(WriteBoundMs()) +
+                                       " ms)");
+        }
+        return true;
+    }
+
+    bool Read(uint8_t* buffer, size_t capacity, unsigned timeoutMs, size_t& got, std::string& error) override
+    {
+        got = 0;
+        if (!SetTimeouts(timeoutMs))
+            return Fail(error, "cannot set the port's timeouts");
+        DWORD n = 0;
+        if (!::ReadFile(m_port, buffer, static_cast<DWORD>(std::min<size_t>(capacity, 4096)), &n, nullptr)) {
+            const DWORD code = ::GetLastError();
+            if (code != ERROR_TIMEOUT && code != ERROR_SEM_TIMEOUT)
+                return Fail(error, "read failed: " + SystemError(code));
+        }
+        got = n;
+        return true;
+    }
+
+    void DiscardInput() override { ::PurgeComm(m_port, PURGE_RXCLEAR | PURGE_RXABORT); }
+
+private:
+    static bool Fail(std::string& error, std::string why)
+    {
+        error = std::move(why);
+        return false;
+    }
+
+    // Twice the line time of a byte, rounded up to whole milliseconds.
+    DWORD MsPerByte() const { return static_cast<DWORD>((2 * 10 * 1000 + m_baud - 1) / m_baud); }
+    DWORD WriteBoundMs() const { return bounds::kStallMs + MsPerByte() * static_cast<DWORD>(bounds::kChunkBytes); }
+
+    // A read returns as soon as a byte is there, or after readMs with nothing.
+    bool SetTimeouts(unsigned readMs)
+    {
+        COMMTIMEOUTS timeouts{};
+        timeouts.ReadIntervalTimeout = MAXDWORD;
+        timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
+        timeouts.ReadTotalTimeoutConstant = readMs ? readMs : 1;
+        timeouts.WriteTotalTimeoutMultiplier = MsPerByte();
+        timeouts.WriteTotalTimeoutConstant = bounds::kStallMs;
+        return ::SetCommTimeouts(m_port, &timeouts) != 0;
+    }
+
+    HANDLE m_port;
+    int m_baud;
+};
+
+} // namespace
+
+std::unique_ptr<Link> OpenSerialLink(const PortSpec& spec, std::string& error)
+{
+    const HANDLE port = ::CreateFileA(spec.device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                                      nullptr);
+    if (port == INVALID_HANDLE_VALUE) {
+        error = spec.name + " cannot be opened: " + SystemError(::GetLastError());
+        return nullptr;
+    }
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    ::GetCommState(port, &dcb);
+    dcb.BaudRate = static_cast<DWORD>(spec.baud);
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    dcb.fBinary = TRUE;
+    dcb.fParity = FALSE;
+    dcb.fOutxCtsFlow = FALSE;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fNull = FALSE;
+    dcb.fAbortOnError = FALSE;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    if (!::SetCommState(port, &dcb)) {
+        error = spec.name + " does not take " + std::to_string(spec.baud) + " baud 8N1: " +
+                SystemError(::GetLastError());
+        ::CloseHandle(port);
+        return nullptr;
+    }
+    ::PurgeComm(port, PURGE_RXCLEAR | PURGE_TXCLEAR);
+    return std::make_unique<SerialLink>(port, spec.baud);
+}

@@ -1,0 +1,148 @@
+#include "PosAdKit.h"
+
+#include "devices/pos_ad.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+const char kSettings[] = "C:\\Morvane\\scales.ini";
+
+std::string GoldenPath(const std::string& name)
+{
+    return std::string(ZPT_POSAD_GOLDEN) + "/" + name + ".bin";
+}
+
+} // namespace
+
+std::string Golden(const std::string& name)
+{
+    return ReadWholeFile(GoldenPath(name));
+}
+
+void ExpectGolden(const std::string& name, const std::string& actual)
+{
+    const std::string path = GoldenPath(name);
+    if (!FileExists(path)) {
+        const char* write = std::getenv("ZPT_WRITE_GOLDEN");
+        if (write && std::string(write) == "1")
+            WriteWholeFile(path, actual);
+        ADD_FAILURE() << "no golden file " << path << (write ? " (written now: check it)" : "");
+        return;
+    }
+    const std::string expected = ReadWholeFile(path);
+    if (expected == actual)
+        return;
+    size_t at = 0;
+    while (at < expected.size() && at < actual.size() && expected[at] == actual[at])
+        ++at;
+    ADD_FAILURE() << name << ": " << actual.size() << " bytes against " << expected.size()
+                  << " golden; first difference at byte " << at << "\n  golden: " << HexDump(expected.substr(at))
+                  << "\n  actual: " << HexDump(actual.substr(at));
+}
+
+std::string AsString(const std::vector<uint8_t>& bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::string HexDump(const std::string& bytes, size_t max)
+{
+    std::string out;
+    for (size_t i = 0; i < bytes.size() && i < max; ++i) {
+        char pair[4];
+        std::snprintf(pair, sizeof pair, "%02X ", static_cast<unsigned char>(bytes[i]));
+        out += pair;
+    }
+    if (bytes.size() > max)
+        out += "...";
+    return out;
+}
+
+ScalesIni::ScalesIni(const std::string& text)
+{
+    ::CreateDirectoryA("C:\\Morvane", nullptr);
+    m_existed = FileExists(kSettings);
+    m_previous = ReadWholeFile(kSettings);
+    ClosePrinterEx();
+    Rewrite(text);
+    ClosePrinterEx();
+}
+
+ScalesIni::~ScalesIni()
+{
+    ClosePrinterEx();
+    if (m_existed)
+        WriteWholeFile(kSettings, m_previous);
+    else
+        ::DeleteFileA(kSettings);
+    ClosePrinterEx();
+}
+
+void ScalesIni::Rewrite(const std::string& text)
+{
+    WriteWholeFile(kSettings, text);
+}
+
+std::string RunLogPath()
+{
+    SYSTEMTIME t;
+    ::GetLocalTime(&t);
+    char path[64];
+    std::snprintf(path, sizeof path, "C:\\morvane\\log\\pos_ad_%04u%02u%02u.log", t.wYear, t.wMonth, t.wDay);
+    return path;
+}
+
+std::string RunLogText()
+{
+    return ReadWholeFile(RunLogPath());
+}
+
+void ClearRunLog()
+{
+    ::DeleteFileA(RunLogPath().c_str());
+}
+
+std::string WriteTestFile(const std::string& folder, const std::string& name, const std::string& bytes)
+{
+    const std::string dir = "C:\\ztests\\" + folder;
+    ::CreateDirectoryA("C:\\ztests", nullptr);
+    ::CreateDirectoryA(dir.c_str(), nullptr);
+    const std::string path = dir + "\\" + name;
+    WriteWholeFile(path, bytes);
+    return path;
+}
+
+std::vector<std::string> SampleReceiptLines()
+{
+    return {
+        "开始打印：1000\r\n",
+        "           测试店",
+        "POS机号:0001    收款员：王五",
+        "交易时间：2020-05-30 11:08:12",
+        "品名      单价     数量     金额",
+        "可口可乐   2.50   1.00      2.50",
+        "生鱼片     98.0    1.00    98.00",
+        "生鱼片     98.0    1.00    98.00",
+        "生鱼片     98.0    1.00    98.00",
+        "生鱼片     98.0    1.00    98.00",
+        "--------------------------------",
+        "合计金额：2323230.00",
+        "实付金额：0.01",
+        "支付方式：扫描支付",
+        "BARCODE",
+        "--------------------------------",
+        "\t\t ",
+        "\t\t ",
+        "\t\t ",
+        "\t\t ",
+        "结束时间：1250\r\n",
+        "合计用时：250\r\n",
+    };
+}
