@@ -26,8 +26,9 @@ BoardProtocol::BoardProtocol(ScaleModel& scale, BoardDrawer drawer, Send send)
     : scale_(scale), drawer_(std::move(drawer)), send_(std::move(send)) {}
 
 std::string BoardProtocol::weightPayload(const ScaleReading& r) {
-    // The board has no overload flag: an overloaded cell is never stable.
-    const int flags = (r.stable && !r.overload ? 1 : 0) | (r.atZero ? 2 : 0) | (r.tarePresent ? 4 : 0);
+    // The board has no overload flag: an over- or underloaded cell is never
+    // stable.
+    const int flags = (r.stable && !r.overload && !r.underload ? 1 : 0) | (r.atZero ? 2 : 0) | (r.tarePresent ? 4 : 0);
     return std::string(1, static_cast<char>('0' + flags)) + weightText(r.net) + weightText(r.tare);
 }
 

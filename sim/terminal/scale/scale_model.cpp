@@ -66,13 +66,15 @@ ScaleReading ScaleModel::read(int64_t nowMs) const {
     r.atZero = r.gross == 0;
     r.tarePresent = tare_ != 0;
     r.overload = forcedOverload_ || r.gross > capacity_;
+    r.underload = r.gross < underloadLimit();
     r.notZeroed = notZeroed_;
     return r;
 }
 
 Refusal ScaleModel::cannotWeigh(const ScaleReading& r) const {
     if (r.overload) return "overload";
-    if (!r.stable) return "unstable";
+    if (r.underload) return "underload";
+    if (!r.stable) return "in motion";
     return std::nullopt;
 }
 
@@ -101,7 +103,7 @@ Refusal ScaleModel::toggleTare(int64_t nowMs) {
 }
 
 Refusal ScaleModel::presetTare(int64_t grams) {
-    if (grams < 0 || grams > capacity_) return "tare out of range";
+    if (grams < 0 || grams > 99999) return "tare out of range";
     tare_ = grams;
     return std::nullopt;
 }

@@ -4,6 +4,7 @@
 // passed in, so a profile plays out the same in tests as on the line.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -24,6 +25,7 @@ struct ScaleReading {
     bool atZero = true;
     bool tarePresent = false;
     bool overload = false;
+    bool underload = false;
     bool notZeroed = false;
 };
 
@@ -50,7 +52,7 @@ public:
     Refusal takeTare(int64_t nowMs);    // replaces a tare already set
     Refusal toggleTare(int64_t nowMs);  // takes a tare when none is set, else clears it
     void clearTare() { tare_ = 0; }
-    Refusal presetTare(int64_t grams);
+    Refusal presetTare(int64_t grams);  // 0 to 99999 g, whatever the capacity; 0 clears
 
     void setUnit(WeightUnit unit) { unit_ = unit; }
     WeightUnit unit() const { return unit_; }
@@ -67,6 +69,9 @@ public:
 private:
     // A host may set zero only this close to the empty platter.
     int64_t zeroRange() const { return capacity_ / 25; }
+    // Further below zero than twenty scale divisions (a division being a
+    // 3000th of the capacity) the cell reads as underloaded.
+    int64_t underloadLimit() const { return -20 * std::max<int64_t>(capacity_ / 3000, 1); }
     Refusal cannotWeigh(const ScaleReading& r) const;
 
     int64_t capacity_;
@@ -76,7 +81,7 @@ private:
     bool stable_ = true;
     bool forcedOverload_ = false;
     bool notZeroed_ = false;
-    bool powerOnZero_ = false;
+    bool powerOnZero_ = true;
     WeightUnit unit_ = WeightUnit::Kg;
     std::optional<ScaleProfile> profile_;
     int64_t profileStart_ = 0;

@@ -45,7 +45,7 @@ SdkScaleProtocol::SdkScaleProtocol(ScaleModel& scale, Send send, int readingsPer
 void SdkScaleProtocol::setRate(int readingsPerSecond) { rate_ = std::clamp(readingsPerSecond, 1, kMaxRate); }
 
 std::string SdkScaleProtocol::readingText(const ScaleReading& r, WeightUnit unit) {
-    const char* status = (r.overload || r.notZeroed) ? "F" : r.stable ? "S" : "U";
+    const char* status = (r.overload || r.underload || r.notZeroed) ? "F" : r.stable ? "S" : "U";
     return std::string("W,") + status + "," + (r.atZero ? "Z" : "N") + "," + unitName(unit) + "," +
            inUnit(r.net, unit) + "," + inUnit(r.tare, unit) + "," + inUnit(r.gross, unit);
 }
@@ -79,10 +79,11 @@ void SdkScaleProtocol::answer(char letter, const Refusal& refused) {
 
 void SdkScaleProtocol::handleLine(const std::string& line, int64_t nowMs) {
     const char letter = line.empty() ? 0 : line[0];
-    if (letter < 'A' || letter > 'Z' || (line.size() > 1 && line[1] != ',')) {
+    if (letter < 'A' || letter > 'Z') {
         ++ignored_;
         return;
     }
+    if (line.size() > 1 && line[1] != ',') return answer(letter, std::string("bad command"));
     const bool hasArgument = line.size() > 1;
     const std::string argument = hasArgument ? line.substr(2) : std::string();
     const Refusal badArgument = std::string("bad argument");

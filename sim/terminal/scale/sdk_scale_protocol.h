@@ -3,7 +3,8 @@
 // "A,<letter>" when it carried a command out and "N,<letter>,<why>" when
 // not, and sends readings "W,<S|U|F>,<Z|N>,<unit>,<net>,<tare>,<gross>" on
 // request and, in automatic mode, by itself several times a second. Lines
-// end in CR LF; a line the scale cannot read is ignored.
+// end in CR LF. A line that does not start with a capital letter, or holds
+// a byte that is not printable ASCII, is ignored.
 #pragma once
 
 #include <string>

@@ -46,6 +46,8 @@ TEST_F(TerminalBoard, WeightAnswersFollowTheScaleState) {
     EXPECT_EQ(ask('W'), boardFrame('W', "1 -0.002  0.000"));
     set("weight 16");  // beyond the 15 kg capacity: never stable
     EXPECT_EQ(ask('W'), boardFrame('W', "0 16.000  0.000"));
+    set("weight -0.2");  // underloaded: never stable either
+    EXPECT_EQ(ask('W'), boardFrame('W', "0 -0.200  0.000"));
 }
 
 TEST_F(TerminalBoard, ZeroAndTareAreAcknowledgedOrRefusedAsAScaleWould) {

@@ -17,12 +17,18 @@ TEST(ScaleModel, ZeroOnlyNearTheEmptyPlatterAndOnlyWhenStable) {
     EXPECT_EQ(scale.read(0).gross, 0);
     scale.setLoad(601);
     EXPECT_EQ(scale.zero(0), "out of zero range");
-    scale.setLoad(-300);
+    scale.setLoad(500);
     scale.setStable(false, 0);
-    EXPECT_EQ(scale.zero(0), "unstable");
+    EXPECT_EQ(scale.zero(0), "in motion");
     scale.setStable(true, 0);
     EXPECT_FALSE(scale.zero(0));
     EXPECT_TRUE(scale.read(0).atZero);
+    // Twenty divisions of 5 g below zero is as far as it reads.
+    scale.setLoad(399);
+    EXPECT_TRUE(scale.read(0).underload);
+    EXPECT_EQ(scale.zero(0), "underload");
+    scale.setLoad(400);
+    EXPECT_FALSE(scale.read(0).underload);
     // The range is measured from the empty platter, not from the last zero.
     scale.setLoad(900);
     EXPECT_EQ(scale.zero(0), "out of zero range");
@@ -36,7 +42,10 @@ TEST(ScaleModel, TareTogglesAndOverloadRefusesWeighing) {
     EXPECT_EQ(scale.read(0).tare, 1200);
     EXPECT_FALSE(scale.toggleTare(0));
     EXPECT_FALSE(scale.read(0).tarePresent);
-    EXPECT_EQ(scale.presetTare(15001), "tare out of range");
+    EXPECT_FALSE(scale.presetTare(99999)) << "a preset tare may exceed the capacity";
+    EXPECT_EQ(scale.presetTare(100000), "tare out of range");
+    EXPECT_FALSE(scale.presetTare(0));
+    EXPECT_FALSE(scale.read(0).tarePresent);
 
     scale.setLoad(15001);
     EXPECT_TRUE(scale.read(0).overload);

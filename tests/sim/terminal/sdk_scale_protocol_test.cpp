@@ -70,6 +70,8 @@ TEST_F(TerminalSdkScale, SendsReadingsByItselfThatFollowTheControlledState) {
     EXPECT_EQ(readingLike("W,F,N,kg,15\\.001.*"), "W,F,N,kg,15.001,0.000,15.001");
     set("weight -0.002");
     EXPECT_EQ(readingLike("W,S,N,kg,-0\\.002.*"), "W,S,N,kg,-0.002,0.000,-0.002");
+    set("weight -0.2");  // underload
+    EXPECT_EQ(readingLike("W,F,N,kg,-0\\.200.*"), "W,F,N,kg,-0.200,0.000,-0.200");
 }
 
 TEST_F(TerminalSdkScale, CommandsAreAcknowledgedOrRefusedWithTheirLetter) {
@@ -81,9 +83,10 @@ TEST_F(TerminalSdkScale, CommandsAreAcknowledgedOrRefusedWithTheirLetter) {
     EXPECT_EQ(readingLike("W,S,N,kg,0\\.000,2.*"), "W,S,N,kg,0.000,2.000,2.000");
     EXPECT_EQ(command("T"), "A,T") << "a second tare clears it";
     EXPECT_EQ(readingLike("W,S,N,kg,2\\.000,0.*"), "W,S,N,kg,2.000,0.000,2.000");
-    EXPECT_EQ(command("P,1250"), "A,P");
-    EXPECT_EQ(command("P,99999"), "N,P,tare out of range");
+    EXPECT_EQ(command("P,99999"), "A,P");
+    EXPECT_EQ(command("P,100000"), "N,P,bad argument");
     EXPECT_EQ(command("P,-1"), "N,P,bad argument");
+    EXPECT_EQ(command("P,1250"), "A,P");
     EXPECT_EQ(command("U,g"), "A,U");
     EXPECT_EQ(readingLike("W,S,N,g,.*"), "W,S,N,g,750,1250,2000");
     EXPECT_EQ(command("U,lb"), "A,U");
@@ -96,6 +99,7 @@ TEST_F(TerminalSdkScale, CommandsAreAcknowledgedOrRefusedWithTheirLetter) {
     EXPECT_EQ(command("F,101"), "N,F,bad argument");
     EXPECT_EQ(command("Q"), "N,Q,unknown command");
     EXPECT_EQ(command("Z,1"), "N,Z,bad argument");
+    EXPECT_EQ(command("ZZ"), "N,Z,bad command");
     const nlohmann::json s = d.state()["scale"];
     EXPECT_EQ(s["unit"], "lb");
     EXPECT_EQ(s["power_on_zero"], true);
@@ -116,7 +120,7 @@ TEST_F(TerminalSdkScale, OnRequestOnlyAfterAutomaticModeIsSwitchedOff) {
 TEST_F(TerminalSdkScale, LinesItCannotReadAreIgnored) {
     EXPECT_EQ(command("M,0"), "A,M");
     scale.drain(300);
-    for (const std::string& bad : {"z"s, ""s, "ZZ"s, "\x01Z"s, "Z\x80"s, std::string(500, 'Z'), "R\rR"s, ",Z"s}) {
+    for (const std::string& bad : {"z"s, ""s, "\x01Z"s, "Z\x80"s, std::string(500, 'Z'), "R\rR"s, ",Z"s}) {
         scale.send(bad + "\r\n");
         EXPECT_EQ(scale.drain(300), "") << "answered a line it cannot read (" << bad.size() << " bytes)";
     }
