@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <map>
 
@@ -142,6 +143,11 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
         return std::nullopt;
     }
     if (o.receiptsDir.empty()) o.receiptsDir = o.stateDir + "/receipts";
+    // The links end up in Wine's registry and the receipt paths in answers
+    // read by other programs: neither may depend on our working directory.
+    std::error_code ec;
+    o.stateDir = std::filesystem::absolute(o.stateDir, ec).lexically_normal().string();
+    o.receiptsDir = std::filesystem::absolute(o.receiptsDir, ec).lexically_normal().string();
     return o;
 }
 

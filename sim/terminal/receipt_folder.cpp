@@ -54,24 +54,29 @@ const Receipt& ReceiptFolder::add(const JobResult& job, int64_t finishedMs) {
 
 void ReceiptFolder::loadExisting() {
     std::error_code ec;
-    const std::regex name(R"(job-(\d{4,})\.json)");
+    const std::regex name(R"(job-(\d{4,9})\.json)");
     std::vector<Receipt> found;
     for (const auto& entry : fs::directory_iterator(dir_, ec)) {
         std::smatch m;
         const std::string file = entry.path().filename().string();
         if (!std::regex_match(file, m, name) || entry.file_size(ec) > kMaxReportBytes) continue;
-        std::ifstream in(entry.path());
-        const nlohmann::json report = nlohmann::json::parse(in, nullptr, false);
-        if (!report.is_object()) continue;
         Receipt r;
-        r.job = std::stoi(m[1]);
-        r.report = file;
-        r.raw = baseName(report.value("raw_file", ""));
-        r.bytes = report.value("bytes", 0ull);
-        r.unknown = report.value("unknown_total", 0ull);
-        if (report.contains("pages") && report["pages"].is_array())
-            for (const auto& page : report["pages"])
-                if (page.is_object() && page.value("file", "") != "") r.pages.push_back(baseName(page.value("file", "")));
+        try {
+            std::ifstream in(entry.path());
+            const nlohmann::json report = nlohmann::json::parse(in, nullptr, false);
+            if (!report.is_object()) continue;
+            r.job = std::stoi(m[1]);
+            r.report = file;
+            r.raw = baseName(report.value("raw_file", ""));
+            r.bytes = report.value("bytes", 0ull);
+            r.unknown = report.value("unknown_total", 0ull);
+            if (report.contains("pages") && report["pages"].is_array())
+                for (const auto& page : report["pages"])
+                    if (page.is_object() && page.value("file", "") != "")
+                        r.pages.push_back(baseName(page.value("file", "")));
+        } catch (const std::exception&) {
+            continue;  // not one of our reports; the folder is the user's too
+        }
         const auto written = fs::last_write_time(entry.path(), ec);
         if (!ec)
             r.finishedMs = std::chrono::duration_cast<std::chrono::milliseconds>(

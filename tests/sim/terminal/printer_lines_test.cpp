@@ -2,6 +2,9 @@
 // its TCP port, and what lands in the receipts folder.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "daemon.h"
 
 namespace zsim::test {
@@ -142,6 +145,10 @@ TEST(TerminalPrinter, ANewRunListsTheReceiptsOfTheLastAndNumbersOn) {
         SerialEnd(d.stateDir() + "/printer").send(kInit + "First run\n");
         ASSERT_TRUE(waitReceipt(d, 0).value("ok", false));
     }
+    // Files that only look like reports do not keep it from starting.
+    std::ofstream(std::string(folder) + "/job-0007.json") << R"({"bytes": "lots", "pages": 3})";
+    std::ofstream(std::string(folder) + "/job-99999999999999.json") << "{}";
+    std::ofstream(std::string(folder) + "/job-0008.json") << "not json";
     Daemon d({}, folder);
     ASSERT_TRUE(d.running()) << d.error();
     SerialEnd(d.stateDir() + "/printer").send(kInit + "Second run\n");
