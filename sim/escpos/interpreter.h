@@ -54,6 +54,9 @@ public:
     // Hands over the report of the job so far and starts a new one.
     JobReport takeReport();
     const PrintModes& modes() const { return modes_; }
+    // No command, image data or two-byte character is half read: ending the
+    // job now loses nothing.
+    bool betweenCommands() const { return command_.empty() && !inData_ && multibyte_.empty(); }
 
 private:
     void feedBytes(const uint8_t* p, size_t n);

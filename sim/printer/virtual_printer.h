@@ -64,6 +64,9 @@ public:
     void statusChanged() { interpreter_.statusChanged(); }
 
     bool jobOpen() const { return jobOpen_; }
+    // Pages finished (cut) so far in the open job.
+    size_t pagesInJob() const { return pageInfos_.size(); }
+    bool betweenCommands() const { return interpreter_.betweenCommands(); }
     int nextJob() const { return nextJob_; }
 
 private:

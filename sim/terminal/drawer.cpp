@@ -1,0 +1,44 @@
+#include "terminal/drawer.h"
+
+namespace zsim::term {
+
+Drawer::Drawer(EventLoop& loop, int64_t autoCloseMs, std::function<void(bool)> changed)
+    : loop_(loop), autoCloseMs_(autoCloseMs), changed_(std::move(changed)) {}
+
+Drawer::~Drawer() {
+    if (timer_) loop_.cancel(timer_);
+}
+
+void Drawer::open(const std::string& by) {
+    ++openings_;
+    openedBy_ = by;
+    const bool was = open_;
+    open_ = true;
+    armTimer();  // a pulse on an open drawer starts its time again
+    if (!was && changed_) changed_(true);
+}
+
+void Drawer::close() {
+    if (timer_) loop_.cancel(timer_);
+    timer_ = 0;
+    if (!open_) return;
+    open_ = false;
+    if (changed_) changed_(false);
+}
+
+void Drawer::setAutoCloseMs(int64_t ms) {
+    autoCloseMs_ = ms < 0 ? 0 : ms;
+    if (open_) armTimer();
+}
+
+void Drawer::armTimer() {
+    if (timer_) loop_.cancel(timer_);
+    timer_ = 0;
+    if (autoCloseMs_ > 0)
+        timer_ = loop_.after(autoCloseMs_, [this] {
+            timer_ = 0;
+            close();
+        });
+}
+
+}  // namespace zsim::term

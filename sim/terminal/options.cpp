@@ -1,0 +1,154 @@
+#include "terminal/options.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+
+#include "terminal/scale/scale_profile.h"
+#include "terminal/tcp_listener.h"
+
+namespace zsim::term {
+
+namespace {
+
+std::optional<long long> integer(const std::string& text, long long low, long long high) {
+    if (text.empty() || text.size() > 12) return std::nullopt;
+    char* end = nullptr;
+    const long long value = std::strtoll(text.c_str(), &end, 10);
+    if (*end || value < low || value > high) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::string defaultStateDir() { return "/tmp/zantor-sim-" + std::to_string(::getuid()); }
+
+std::string usage() {
+    return "Usage: zantor-sim [OPTIONS]\n"
+           "Plays a POS terminal's receipt printer, cash drawer, scale A/D board and SDK scale on\n"
+           "pseudo-terminals (and the printer also on TCP) until SIGTERM or SIGINT.\n"
+           "\n"
+           "  --state-dir DIR        port links, control socket and pid file (default " +
+           defaultStateDir() +
+           ")\n"
+           "  --receipts DIR         receipts folder (default STATE-DIR/receipts)\n"
+           "  --paper-width DOTS     576 (80 mm, default) or 384 (58 mm)\n"
+           "  --tcp-port N           printer's TCP port (default 9100; 0 picks a free one)\n"
+           "  --tcp-host ADDR        printer's TCP address, a loopback address (default 127.0.0.1)\n"
+           "  --allow-remote         also accept a --tcp-host that is not a loopback address\n"
+           "  --no-tcp               no TCP port\n"
+           "  --serial-idle-ms MS    a serial job ends after this quiet gap (default 300)\n"
+           "  --tcp-idle-ms MS       a TCP job ends after this quiet gap; 0: only at a cut or when\n"
+           "                         the connection closes (default 1000)\n"
+           "  --drawer-close-ms MS   the drawer closes by itself this long after opening; 0: only\n"
+           "                         on command (default 3000)\n"
+           "  --drawer-switch open-high|open-low\n"
+           "                         drawer switch on the printer's pin 3 (default open-high: pin 3\n"
+           "                         reads high while the drawer is open)\n"
+           "  --scale-capacity KG    beyond this the scale reports overload (default 15)\n"
+           "  --scale-rate N         SDK scale readings per second in automatic mode (default 10)\n"
+           "  --help                 this text\n"
+           "\n"
+           "Control it with zantor-simctl; the state dir holds the links printer, board and scale\n"
+           "to map to Wine's COM ports.\n";
+}
+
+std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
+    Options o;
+    o.stateDir = defaultStateDir();
+    bool allowRemote = false;
+    using Setter = std::function<bool(const std::string&)>;
+    const std::map<std::string, Setter> withValue = {
+        {"--state-dir", [&](const std::string& v) { o.stateDir = v; return !v.empty(); }},
+        {"--receipts", [&](const std::string& v) { o.receiptsDir = v; return !v.empty(); }},
+        {"--paper-width",
+         [&](const std::string& v) {
+             const auto n = integer(v, 384, 576);
+             if (!n || (*n != 384 && *n != 576)) return false;
+             o.paperWidth = static_cast<int>(*n);
+             return true;
+         }},
+        {"--tcp-port",
+         [&](const std::string& v) {
+             const auto n = integer(v, 0, 65535);
+             if (n) o.printer.tcpPort = static_cast<int>(*n);
+             return n.has_value();
+         }},
+        {"--tcp-host", [&](const std::string& v) { o.printer.tcpHost = v; return !v.empty(); }},
+        {"--serial-idle-ms",
+         [&](const std::string& v) {
+             const auto n = integer(v, 1, 600000);
+             if (n) o.printer.serialIdleMs = *n;
+             return n.has_value();
+         }},
+        {"--tcp-idle-ms",
+         [&](const std::string& v) {
+             const auto n = integer(v, 0, 600000);
+             if (n) o.printer.tcpIdleMs = *n;
+             return n.has_value();
+         }},
+        {"--drawer-close-ms",
+         [&](const std::string& v) {
+             const auto n = integer(v, 0, 86400000);
+             if (n) o.drawerCloseMs = *n;
+             return n.has_value();
+         }},
+        {"--drawer-switch",
+         [&](const std::string& v) {
+             if (v != "open-high" && v != "open-low") return false;
+             o.drawerSwitch = v == "open-high" ? escpos::DrawerSwitch::OpenIsHigh : escpos::DrawerSwitch::OpenIsLow;
+             return true;
+         }},
+        {"--scale-capacity",
+         [&](const std::string& v) {
+             const auto g = parseKilograms(v);
+             if (!g || *g <= 0) return false;
+             o.scaleCapacityGrams = *g;
+             return true;
+         }},
+        {"--scale-rate",
+         [&](const std::string& v) {
+             const auto n = integer(v, 1, 100);
+             if (n) o.scaleRate = static_cast<int>(*n);
+             return n.has_value();
+         }},
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            o.help = true;
+        } else if (arg == "--no-tcp") {
+            o.printer.tcp = false;
+        } else if (arg == "--allow-remote") {
+            allowRemote = true;
+        } else if (auto it = withValue.find(arg); it != withValue.end()) {
+            if (i + 1 >= argc) {
+                error = arg + " needs a value";
+                return std::nullopt;
+            }
+            if (!it->second(argv[++i])) {
+                error = "bad value for " + arg + ": " + argv[i];
+                return std::nullopt;
+            }
+        } else {
+            error = "unknown option " + arg;
+            return std::nullopt;
+        }
+    }
+    if (o.printer.tcp && !allowRemote && !isLoopbackAddress(o.printer.tcpHost)) {
+        error = "--tcp-host " + o.printer.tcpHost + " is not a loopback address (add --allow-remote to mean it)";
+        return std::nullopt;
+    }
+    if (o.receiptsDir.empty()) o.receiptsDir = o.stateDir + "/receipts";
+    // The links end up in Wine's registry and the receipt paths in answers
+    // read by other programs: neither may depend on our working directory.
+    std::error_code ec;
+    o.stateDir = std::filesystem::absolute(o.stateDir, ec).lexically_normal().string();
+    o.receiptsDir = std::filesystem::absolute(o.receiptsDir, ec).lexically_normal().string();
+    return o;
+}
+
+}  // namespace zsim::term

@@ -1,0 +1,29 @@
+// zantor-sim's command line.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "escpos/device_state.h"
+#include "terminal/printer_service.h"
+
+namespace zsim::term {
+
+struct Options {
+    std::string stateDir;
+    std::string receiptsDir;  // empty: <stateDir>/receipts
+    int paperWidth = 576;
+    PrinterLineConfig printer;
+    escpos::DrawerSwitch drawerSwitch = escpos::DrawerSwitch::OpenIsHigh;
+    int64_t drawerCloseMs = 3000;
+    int64_t scaleCapacityGrams = 15000;
+    int scaleRate = 10;
+    bool help = false;
+};
+
+std::string defaultStateDir();
+std::string usage();
+// nullopt with error set when the command line cannot be used.
+std::optional<Options> parseOptions(int argc, char** argv, std::string& error);
+
+}  // namespace zsim::term

@@ -1,0 +1,221 @@
+#include "terminal/terminal.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "terminal/control_commands.h"
+
+namespace zsim::term {
+
+namespace fs = std::filesystem;
+
+Terminal::Terminal(EventLoop& loop, const Options& options)
+    : loop_(loop),
+      options_(options),
+      scale_(options.scaleCapacityGrams),
+      drawer_(loop, options.drawerCloseMs, [this](bool open) { drawerChanged(open); }),
+      receipts_(options.receiptsDir) {}
+
+Terminal::~Terminal() {
+    for (const Waiter& w : waiters_) loop_.cancel(w.timer);
+    // The lines refer to the printer and the protocols: they go first.
+    control_.reset();
+    printerService_.reset();
+    boardLine_.reset();
+    scaleLine_.reset();
+}
+
+bool Terminal::start(std::string& error) {
+    std::error_code ec;
+    fs::create_directories(options_.receiptsDir, ec);
+    if (ec) {
+        error = "cannot create " + options_.receiptsDir + ": " + ec.message();
+        return false;
+    }
+    receipts_.loadExisting();
+
+    PrinterConfig config;
+    config.paperWidth = options_.paperWidth;
+    config.drawerSwitch = options_.drawerSwitch;
+    config.outputDir = options_.receiptsDir;
+    PrinterHooks hooks;
+    hooks.reply = [this](const uint8_t* p, size_t n) {
+        if (printerService_) printerService_->reply(p, n);
+    };
+    hooks.drawerPulse = [this](const escpos::DrawerPulse&) { drawer_.open("printer"); };
+    hooks.jobFinished = [this](const JobResult& job) { jobFinished(job); };
+    printer_ = std::make_unique<VirtualPrinter>(config, device_, hooks);
+
+    const std::string dir = options_.stateDir;
+    auto printerPort = PtyPort::open(dir + "/printer", error);
+    if (!printerPort) return false;
+    printerService_ = std::make_unique<PrinterService>(loop_, *printer_, options_.printer);
+    if (!printerService_->start(std::move(printerPort), error)) return false;
+
+    auto boardPort = PtyPort::open(dir + "/board", error);
+    if (!boardPort) return false;
+    boardLine_ = std::make_unique<DeviceLine>(loop_, std::move(boardPort));
+    BoardDrawer boardDrawer{[this] { drawer_.open("board"); }, [this] { return drawer_.isOpen(); }};
+    auto board = std::make_unique<BoardProtocol>(scale_, boardDrawer,
+                                                 [line = boardLine_.get()](const std::string& b) { line->send(b); });
+    board_ = board.get();
+    boardLine_->start(std::move(board));
+
+    auto scalePort = PtyPort::open(dir + "/scale", error);
+    if (!scalePort) return false;
+    scaleLine_ = std::make_unique<DeviceLine>(loop_, std::move(scalePort));
+    auto sdk = std::make_unique<SdkScaleProtocol>(
+        scale_, [line = scaleLine_.get()](const std::string& b) { line->send(b); }, options_.scaleRate);
+    sdkScale_ = sdk.get();
+    scaleLine_->start(std::move(sdk));
+
+    commands_ = std::make_unique<ControlCommands>(*this);
+    control_ = std::make_unique<ControlServer>(
+        loop_, [this](ControlServer::ClientId c, const std::string& line) { commands_->run(*control_, c, line); },
+        [this](ControlServer::ClientId c) { clientGone(c); });
+    return control_->start(dir + "/control.sock", error);
+}
+
+void Terminal::finish() {
+    if (printerService_) printerService_->finish();
+}
+
+void Terminal::setPrinterStatus(const escpos::DeviceStatus& status) {
+    device_.set(status);
+    printer_->statusChanged();
+}
+
+void Terminal::drawerChanged(bool open) {
+    escpos::DeviceStatus s = device_.status();
+    s.drawerOpen = open;
+    setPrinterStatus(s);
+    std::fprintf(stderr, "zantor-sim: drawer %s\n", open ? ("opened by " + drawer_.openedBy()).c_str() : "closed");
+}
+
+void Terminal::jobFinished(const JobResult& job) {
+    if (!ReceiptFolder::isReceipt(job)) {
+        // A status query or a lone drawer pulse: nothing a person would call
+        // a receipt, and kept out of the folder so waiting for a receipt is
+        // not fooled by it.
+        ++quietJobs_;
+        std::error_code ec;
+        fs::remove(job.rawFile, ec);
+        fs::remove(job.reportFile, ec);
+        return;
+    }
+    const Receipt& receipt = receipts_.add(job, wallClockMs());
+    std::string error;
+    if (!receipts_.writeIndex(error)) std::fprintf(stderr, "zantor-sim: %s\n", error.c_str());
+    std::fprintf(stderr, "zantor-sim: receipt %d: %zu page(s), %llu bytes, %llu unknown\n", receipt.job,
+                 receipt.pages.size(), static_cast<unsigned long long>(receipt.bytes),
+                 static_cast<unsigned long long>(receipt.unknown));
+    if (!control_) return;
+    const nlohmann::json answer = {{"ok", true}, {"receipt", receiptJson(receipt, receipts_.dir())}};
+    for (auto it = waiters_.begin(); it != waiters_.end();) {
+        if (receipt.job > it->afterJob) {
+            loop_.cancel(it->timer);
+            control_->answer(it->client, jsonLine(answer));
+            it = waiters_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void Terminal::waitForReceipt(ControlServer::ClientId client, int afterJob, int64_t timeoutMs) {
+    for (const Receipt& r : receipts_.receipts()) {
+        if (r.job > afterJob) {
+            control_->answer(client, jsonLine({{"ok", true}, {"receipt", receiptJson(r, receipts_.dir())}}));
+            return;
+        }
+    }
+    const EventLoop::TimerId timer = loop_.after(timeoutMs, [this, client] {
+        for (auto it = waiters_.begin(); it != waiters_.end(); ++it) {
+            if (it->client != client) continue;
+            waiters_.erase(it);
+            control_->answer(client, R"({"ok":false,"error":"no receipt within the time"})");
+            return;
+        }
+    });
+    waiters_.push_back(Waiter{client, afterJob, timer});
+}
+
+void Terminal::clientGone(ControlServer::ClientId client) {
+    for (auto it = waiters_.begin(); it != waiters_.end();) {
+        if (it->client == client) {
+            loop_.cancel(it->timer);
+            it = waiters_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+std::string jsonLine(const nlohmann::json& value) {
+    // Paths and request words may hold bytes that are not UTF-8.
+    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+nlohmann::json Terminal::receiptJson(const Receipt& r, const std::string& dir) {
+    nlohmann::json pages = nlohmann::json::array();
+    for (const std::string& page : r.pages) pages.push_back(dir + "/" + page);
+    return {{"job", r.job},     {"finished_ms", r.finishedMs},      {"pages", pages},
+            {"raw", dir + "/" + r.raw}, {"report", dir + "/" + r.report}, {"bytes", r.bytes},
+            {"unknown", r.unknown}};
+}
+
+nlohmann::json Terminal::state() const {
+    const int64_t now = nowMs();
+    const ScaleReading r = scale_.read(now);
+    const escpos::DeviceStatus s = device_.status();
+    nlohmann::json j;
+    j["ok"] = true;
+    j["pid"] = static_cast<long>(::getpid());
+    j["links"] = {{"printer", printerService_->pty().linkPath()},
+                  {"board", boardLine_->port().linkPath()},
+                  {"scale", scaleLine_->port().linkPath()}};
+    j["ptys"] = {{"printer", printerService_->pty().slavePath()},
+                 {"board", boardLine_->port().slavePath()},
+                 {"scale", scaleLine_->port().slavePath()}};
+    j["printer"] = {{"tcp_host", options_.printer.tcp ? options_.printer.tcpHost : ""},
+                    {"tcp_port", printerService_->tcpPort()},
+                    {"tcp_clients", printerService_->tcpClients()},
+                    {"paper_width", options_.paperWidth},
+                    {"paper_out", s.paperOut},
+                    {"paper_near_end", s.paperNearEnd},
+                    {"cover_open", s.coverOpen},
+                    {"job_open", printerService_->jobOpen()},
+                    {"job_line", printerService_->jobLine()},
+                    {"receipts_dir", receipts_.dir()},
+                    {"last_receipt", receipts_.lastJob()},
+                    {"receipts", receipts_.receipts().size()},
+                    {"quiet_jobs", quietJobs_}};
+    j["drawer"] = {{"open", drawer_.isOpen()},
+                   {"auto_close_ms", drawer_.autoCloseMs()},
+                   {"openings", drawer_.openings()},
+                   {"opened_by", drawer_.openedBy()},
+                   {"switch", options_.drawerSwitch == escpos::DrawerSwitch::OpenIsHigh ? "open-high" : "open-low"}};
+    j["scale"] = {{"load_g", scale_.load(now)},
+                  {"zero_point_g", scale_.zeroPoint()},
+                  {"gross_g", r.gross},
+                  {"tare_g", r.tare},
+                  {"net_g", r.net},
+                  {"stable", r.stable},
+                  {"at_zero", r.atZero},
+                  {"overload", r.overload},
+                  {"not_zeroed", r.notZeroed},
+                  {"capacity_g", scale_.capacity()},
+                  {"unit", unitName(scale_.unit())},
+                  {"power_on_zero", scale_.powerOnZero()},
+                  {"profile", scale_.profileRunning(now) ? scale_.profileName() : ""},
+                  {"sdk_auto", sdkScale_->autoMode()},
+                  {"sdk_rate", sdkScale_->rate()},
+                  {"sdk_reading", SdkScaleProtocol::readingText(r, scale_.unit())},
+                  {"board_reading", BoardProtocol::weightPayload(r)},
+                  {"board_requests", board_->requests()}};
+    return j;
+}
+
+}  // namespace zsim::term

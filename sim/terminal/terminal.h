@@ -1,0 +1,89 @@
+// The virtual terminal: printer, drawer, scale A/D board and SDK scale on
+// their lines, the receipts folder, and the control socket, all driven by
+// one event loop.
+#pragma once
+
+#include <list>
+#include <memory>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "escpos/device_state.h"
+#include "printer/virtual_printer.h"
+#include "terminal/board/board_protocol.h"
+#include "terminal/control_server.h"
+#include "terminal/device_line.h"
+#include "terminal/drawer.h"
+#include "terminal/event_loop.h"
+#include "terminal/options.h"
+#include "terminal/printer_service.h"
+#include "terminal/receipt_folder.h"
+#include "terminal/scale/scale_model.h"
+#include "terminal/scale/sdk_scale_protocol.h"
+
+namespace zsim::term {
+
+class ControlCommands;
+
+// One line of JSON, as the control socket sends it.
+std::string jsonLine(const nlohmann::json& value);
+
+class Terminal {
+public:
+    Terminal(EventLoop& loop, const Options& options);
+    ~Terminal();
+
+    // Opens the lines, the TCP port and the control socket.
+    bool start(std::string& error);
+    // Ends an open print job, so nothing the host sent is lost.
+    void finish();
+
+    EventLoop& loop() { return loop_; }
+    ScaleModel& scale() { return scale_; }
+    Drawer& drawer() { return drawer_; }
+    SdkScaleProtocol& sdkScale() { return *sdkScale_; }
+    // After changing what the SDK scale's periodic readings depend on.
+    void scaleChanged() { scaleLine_->reschedule(); }
+    const ReceiptFolder& receipts() const { return receipts_; }
+
+    escpos::DeviceStatus printerStatus() const { return device_.status(); }
+    void setPrinterStatus(const escpos::DeviceStatus& status);
+
+    // Answers the client with the first receipt after job afterJob, or with
+    // a timeout error after timeoutMs.
+    void waitForReceipt(ControlServer::ClientId client, int afterJob, int64_t timeoutMs);
+    void clientGone(ControlServer::ClientId client);
+    void requestStop() { loop_.stop(); }
+
+    nlohmann::json state() const;
+    static nlohmann::json receiptJson(const Receipt& receipt, const std::string& dir);
+
+private:
+    struct Waiter {
+        ControlServer::ClientId client;
+        int afterJob;
+        EventLoop::TimerId timer;
+    };
+    void jobFinished(const JobResult& job);
+    void drawerChanged(bool open);
+
+    EventLoop& loop_;
+    Options options_;
+    escpos::SettableDeviceState device_;
+    ScaleModel scale_;
+    Drawer drawer_;
+    ReceiptFolder receipts_;
+    std::unique_ptr<VirtualPrinter> printer_;
+    std::unique_ptr<PrinterService> printerService_;
+    std::unique_ptr<DeviceLine> boardLine_;
+    std::unique_ptr<DeviceLine> scaleLine_;
+    BoardProtocol* board_ = nullptr;
+    SdkScaleProtocol* sdkScale_ = nullptr;
+    std::unique_ptr<ControlCommands> commands_;
+    std::unique_ptr<ControlServer> control_;
+    std::list<Waiter> waiters_;
+    uint64_t quietJobs_ = 0;
+};
+
+}  // namespace zsim::term
