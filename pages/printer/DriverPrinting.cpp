@@ -8,6 +8,8 @@
 #include "framework/Seams.h"
 #include "framework/TextCodec.h"
 
+#include <optional>
+
 namespace {
 
 // Selected into the printer's device context for the receipt; deleted once the context has
@@ -121,11 +123,13 @@ void CPagePrinter::PrintViaDriver(bool drawerOnly)
     }
 
     {
-        ReceiptFont font;
+        std::optional<ReceiptFont> font;
         ::StartPage(dc);
         ::SaveDC(dc);
-        if (!drawerOnly)
-            DrawReceipt(dc, font, SplitText(m_editReceipt.GetWindowText(), "\r\n"));
+        if (!drawerOnly) {
+            font.emplace();
+            DrawReceipt(dc, *font, SplitText(m_editReceipt.GetWindowText(), "\r\n"));
+        }
         ::RestoreDC(dc, -1);
         ::EndPage(dc);
     }

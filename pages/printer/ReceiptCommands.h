@@ -12,7 +12,7 @@ void PrintReceiptByCommands(const std::string& text);
 
 // The millisecond counter the receipt reads its times from; GetTickCount unless a test puts
 // another one in place (to put a counter wrap between the two readings). Returns the previous one.
-using TickSource = DWORD (*)();
+using TickSource = DWORD(WINAPI*)();
 TickSource SetReceiptTickSource(TickSource source);
 
 // Milliseconds from start to end of a 32-bit counter that may have wrapped once in between.

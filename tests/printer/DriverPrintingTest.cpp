@@ -316,6 +316,28 @@ TEST_F(DriverPrinting, PrinterThatVanishedMeanwhileIsRefusedWithoutACrash)
     EXPECT_EQ(RunOnHost("lpadmin -p Vanishing -E -v 'zptjob:" + JobFolder("Vanishing") + "'"), 0);
 }
 
+TEST_F(DriverPrinting, NameThatIsNotAnInstalledPrinterIsRefused)
+{
+    Choose("POS58");
+    ClearJobs("POS58");
+    CComboBox list;
+    list.Attach(host->Page().GetDlgItem(IDC_PRN_DRIVER_LIST));
+    // The combo's edit field takes typing, and the printer is the name it shows.
+    for (const char* typed : {"pos58", "POS58 ", "POS"}) {
+        list.SetWindowText(typed);
+        ASSERT_GE(list.GetCurSel(), 0) << "the list keeps its selection while the name is edited";
+        seams.boxes.clear();
+        host->Click(IDC_PRN_DRIVER_RECEIPT);
+        host->Click(IDC_PRN_DRIVER_DRAWER);
+        EXPECT_EQ(seams.Texts(), (std::vector<std::string>{"取打印机信息失败!", "取打印机信息失败!"})) << typed;
+        for (const RecordedBox& box : seams.boxes) {
+            EXPECT_EQ(box.caption, std::nullopt);
+            EXPECT_EQ(box.type, static_cast<UINT>(MB_OK));
+        }
+    }
+    EXPECT_TRUE(Jobs("POS58").empty());
+}
+
 // The user profile's default printer entry, put back after each test.
 class DriverPrintingDefault : public ::testing::Test {
 protected:

@@ -15,7 +15,7 @@ namespace {
 
 std::deque<DWORD> g_ticks;
 
-DWORD ScriptedTicks()
+DWORD WINAPI ScriptedTicks()
 {
     if (g_ticks.empty()) {
         ADD_FAILURE() << "the receipt read the clock more often than scripted";
