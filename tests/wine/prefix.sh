@@ -9,6 +9,11 @@ case "$action" in
     wineserver -p 2>/dev/null || true
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       wineboot --init >/dev/null 2>&1
+      # The desktop process wineboot started has no graphics driver, so every later window
+      # would fail: set the null driver and let a fresh server start the desktop again (below).
+      wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+      wineserver -k 2>/dev/null || true
+      wineserver -p 2>/dev/null || true
     fi
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     # The tests rely on code page 936; without a generated zh_CN.UTF-8 locale Wine silently uses 1252.
