@@ -1,0 +1,143 @@
+// The printer page's printing through an installed Windows printer: its driver renders the
+// receipt and the spooler delivers the job.
+#include "PagePrinter.h"
+
+#include "PrinterList.h"
+#include "ReceiptLayout.h"
+#include "app/TextUtils.h"
+#include "framework/Seams.h"
+#include "framework/TextCodec.h"
+
+#include <optional>
+
+namespace {
+
+// Selected into the printer's device context for the receipt; deleted once the context has
+// been restored and no longer holds it.
+class ReceiptFont {
+public:
+    ReceiptFont()
+    {
+        LOGFONTW font{};
+        font.lfHeight = 20;
+        font.lfWidth = 12;
+        font.lfWeight = FW_NORMAL;
+        font.lfCharSet = DEFAULT_CHARSET;
+        m_font = ::CreateFontIndirectW(&font);
+    }
+    ~ReceiptFont()
+    {
+        if (m_font)
+            ::DeleteObject(m_font);
+    }
+    ReceiptFont(const ReceiptFont&) = delete;
+    ReceiptFont& operator=(const ReceiptFont&) = delete;
+
+    HFONT Handle() const { return m_font; }
+
+private:
+    HFONT m_font = nullptr;
+};
+
+void DrawLine(HDC dc, int y, const std::string& gbk)
+{
+    const std::wstring text = Widen(gbk);
+    ::TextOutW(dc, kReceiptLineX, y, text.c_str(), static_cast<int>(text.size()));
+}
+
+// Draws the pieces and the closing mark on the page that StartPage/SaveDC opened, turning to a
+// new page where a line would fall below the printable area. Leaves the last page open.
+void DrawReceipt(HDC dc, const ReceiptFont& font, const std::vector<std::string>& pieces)
+{
+    ::SelectObject(dc, font.Handle());
+    TEXTMETRICW metrics{};
+    const int lineHeight = ::GetTextMetricsW(dc, &metrics) ? metrics.tmHeight : 20;
+    const ReceiptLayout layout = LayoutReceipt(pieces.size(), ::GetDeviceCaps(dc, VERTRES), lineHeight);
+
+    int page = 0;
+    auto turnTo = [&](int wanted) {
+        while (page < wanted) {
+            ::RestoreDC(dc, -1);
+            ::EndPage(dc);
+            ::StartPage(dc);
+            ::SaveDC(dc);
+            ::SelectObject(dc, font.Handle());
+            ++page;
+        }
+    };
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        turnTo(layout.lines[i].page);
+        DrawLine(dc, layout.lines[i].y, pieces[i]);
+    }
+    turnTo(layout.mark.page);
+    DrawLine(dc, layout.mark.y, "-");
+}
+
+} // namespace
+
+void CPagePrinter::FillPrinterList()
+{
+    CComboBox list;
+    list.Attach(GetDlgItem(IDC_PRN_DRIVER_LIST));
+
+    std::vector<std::string> names;
+    EnumPrinterNames(names);
+    for (const std::string& name : names)
+        list.AddString(name);
+
+    const std::string defaultPrinter = DefaultPrinterName();
+    if (defaultPrinter.empty())
+        return;
+    const int index = list.FindExact(defaultPrinter);
+    if (index >= 0)
+        list.SetCurSel(index);
+}
+
+void CPagePrinter::PrintViaDriver(bool drawerOnly)
+{
+    CComboBox list;
+    list.Attach(GetDlgItem(IDC_PRN_DRIVER_LIST));
+    if (list.GetCount() <= 0) {
+        ShowMessageBox(m_hWnd, "没有安装打印机!", nullptr, MB_OK);
+        return;
+    }
+    if (list.GetCurSel() < 0) {
+        ShowMessageBox(m_hWnd, "请选择打印机!", nullptr, MB_OK);
+        return;
+    }
+    const std::string printer = list.GetWindowText();
+    if (!FindPrinter(printer)) {
+        ShowMessageBox(m_hWnd, "取打印机信息失败!", nullptr, MB_OK);
+        return;
+    }
+
+    const HDC dc = ::CreateDCW(nullptr, Widen(printer).c_str(), nullptr, nullptr);
+    if (!dc)
+        return;
+    DOCINFOW document{};
+    document.cbSize = sizeof document;
+    document.lpszDocName = L"printer";
+    if (::StartDocW(dc, &document) <= 0) {
+        ::DeleteDC(dc);
+        return;
+    }
+
+    {
+        std::optional<ReceiptFont> font;
+        ::StartPage(dc);
+        ::SaveDC(dc);
+        if (!drawerOnly) {
+            font.emplace();
+            DrawReceipt(dc, *font, SplitText(m_editReceipt.GetWindowText(), "\r\n"));
+        }
+        ::RestoreDC(dc, -1);
+        ::EndPage(dc);
+    }
+    // The spooler refuses the finished job when the queue no longer takes jobs or is gone; the
+    // technician must not be told it printed, nor expect the drawer to have opened.
+    if (::EndDoc(dc) <= 0)
+        ShowMessageBox(m_hWnd, "打印失败!", nullptr, MB_OK);
+    else if (!drawerOnly)
+        ShowMessageBox(m_hWnd, "打印完毕!", "提示", MB_ICONINFORMATION);
+    ::DeleteDC(dc);
+}
