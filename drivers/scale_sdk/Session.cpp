@@ -38,6 +38,7 @@ Session::~Session()
 
 bool Session::Stop()
 {
+    m_stopping = true;
     ::SetEvent(m_stop);
     if (OnReaderThread())
         return true;
@@ -81,6 +82,8 @@ void Session::Handle(const std::string& line)
     const scale_protocol::Line kind = scale_protocol::Classify(line);
     switch (kind.kind) {
     case scale_protocol::LineKind::Reading: {
+        if (m_stopping)
+            return;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_lastReading = line;

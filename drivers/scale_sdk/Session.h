@@ -51,6 +51,7 @@ private:
     std::unique_ptr<SerialPort> m_port;
     const std::atomic<OPO_ResultCallback>* m_callback = nullptr;
     HANDLE m_stop = nullptr;
+    std::atomic<bool> m_stopping{false};  // no reading is handed on once a stop was asked for
     HANDLE m_thread = nullptr;
     DWORD m_threadId = 0;
     scale_protocol::LineAssembler m_assembler;  // reader thread only
