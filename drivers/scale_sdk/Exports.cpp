@@ -2,7 +2,7 @@
 // the session's.
 #include "MvScalesSDK.h"
 
-#include "PortSpec.h"
+#include "PortSettings.h"
 #include "Session.h"
 
 #include <atomic>
@@ -104,14 +104,14 @@ OPO_API int __stdcall OPO_SetAutoMode(int on)
 
 OPO_API int __stdcall OPO_Open(const char* portAndBaud)
 {
-    const std::optional<PortSpec> spec = ParsePortSpec(portAndBaud);
-    if (!spec)
+    const std::optional<PortSettings> port = ParsePortSettings(portAndBaud);
+    if (!port)
         return kFailed;
     SdkState& state = State();
     std::lock_guard<std::mutex> lock(state.call);
     CloseLocked(state);
     try {
-        std::shared_ptr<Session> session = Session::Start(*spec, &state.callback);
+        std::shared_ptr<Session> session = Session::Start(*port, &state.callback);
         if (!session)
             return kFailed;
         state.Replace(std::move(session));

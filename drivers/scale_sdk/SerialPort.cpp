@@ -8,10 +8,10 @@ const DWORD kCancelWaitMs = 1000;
 
 } // namespace
 
-std::unique_ptr<SerialPort> SerialPort::Open(const PortSpec& spec)
+std::unique_ptr<SerialPort> SerialPort::Open(const PortSettings& settings)
 {
     std::unique_ptr<SerialPort> port(new SerialPort);
-    port->m_port = ::CreateFileA(spec.DeviceName().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    port->m_port = ::CreateFileA(settings.DeviceName().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                  FILE_FLAG_OVERLAPPED, nullptr);
     if (port->m_port == INVALID_HANDLE_VALUE)
         return nullptr;
@@ -25,7 +25,7 @@ std::unique_ptr<SerialPort> SerialPort::Open(const PortSpec& spec)
     dcb.DCBlength = sizeof dcb;
     if (!::GetCommState(port->m_port, &dcb))
         return nullptr;
-    dcb.BaudRate = spec.baud;
+    dcb.BaudRate = settings.baud;
     dcb.ByteSize = 8;
     dcb.Parity = NOPARITY;
     dcb.StopBits = ONESTOPBIT;

@@ -3,7 +3,7 @@
 // bounded.
 #pragma once
 
-#include "PortSpec.h"
+#include "PortSettings.h"
 
 #include <windows.h>
 
@@ -14,7 +14,7 @@ class SerialPort {
 public:
     // 8 data bits, no parity, one stop bit, no flow control. Null when the port cannot be opened
     // or does not take the settings.
-    static std::unique_ptr<SerialPort> Open(const PortSpec& spec);
+    static std::unique_ptr<SerialPort> Open(const PortSettings& settings);
     ~SerialPort();
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;

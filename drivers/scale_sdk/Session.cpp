@@ -2,11 +2,11 @@
 
 #include <chrono>
 
-std::shared_ptr<Session> Session::Start(const PortSpec& spec, const std::atomic<OPO_ResultCallback>* callback)
+std::shared_ptr<Session> Session::Start(const PortSettings& settings, const std::atomic<OPO_ResultCallback>* callback)
 {
     std::shared_ptr<Session> session(new Session);
     session->m_callback = callback;
-    session->m_port = SerialPort::Open(spec);
+    session->m_port = SerialPort::Open(settings);
     session->m_stop = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (!session->m_port || !session->m_stop)
         return nullptr;

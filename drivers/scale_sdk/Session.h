@@ -3,7 +3,7 @@
 #pragma once
 
 #include "MvScalesSDK.h"
-#include "PortSpec.h"
+#include "PortSettings.h"
 #include "Protocol.h"
 #include "SerialPort.h"
 
@@ -24,7 +24,7 @@ public:
 
     // Opens the port and starts the reader thread, which hands each reading to *callback as it is
     // at that moment. Null when the port cannot be opened or the thread cannot start.
-    static std::shared_ptr<Session> Start(const PortSpec& spec, const std::atomic<OPO_ResultCallback>* callback);
+    static std::shared_ptr<Session> Start(const PortSettings& settings, const std::atomic<OPO_ResultCallback>* callback);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;

@@ -114,6 +114,11 @@ TEST_F(ScaleStress, ReadingsAfterTheLastWindowIsGoneAreDropped)
     ASSERT_TRUE(fake_scale_sdk::WaitFiring(20000));
     PumpMessages();
     EXPECT_EQ(fake_scale_sdk::Fired(), 500);
+
+    // None of them waits for the next window.
+    OpenMainWindow();
+    PumpMessages();
+    EXPECT_EQ(Fields(), Strings(4, ""));
 }
 
 } // namespace

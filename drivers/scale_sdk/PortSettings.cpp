@@ -1,4 +1,4 @@
-#include "PortSpec.h"
+#include "PortSettings.h"
 
 #include <cstring>
 
@@ -28,12 +28,12 @@ bool IsLetter(char c, char upper)
 
 } // namespace
 
-std::string PortSpec::DeviceName() const
+std::string PortSettings::DeviceName() const
 {
     return "\\\\.\\COM" + std::to_string(number);
 }
 
-std::optional<PortSpec> ParsePortSpec(const char* text)
+std::optional<PortSettings> ParsePortSettings(const char* text)
 {
     if (!text || !IsLetter(text[0], 'C') || !IsLetter(text[1], 'O') || !IsLetter(text[2], 'M'))
         return std::nullopt;
@@ -44,5 +44,5 @@ std::optional<PortSpec> ParsePortSpec(const char* text)
     ++pos;
     if (!ReadNumber(text, pos, 6, 110, 921600, baud) || text[pos] != '\0')
         return std::nullopt;
-    return PortSpec{static_cast<int>(number), baud};
+    return PortSettings{static_cast<int>(number), baud};
 }

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-struct PortSpec {
+struct PortSettings {
     int number = 0;     // n of COMn, 1..255
     unsigned baud = 0;  // 110..921600
 
@@ -13,4 +13,4 @@ struct PortSpec {
 
 // Strict: "COM" in any letter case, the number without sign or leading zero, ":", the baud rate
 // the same way, nothing before or after. Anything else, and a null pointer, gives nothing.
-std::optional<PortSpec> ParsePortSpec(const char* text);
+std::optional<PortSettings> ParsePortSettings(const char* text);
