@@ -12,6 +12,9 @@ export WINEPREFIX="$root/build/wineprefix-run" WINEDEBUG=-all LC_ALL=zh_CN.UTF-8
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "run: creating the Wine prefix $WINEPREFIX"
   wineboot --init >/dev/null 2>&1
+  # Its desktop process came up without the display chosen below; the program needs a fresh one.
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
 fi
 bin="$root/build/bin"
 

@@ -25,11 +25,13 @@ case "$action" in
         changed=1
       fi
     done
-    # Wine reads the port mapping when its server starts.
+    # Wine reads the port mapping when its server starts. The prefix's helper processes are
+    # started again here, not by the next test, whose output pipe they would keep open.
     if [ $changed = 1 ]; then
       wineserver -k 2>/dev/null || true
       wineserver -w 2>/dev/null || true
       wineserver -p </dev/null >/dev/null 2>&1
+      wineboot </dev/null >/dev/null 2>&1 || true
     fi
     ;;
   down)
