@@ -6,7 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh" x86_64 --target ZantorPosTest pos_ad_dll
+"$root/scripts/build.sh" x86_64 --target ZantorPosTest pos_ad_dll scale_sdk
 
 export WINEPREFIX="$root/build/wineprefix-run" WINEDEBUG=-all LC_ALL=zh_CN.UTF-8
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
