@@ -1,6 +1,8 @@
 // startup_probe PROGRAM RUNS: starts PROGRAM RUNS times; for each run prints the milliseconds
 // from CreateProcess to its first visible top-level window, and from asking that window to
 // close (WM_CLOSE) to the process's exit. Every wait is bounded.
+#include "bench/Stopwatch.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -28,21 +30,6 @@ BOOL CALLBACK FindVisible(HWND window, LPARAM param)
     return TRUE;
 }
 
-double Now()
-{
-    LARGE_INTEGER counter, frequency;
-    ::QueryPerformanceCounter(&counter);
-    ::QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n == 0 ? 0.0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -60,14 +47,14 @@ int main(int argc, char** argv)
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
         std::string commandLine = "\"" + program + "\"";
-        const double start = Now();
+        const double start = NowMs();
         if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                               &startup, &process)) {
             std::fprintf(stderr, "cannot start %s (error %lu)\n", program.c_str(), ::GetLastError());
             return 1;
         }
         Search search{process.dwProcessId, nullptr};
-        while (!search.found && Now() - start < 30000.0) {
+        while (!search.found && NowMs() - start < 30000.0) {
             ::EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&search));
             if (!search.found && ::WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0)
                 break;
@@ -77,10 +64,10 @@ int main(int argc, char** argv)
             ::TerminateProcess(process.hProcess, 1);
             return 1;
         }
-        const double visible = Now();
+        const double visible = NowMs();
         ::PostMessageW(search.found, WM_CLOSE, 0, 0);
         const DWORD waited = ::WaitForSingleObject(process.hProcess, 30000);
-        const double gone = Now();
+        const double gone = NowMs();
         if (waited != WAIT_OBJECT_0) {
             std::fprintf(stderr, "run %d: did not exit within 30 s\n", run);
             ::TerminateProcess(process.hProcess, 1);

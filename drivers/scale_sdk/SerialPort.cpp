@@ -1,5 +1,7 @@
 #include "SerialPort.h"
 
+#include "drivers/common/SerialLine.h"
+
 namespace {
 
 // A cancelled request normally completes at once; a driver that never lets go of it leaves
@@ -21,26 +23,7 @@ std::unique_ptr<SerialPort> SerialPort::Open(const PortSettings& settings)
         return nullptr;
 
     ::SetupComm(port->m_port, 4096, 4096);
-    DCB dcb{};
-    dcb.DCBlength = sizeof dcb;
-    if (!::GetCommState(port->m_port, &dcb))
-        return nullptr;
-    dcb.BaudRate = settings.baud;
-    dcb.ByteSize = 8;
-    dcb.Parity = NOPARITY;
-    dcb.StopBits = ONESTOPBIT;
-    dcb.fBinary = TRUE;
-    dcb.fParity = FALSE;
-    dcb.fOutxCtsFlow = FALSE;
-    dcb.fOutxDsrFlow = FALSE;
-    dcb.fDtrControl = DTR_CONTROL_ENABLE;
-    dcb.fRtsControl = RTS_CONTROL_ENABLE;
-    dcb.fDsrSensitivity = FALSE;
-    dcb.fOutX = FALSE;
-    dcb.fInX = FALSE;
-    dcb.fNull = FALSE;
-    dcb.fAbortOnError = FALSE;
-    if (!::SetCommState(port->m_port, &dcb))
+    if (!SetLine8N1(port->m_port, settings.baud))
         return nullptr;
 
     // A read ends 1 ms after the last byte, so a line is handed on as soon as it is complete,

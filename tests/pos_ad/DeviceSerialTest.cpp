@@ -39,7 +39,7 @@ std::string Frame(uint8_t letter, const std::string& payload = "") { return AsSt
 // Everything of the sample receipt, as the printer page calls the library.
 void PrintSampleReceipt()
 {
-    for (const std::string& line : SampleReceiptLines()) {
+    for (const std::string& line : SampleReceiptCalls()) {
         if (line == "BARCODE")
             EXPECT_EQ(PrintBarCode("6931081400127", 2, 50, 2), 1);
         else

@@ -137,7 +137,7 @@ TEST(NetworkPrinter, TheSampleReceiptArrivesAsGoldenBytes)
 {
     Listener printer;
     ScalesIni ini(Settings(printer.Address()));
-    for (const std::string& line : SampleReceiptLines()) {
+    for (const std::string& line : SampleReceiptCalls()) {
         if (line == "BARCODE")
             PrintBarCode("6931081400127", 2, 50, 2);
         else

@@ -1,6 +1,7 @@
 #include "PosAdKit.h"
 
 #include "devices/pos_ad.h"
+#include "support/SampleReceipt.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -119,30 +120,12 @@ std::string WriteTestFile(const std::string& folder, const std::string& name, co
     return path;
 }
 
-std::vector<std::string> SampleReceiptLines()
+std::vector<std::string> SampleReceiptCalls()
 {
-    return {
-        "开始打印：1000\r\n",
-        "           测试店",
-        "POS机号:0001    收款员：王五",
-        "交易时间：2020-05-30 11:08:12",
-        "品名      单价     数量     金额",
-        "可口可乐   2.50   1.00      2.50",
-        "生鱼片     98.0    1.00    98.00",
-        "生鱼片     98.0    1.00    98.00",
-        "生鱼片     98.0    1.00    98.00",
-        "生鱼片     98.0    1.00    98.00",
-        "--------------------------------",
-        "合计金额：2323230.00",
-        "实付金额：0.01",
-        "支付方式：扫描支付",
-        "BARCODE",
-        "--------------------------------",
-        "\t\t ",
-        "\t\t ",
-        "\t\t ",
-        "\t\t ",
-        "结束时间：1250\r\n",
-        "合计用时：250\r\n",
-    };
+    std::vector<std::string> calls = {"开始打印：1000\r\n"};
+    for (const std::string& line : SampleReceiptLines())
+        calls.push_back(line);
+    calls.push_back("结束时间：1250\r\n");
+    calls.push_back("合计用时：250\r\n");
+    return calls;
 }

@@ -39,4 +39,4 @@ void ClearRunLog();
 std::string WriteTestFile(const std::string& folder, const std::string& name, const std::string& bytes);
 
 // The sample receipt as the printer page sends it, with fixed times.
-std::vector<std::string> SampleReceiptLines();
+std::vector<std::string> SampleReceiptCalls();

@@ -36,11 +36,3 @@ void PageHost::SetChecked(int id, bool checked) const
 {
     ::SendMessageW(m_page->GetDlgItem(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
-
-std::string JoinLines(std::initializer_list<const char*> lines)
-{
-    std::string text;
-    for (const char* line : lines)
-        text += std::string(line) + "\r\n";
-    return text;
-}

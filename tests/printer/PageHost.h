@@ -27,6 +27,3 @@ private:
     HWND m_host = nullptr;
     std::unique_ptr<CPagePrinter> m_page;
 };
-
-// The receipt text split at CR LF, for readable comparisons.
-std::string JoinLines(std::initializer_list<const char*> lines);

@@ -4,6 +4,7 @@
 #include "fakes/FakePosAd.h"
 #include "pages/printer/ReceiptCommands.h"
 #include "settings/Settings.h"
+#include "support/SampleReceipt.h"
 #include "support/SeamRecorder.h"
 #include "support/TestFiles.h"
 
@@ -40,27 +41,7 @@ std::string Text(const std::string& text)
     return text.empty() ? "PrintText(8)" : "PrintText(\"" + text + "\", 8)";
 }
 
-const std::string kSampleReceipt = JoinLines({
-    "           测试店",
-    "POS机号:0001    收款员：王五",
-    "交易时间：2020-05-30 11:08:12",
-    "品名      单价     数量     金额",
-    "可口可乐   2.50   1.00      2.50",
-    "生鱼片     98.0    1.00    98.00",
-    "生鱼片     98.0    1.00    98.00",
-    "生鱼片     98.0    1.00    98.00",
-    "生鱼片     98.0    1.00    98.00",
-    "--------------------------------",
-    "合计金额：2323230.00",
-    "实付金额：0.01",
-    "支付方式：扫描支付",
-    "BARCODE",
-    "--------------------------------",
-    "\t\t ",
-    "\t\t ",
-    "\t\t ",
-    "\t\t ",
-});
+const std::string kSampleReceipt = SampleReceiptText();
 
 class PrinterPage : public ::testing::Test {
 protected:

@@ -4,6 +4,7 @@
 // from the command to the spooler's acceptance and to the job stored by the CUPS backend.
 #include "HostShell.h"
 #include "PageHost.h"
+#include "bench/Stopwatch.h"
 #include "fakes/FakePosAd.h"
 #include "framework/TextCodec.h"
 #include "support/SeamRecorder.h"
@@ -17,21 +18,6 @@
 #include <vector>
 
 namespace {
-
-double Now()
-{
-    LARGE_INTEGER counter, frequency;
-    ::QueryPerformanceCounter(&counter);
-    ::QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 std::string LongReceipt(int lines)
 {
@@ -68,8 +54,8 @@ void BenchCommands(PageHost& host, const char* name, const std::string& text, in
     size_t bytes = 0;
     for (int run = 0; run < runs; ++run) {
         fake_pos_ad::Reset();
-        fake_pos_ad::OnCall("BeginPrint", [&] { lastCall = Now(); });
-        const double start = Now();
+        fake_pos_ad::OnCall("BeginPrint", [&] { lastCall = NowMs(); });
+        const double start = NowMs();
         host.Click(IDC_PRN_RECEIPT);
         times.push_back(lastCall - start);
         bytes = PrinterBytes();
@@ -113,12 +99,12 @@ void BenchDriver(PageHost& host, const char* name, const std::string& text, int 
     for (int run = 0; run < runs; ++run) {
         SeamRecorder seams;
         const size_t before = StoredJobs(folder);
-        const double start = Now();
+        const double start = NowMs();
         host.Click(IDC_PRN_DRIVER_RECEIPT);
-        accepted.push_back(Now() - start);
+        accepted.push_back(NowMs() - start);
         for (int waited = 0; StoredJobs(folder) <= before && waited < 120000; waited += 2)
             ::Sleep(2);
-        stored.push_back(Now() - start);
+        stored.push_back(NowMs() - start);
         if (seams.Texts() != std::vector<std::string>{"打印完毕!"})
             std::printf("driver   %-14s run %d: unexpected message\n", name, run);
     }

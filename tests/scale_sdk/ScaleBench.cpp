@@ -8,6 +8,7 @@
 //                                      program and of its Wine server (Linux pid PID, HZ ticks/s)
 #include "app/ZantorPosTestApp.h"
 #include "app/ZantorPosTestDlg.h"
+#include "bench/Stopwatch.h"
 #include "devices/ScaleSdk.h"
 #include "framework/Seams.h"
 #include "settings/Settings.h"
@@ -29,18 +30,6 @@
 #include <vector>
 
 namespace {
-
-double NowMs()
-{
-    static const double frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1000.0 / frequency;
-}
 
 // This program's CPU time, all threads.
 double ProcessCpuMs()
@@ -68,14 +57,6 @@ double LinuxCpuTicks(const std::string& pid)
             ticks += std::atof(field.c_str());
     }
     return ticks;
-}
-
-double Percentile(std::vector<double> values, double p)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5)];
 }
 
 // Runs the window's messages as a modal dialog's loop would, waking only for them; with stop,

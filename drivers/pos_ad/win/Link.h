@@ -22,7 +22,7 @@ public:
     virtual void DiscardInput() = 0;
 };
 
-// Opens the port the spec names. Null with a reason when it cannot.
+// Opens the port the port text names. Null with a reason when it cannot.
 std::unique_ptr<Link> OpenLink(const PortSpec& spec, std::string& error);
 
 // The system's own words for a Win32 error code, with the number.

@@ -2,6 +2,7 @@
 #include "Links.h"
 
 #include "Bounds.h"
+#include "drivers/common/SerialLine.h"
 
 #include <algorithm>
 
@@ -86,25 +87,7 @@ std::unique_ptr<Link> OpenSerialLink(const PortSpec& spec, std::string& error)
         error = spec.name + " cannot be opened: " + SystemError(::GetLastError());
         return nullptr;
     }
-    DCB dcb{};
-    dcb.DCBlength = sizeof dcb;
-    ::GetCommState(port, &dcb);
-    dcb.BaudRate = static_cast<DWORD>(spec.baud);
-    dcb.ByteSize = 8;
-    dcb.Parity = NOPARITY;
-    dcb.StopBits = ONESTOPBIT;
-    dcb.fBinary = TRUE;
-    dcb.fParity = FALSE;
-    dcb.fOutxCtsFlow = FALSE;
-    dcb.fOutxDsrFlow = FALSE;
-    dcb.fDsrSensitivity = FALSE;
-    dcb.fOutX = FALSE;
-    dcb.fInX = FALSE;
-    dcb.fNull = FALSE;
-    dcb.fAbortOnError = FALSE;
-    dcb.fDtrControl = DTR_CONTROL_ENABLE;
-    dcb.fRtsControl = RTS_CONTROL_ENABLE;
-    if (!::SetCommState(port, &dcb)) {
+    if (!SetLine8N1(port, static_cast<DWORD>(spec.baud))) {
         error = spec.name + " does not take " + std::to_string(spec.baud) + " baud 8N1: " +
                 SystemError(::GetLastError());
         ::CloseHandle(port);

@@ -4,6 +4,7 @@
 // Run by scripts/bench-pos-ad.sh, which sets up the serial lines.
 #include <winsock2.h>
 
+#include "bench/Stopwatch.h"
 #include "devices/pos_ad.h"
 #include "support/SerialPeer.h"
 #include "support/TestFiles.h"
@@ -23,14 +24,6 @@ namespace {
 
 const int kCom = 10;
 const int kRounds = 15;
-
-double Seconds()
-{
-    LARGE_INTEGER now, frequency;
-    ::QueryPerformanceCounter(&now);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart) / frequency.QuadPart;
-}
 
 // Counts what the printer end receives, on a thread of its own, as fast as it comes.
 class Sink {
@@ -112,19 +105,13 @@ private:
 
 void PrintReceipt()
 {
-    for (const std::string& line : SampleReceiptLines()) {
+    for (const std::string& line : SampleReceiptCalls()) {
         if (line == "BARCODE")
             PrintBarCode("6931081400127", 2, 50, 2);
         else
             PrintText(line.c_str(), 8);
     }
     BeginPrint(4);
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 // Runs the job kRounds times; each round ends when the sink has every byte.
@@ -141,14 +128,14 @@ void Measure(const char* sinkName, Sink& sink, const char* jobName, const std::f
     std::vector<double> times, calls;
     for (int round = 0; round < kRounds; ++round) {
         before = sink.Received();
-        const double start = Seconds();
+        const double start = NowMs() / 1000.0;
         job();
-        calls.push_back(Seconds() - start);
+        calls.push_back(NowMs() / 1000.0 - start);
         if (!sink.WaitFor(before + bytes)) {
             std::printf("%-8s %-16s: the sink did not receive the job's %zu bytes\n", sinkName, jobName, bytes);
             return;
         }
-        times.push_back(Seconds() - start);
+        times.push_back(NowMs() / 1000.0 - start);
     }
     // Delivered: until the sink has every byte (for the COM port this includes the test bridge's
     // relay from the pseudo-terminal). In the library: until the job's calls return, which is
