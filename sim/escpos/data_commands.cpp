@@ -11,7 +11,6 @@ namespace zsim::escpos {
 namespace {
 // GS v 0 strips go to the paper in bands of about this many rows.
 constexpr int kRasterStripRows = 128;
-constexpr size_t kGraphicsHeadMax = 10;
 int u16(const std::vector<uint8_t>& c, size_t i) { return c[i] | (c[i + 1] << 8); }
 int asciiOrBinaryMode(uint8_t m) { return m >= '0' ? m - '0' : m; }
 

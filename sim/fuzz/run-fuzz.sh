@@ -29,10 +29,21 @@ export ASAN_OPTIONS="detect_leaks=0:${ASAN_OPTIONS:-}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:${UBSAN_OPTIONS:-}"
 
 cd "$findings"
-"$build/fuzz-escpos" -max_total_time="$seconds" -max_len=65536 -timeout=20 -rss_limit_mb=2048 \
-    -print_final_stats=1 "$work" "$here/corpus/escpos"
+# run NAME SECONDS ARGS...: the fuzzer's running commentary goes to its log; a finding fails the
+# script and shows the log's end.
+run() {
+    name=$1; secs=$2; shift 2
+    echo "fuzz: $name for ${secs}s"
+    if ! "$build/$name" -max_total_time="$secs" -print_final_stats=1 "$@" 2>"$build/$name.log"; then
+        echo "fuzz: $name found a fault; see $build/$name.log and $findings/" >&2
+        tail -40 "$build/$name.log" >&2
+        exit 1
+    fi
+    grep -E '^stat::number_of_executed_units|^stat::peak_rss_mb' "$build/$name.log" | sed "s/^/fuzz: $name /"
+}
+
+run fuzz-escpos "$seconds" -max_len=65536 -timeout=20 -rss_limit_mb=2048 "$work" "$here/corpus/escpos"
 
 lines_seconds=$((seconds / 4))
 [ "$lines_seconds" -lt 5 ] && lines_seconds=5
-"$build/fuzz-lines" -max_total_time="$lines_seconds" -max_len=4096 -timeout=10 -rss_limit_mb=1024 \
-    -print_final_stats=1 "$work-lines" "$here/corpus/lines"
+run fuzz-lines "$lines_seconds" -max_len=4096 -timeout=10 -rss_limit_mb=1024 "$work-lines" "$here/corpus/lines"
