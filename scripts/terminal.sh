@@ -88,7 +88,12 @@ stop() {
 map() {
   local prefix=$1 state=$2 changed=0 entry name link have mapped
   export WINEPREFIX=$prefix WINEDEBUG=-all LC_ALL=zh_CN.UTF-8
-  mapped=$(wine reg query 'HKLM\Software\Wine\Ports' 2>/dev/null | tr -d '\r' || true)
+  # Into a file, not a pipe: a Wine server this starts would hold a pipe open until it ends.
+  local listing
+  listing=$(mktemp)
+  wine reg query 'HKLM\Software\Wine\Ports' </dev/null >"$listing" 2>/dev/null || true
+  mapped=$(tr -d '\r' <"$listing")
+  rm -f "$listing"
   for entry in "${ports[@]}"; do
     name=${entry% *}; link="$state/${entry#* }"
     have=$(echo "$mapped" | awk -v k="$name" 'toupper($1)==k {print $3}')
@@ -174,20 +179,24 @@ settings() {
   usb=$(ini_get "$ini" PosAdDll UsbDevice)
   if [ -z "$board" ]; then ini_add "$ini" PosAdDll BoardPort COM3; echo "terminal: added [PosAdDll] BoardPort=COM3 to C:\\Morvane\\scales.ini"; fi
   if [ -z "$usb" ]; then ini_add "$ini" PosAdDll UsbDevice '\\.\COM9'; echo "terminal: added [PosAdDll] UsbDevice=\\\\.\\COM9 to C:\\Morvane\\scales.ini"; fi
-  local model printer scale address
+  local model printer scale address notes=()
   model=$(ini_get "$ini" POS TYPE); printer=$(ini_get "$ini" PRINTER PORT); scale=$(ini_get "$ini" SCALE PORT)
   address=$(ini_get "$ini" PosAdDll PrinterAddress)
-  echo "terminal: keeping your settings in C:\\Morvane\\scales.ini (model ${model:-0}, printer ${printer:-USB}, scale ${scale:-COM4})"
-  case "${printer:-USB}" in
-    COM1|com1|LPT1|lpt1|USB|usb) ;;
-    *) [ -n "$address" ] || echo "terminal: note: printer port ${printer} leads nowhere; the terminal prints on COM1, LPT1 and USB" ;;
+  case "$(echo "${printer:-USB}" | tr a-z A-Z)" in
+    COM1|LPT1|USB) ;;
+    *) [ -n "$address" ] || notes+=("printer port ${printer:-(none)} leads nowhere; the terminal prints on COM1, LPT1 and USB") ;;
   esac
-  [ -z "$address" ] || echo "terminal: note: [PosAdDll] PrinterAddress=$address sends the prints there, not to the printer port"
+  [ -z "$address" ] || notes+=("[PosAdDll] PrinterAddress=$address sends the prints there, not to the printer port")
   if [ "${model:-0}" = 0 ] && [ "$(echo "${scale:-COM4}" | tr a-z A-Z)" != COM4 ]; then
-    echo "terminal: note: the SDK scale (model RX720) is on COM4, not ${scale}"
+    notes+=("the SDK scale (model RX720) is on COM4, not ${scale}")
   fi
-  [ "$(echo "${board:-COM3}" | tr a-z A-Z)" = COM3 ] || echo "terminal: note: the scale board is on COM3, not ${board}"
-  echo "terminal: scripts/run.sh --reset-settings writes the terminal's settings (yours are kept as a copy)"
+  [ "$(echo "${board:-COM3}" | tr a-z A-Z)" = COM3 ] || notes+=("the scale board is on COM3, not ${board}")
+  echo "terminal: using your settings in C:\\Morvane\\scales.ini (model ${model:-0}, printer ${printer:-USB}, scale ${scale:-COM4})"
+  if [ ${#notes[@]} -gt 0 ]; then
+    local note
+    for note in "${notes[@]}"; do echo "terminal: note: $note"; done
+    echo "terminal: scripts/run.sh --reset-settings writes the terminal's settings (yours are kept as a copy)"
+  fi
 }
 
 print_ports() {
