@@ -48,14 +48,19 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
+# Before any Wine program: the desktop a Wine program starts is bound to the display of that
+# moment. One persistent Wine server with its output going nowhere: a server or desktop that a
+# zpt_drive call started would hold the output the script reads from that call open until it ends.
+start_virtual_screen
+wineserver -p </dev/null >/dev/null 2>&1 || true
+
 # The drawer stays open until the demo closes it, so each screenshot shows what the step did.
 "$wiring" start "$state" "$receipts" "$out/zantor-sim.log" --tcp-port 0 --drawer-close-ms 0
 "$wiring" map "$WINEPREFIX" "$state"
 rm -f "$WINEPREFIX/drive_c/Morvane/scales.ini"
 "$wiring" settings "$WINEPREFIX" >/dev/null
 
-start_virtual_screen
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f </dev/null >/dev/null 2>&1
 
 simctl() { "$ZPT_SIM_BIN/zantor-simctl" --state-dir "$state" "$@"; }
 drive() { (cd "$bin" && wine zpt_drive.exe "$@" </dev/null); }
@@ -130,9 +135,15 @@ picture_dos="Z:$(echo "$picture" | tr / '\\')"
 say "starting ZantorPosTest on the virtual screen $DISPLAY"
 (cd "$bin" && exec wine ZantorPosTest.exe) </dev/null >/dev/null 2>&1 &
 program=$!
-caption=$(drive --bound 60000 wait) || fail "the main window did not come up"
-window=$(xdotool search --name 'DllVersion' 2>/dev/null | head -n 1)
-[ -n "$window" ] || fail "no X window for the main window"
+# Found on the X side first, so the program (not a zpt_drive call) has started Wine's desktop.
+for _ in $(seq 1 120); do
+  window=$(xdotool search --name 'DllVersion' 2>/dev/null | head -n 1 || true)
+  [ -n "$window" ] && break
+  kill -0 "$program" 2>/dev/null || fail "the program ended before showing its window"
+  sleep 0.5
+done
+[ -n "$window" ] || fail "no main window after 60 s"
+caption=$(drive --bound 60000 wait) || fail "the main window cannot be driven"
 say "main window: $caption"
 shot printer-page
 

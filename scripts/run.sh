@@ -50,10 +50,6 @@ wiring="$root/scripts/terminal.sh"
 place="$root/build/terminal"
 state=$("$wiring" state-dir "$place/state")
 receipts="$place/receipts"
-tcp=()
-# The printer's network port is 9100 unless something else holds it.
-if (exec 3<>/dev/tcp/127.0.0.1/9100) 2>/dev/null; then tcp=(--tcp-port 0); fi
-"$wiring" start "$state" "$receipts" "$place/zantor-sim.log" "${tcp[@]}"
 
 cleanup() {
   local status=$?
@@ -64,6 +60,15 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
+
+# Without a display the program runs on a virtual screen, which must be there before any Wine
+# program starts: the desktop a Wine program starts is bound to the display of that moment.
+[ -n "${DISPLAY:-}" ] || { DISPLAY_WAS_VIRTUAL=1; start_virtual_screen; }
+
+tcp=()
+# The printer's network port is 9100 unless something else holds it.
+if (exec 3<>/dev/tcp/127.0.0.1/9100) 2>/dev/null; then tcp=(--tcp-port 0); fi
+"$wiring" start "$state" "$receipts" "$place/zantor-sim.log" "${tcp[@]}"
 
 "$wiring" map "$WINEPREFIX" "$state"
 "$wiring" settings "$WINEPREFIX" $reset | sed 's/^terminal:/run:/'
@@ -80,14 +85,12 @@ run:     $simctl drawer close
 run:     $simctl help
 EOF
 
-if [ -n "${DISPLAY:-}" ]; then
+if [ -z "${DISPLAY_WAS_VIRTUAL:-}" ]; then
   wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Decorated /f >/dev/null 2>&1 || true
   (cd "$bin" && wine ZantorPosTest.exe) || true
   exit 0
 fi
 
-DISPLAY_WAS_VIRTUAL=1
-start_virtual_screen
 # Xvfb has no window manager, so Wine draws the caption itself.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 
