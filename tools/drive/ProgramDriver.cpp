@@ -23,28 +23,28 @@ struct Search {
     HWND found;
 };
 
+BOOL CALLBACK TakeMainWindow(HWND window, LPARAM param)
+{
+    auto* s = reinterpret_cast<Search*>(param);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (s->processId && owner != s->processId)
+        return TRUE;
+    if (ClassOf(window) != L"#32770" || !::IsWindowVisible(window))
+        return TRUE;
+    // The caption as the window system keeps it: no message to a window that may hang.
+    wchar_t caption[64] = {};
+    ::GetWindowTextW(window, caption, 64);
+    if (std::wstring(caption).rfind(kCaptionStart, 0) != 0)
+        return TRUE;
+    s->found = window;
+    return FALSE;
+}
+
 HWND FindMainWindow(DWORD processId)
 {
     Search search{processId, nullptr};
-    ::EnumWindows(
-        [](HWND window, LPARAM param) {
-            auto* s = reinterpret_cast<Search*>(param);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            if (s->processId && owner != s->processId)
-                return TRUE;
-            if (ClassOf(window) != L"#32770" || !::IsWindowVisible(window))
-                return TRUE;
-            // The caption as the window system keeps it: no message to a window that may hang.
-            wchar_t caption[64] = {};
-            ::GetWindowTextW(window, caption, 64);
-            if (std::wstring(caption).rfind(kCaptionStart, 0) == 0) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ::EnumWindows(&TakeMainWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

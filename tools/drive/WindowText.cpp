@@ -35,17 +35,21 @@ std::wstring ClassOf(HWND window)
     return name;
 }
 
+namespace {
+
+BOOL CALLBACK TakeVisible(HWND window, LPARAM list)
+{
+    if (::IsWindowVisible(window))
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
+} // namespace
+
 std::vector<HWND> VisibleWindowsOfThread(DWORD threadId)
 {
     std::vector<HWND> windows;
-    ::EnumThreadWindows(
-        threadId,
-        [](HWND window, LPARAM list) {
-            if (::IsWindowVisible(window))
-                reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    ::EnumThreadWindows(threadId, &TakeVisible, reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
 
