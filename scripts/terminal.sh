@@ -32,6 +32,10 @@ ports=(
   "COM4 scale"
 )
 printer_lines=3
+# The other ports of the setup page's lists lead nowhere: a path that never exists, so opening one
+# fails at once, as a port with nothing plugged in. Left unmapped, Wine would give them this
+# machine's own serial ports (/dev/ttyS0 ...), and a print there would go out of a real port.
+unplugged_ports="COM2 COM5 COM6 COM7 COM8 COM10 COM11 COM12"
 
 die() { echo "terminal: $*" >&2; exit 1; }
 
@@ -86,20 +90,27 @@ stop() {
 }
 
 map() {
-  local prefix=$1 state=$2 entry name link have mapped wanted=()
+  local prefix=$1 state=$2 entry name have mapped wanted=()
   export WINEPREFIX=$prefix WINEDEBUG=-all LC_ALL=zh_CN.UTF-8
   # Into a file, not a pipe: a Wine server this starts would hold a pipe open until it ends.
   local listing
   listing=$(mktemp)
   wine reg query 'HKLM\Software\Wine\Ports' </dev/null >"$listing" 2>/dev/null || true
   mapped=$(tr -d '\r' <"$listing")
+  mapped_to() {
+    echo "$mapped" | awk -v k="$1" 'toupper($1) == k { sub(/^[ \t]*[^ \t]+[ \t]+REG_SZ[ \t]+/, ""); print }'
+  }
+  want() { [ "$(mapped_to "$1")" = "$2" ] || wanted+=("\"$1\"=\"${2//\\/\\\\}\""); }
   for entry in "${ports[@]}"; do
-    name=${entry% *}; link="$state/${entry#* }"
-    have=$(echo "$mapped" | awk -v k="$name" 'toupper($1) == k { sub(/^[ \t]*[^ \t]+[ \t]+REG_SZ[ \t]+/, ""); print }')
-    [ "$have" = "$link" ] || wanted+=("\"$name\"=\"${link//\\/\\\\}\"")
+    want "${entry% *}" "$state/${entry#* }"
+  done
+  for name in $unplugged_ports; do
+    have=$(mapped_to "$name")
+    # A mapping of the user's own (to a device of theirs) is kept.
+    case "$have" in ""|"$state"/*) want "$name" "$state/unplugged" ;; esac
   done
   if [ ${#wanted[@]} -gt 0 ]; then
-    # One Wine process for all the ports: each start of one costs about half a second.
+    # One Wine process for all the ports: each costs about half a second to start.
     printf '%s\r\n' 'REGEDIT4' '' '[HKEY_LOCAL_MACHINE\Software\Wine\Ports]' "${wanted[@]}" >"$listing.reg"
     wine reg import "Z:${listing//\//\\}.reg" </dev/null >/dev/null 2>&1 ||
       { rm -f "$listing" "$listing.reg"; die "cannot write the port mapping into $prefix"; }
