@@ -32,8 +32,8 @@ ports=(
   "COM4 scale"
 )
 printer_lines=3
-# The other ports of the setup page's lists lead nowhere: a path that never exists, so opening one
-# fails at once, as a port with nothing plugged in. Left unmapped, Wine would give them this
+# The other ports of the setup page's lists lead nowhere: a path that never exists, so nothing
+# written there goes anywhere, as with a port with nothing plugged in. Left unmapped, Wine would give them this
 # machine's own serial ports (/dev/ttyS0 ...), and a print there would go out of a real port.
 unplugged_ports="COM2 COM5 COM6 COM7 COM8 COM10 COM11 COM12"
 
