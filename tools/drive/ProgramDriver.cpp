@@ -173,16 +173,22 @@ ClickOutcome ProgramDriver::Click(Page page, int id, const ClickOptions& options
     // many message boxes the handler shows meanwhile. A thread of its own waits for it, so this
     // one can answer the boxes.
     auto finished = std::make_shared<std::atomic<bool>>(false);
+    auto answered = std::make_shared<std::atomic<bool>>(false);
     const unsigned bound = options.boundMs;
-    std::thread clicker([button, finished, bound] {
-        SendBounded(button, BM_CLICK, 0, 0, bound);
+    std::thread clicker([button, finished, answered, bound] {
+        answered->store(SendBounded(button, BM_CLICK, 0, 0, bound).has_value());
         finished->store(true);
     });
     outcome = Settle([finished] { return finished->load(); }, options);
-    if (outcome.boxLeftOpen)
+    if (outcome.boxLeftOpen) {
         clicker.detach();  // its message returns once the box is answered, or at its bound
-    else
-        clicker.join();
+        return outcome;
+    }
+    clicker.join();
+    if (outcome.done && !answered->load()) {
+        outcome.done = false;
+        outcome.error = "the program is still busy with the click after " + std::to_string(bound) + " ms";
+    }
     return outcome;
 }
 
