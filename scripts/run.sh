@@ -1,12 +1,38 @@
 #!/usr/bin/env bash
-# Sets up this machine, builds the program and runs it under Wine.
-# With a display it opens the main window. Without one it runs the program on a virtual screen
-# (Xvfb), saves a screenshot of the main window, prints the screenshot's path and closes it.
+# Sets up this machine, builds the program and the virtual terminal, and runs the program under
+# Wine against the terminal: its printer, cash drawer, scale board and SDK scale stand on the
+# Wine ports the settings name (docs/virtual-terminal.md).
+#
+#   run.sh                    with a display it opens the main window; without one it runs the
+#                             program on a virtual screen (Xvfb), saves a screenshot of the main
+#                             window, prints the screenshot's path and closes the program
+#   run.sh --reset-settings   points C:\Morvane\scales.ini at the terminal first (a settings file
+#                             of yours is kept as a copy beside it)
+#   run.sh --demo             walks through the three pages by itself on a virtual screen and leaves
+#                             screenshots and receipts in build/demo/ (scripts/demo.sh)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
+demo=0 reset=""
+for arg in "$@"; do
+  case "$arg" in
+    --demo) demo=1 ;;
+    --reset-settings) reset=--reset ;;
+    -h|--help) sed -n '2,13p' "$0"; exit 0 ;;
+    *) echo "run: unknown option $arg (see --help)" >&2; exit 2 ;;
+  esac
+done
+
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh" x86_64 --target ZantorPosTest pos_ad_dll scale_sdk
+"$root/scripts/build.sh" x86_64 --target ZantorPosTest pos_ad_dll scale_sdk zpt_drive
+echo "run: building the virtual terminal"
+cmake -S "$root/sim" -B "$root/build-sim" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$root/build-sim" -j"$(nproc)" --target zantor-sim zantor-simctl >/dev/null
+export ZPT_SIM_BIN="$root/build-sim"
+
+if [ $demo = 1 ]; then
+  exec "$root/scripts/demo.sh" "$root/build/demo"
+fi
 
 export WINEPREFIX="$root/build/wineprefix-run" WINEDEBUG=-all LC_ALL=zh_CN.UTF-8
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -18,24 +44,57 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineserver -w 2>/dev/null || true
 fi
 bin="$root/build/bin"
+wiring="$root/scripts/terminal.sh"
+. "$root/scripts/virtual-screen.sh"
 
-if [ -n "${DISPLAY:-}" ]; then
+place="$root/build/terminal"
+state=$("$wiring" state-dir "$place/state")
+receipts="$place/receipts"
+
+cleanup() {
+  local status=$?
+  [ -z "${DISPLAY_WAS_VIRTUAL:-}" ] || { wineserver -k 2>/dev/null || true; stop_virtual_screen; }
+  "$wiring" stop "$state"
+  echo "run: virtual terminal stopped; receipts stay in $receipts"
+  exit $status
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# Without a display the program runs on a virtual screen, which must be there before any Wine
+# program starts: the desktop a Wine program starts is bound to the display of that moment.
+[ -n "${DISPLAY:-}" ] || { DISPLAY_WAS_VIRTUAL=1; start_virtual_screen; }
+
+tcp=()
+# The printer's network port is 9100 unless something else holds it.
+if (exec 3<>/dev/tcp/127.0.0.1/9100) 2>/dev/null; then tcp=(--tcp-port 0); fi
+"$wiring" start "$state" "$receipts" "$place/zantor-sim.log" "${tcp[@]}"
+
+"$wiring" map "$WINEPREFIX" "$state"
+"$wiring" settings "$WINEPREFIX" $reset | sed 's/^terminal:/run:/'
+simctl="$ZPT_SIM_BIN/zantor-simctl --state-dir $state"
+tcp_port=$($simctl state | grep -o '"tcp_port":[0-9]*' | cut -d: -f2)
+cat <<EOF
+run: virtual terminal ready:
+run:   printer on COM1, LPT1 and USB (and TCP 127.0.0.1:$tcp_port), scale board on COM3, SDK scale on COM4
+run:   receipts appear as images in $receipts
+run:   open $receipts/index.html to see them all
+run:   put a load on the scale, close the drawer, and more, while the program runs:
+run:     $simctl weight 1.25
+run:     $simctl drawer close
+run:     $simctl help
+EOF
+
+if [ -z "${DISPLAY_WAS_VIRTUAL:-}" ]; then
   wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Decorated /f >/dev/null 2>&1 || true
-  cd "$bin" && exec wine ZantorPosTest.exe
+  (cd "$bin" && wine ZantorPosTest.exe) || true
+  exit 0
 fi
 
-number=90
-while [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ]; do number=$((number + 1)); done
-export DISPLAY=":$number"
-Xvfb "$DISPLAY" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 1 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-cleanup() { wineserver -k 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true; }
-trap cleanup EXIT
 # Xvfb has no window manager, so Wine draws the caption itself.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 
-(cd "$bin" && exec wine ZantorPosTest.exe) &
+(cd "$bin" && exec wine ZantorPosTest.exe) </dev/null &
 program=$!
 window=""
 for _ in $(seq 1 120); do

@@ -36,6 +36,8 @@ std::string usage() {
            ")\n"
            "  --receipts DIR         receipts folder (default STATE-DIR/receipts)\n"
            "  --paper-width DOTS     576 (80 mm, default) or 384 (58 mm)\n"
+           "  --printer-lines N      the printer on N pseudo-terminals, links printer, printer-2 ...\n"
+           "                         printer-N (1 to 4, default 1)\n"
            "  --tcp-port N           printer's TCP port (default 9100; 0 picks a free one)\n"
            "  --tcp-host ADDR        printer's TCP address, a loopback address (default 127.0.0.1)\n"
            "  --allow-remote         also accept a --tcp-host that is not a loopback address\n"
@@ -70,6 +72,12 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
              if (!n || (*n != 384 && *n != 576)) return false;
              o.paperWidth = static_cast<int>(*n);
              return true;
+         }},
+        {"--printer-lines",
+         [&](const std::string& v) {
+             const auto n = integer(v, 1, 4);
+             if (n) o.printerLines = static_cast<int>(*n);
+             return n.has_value();
          }},
         {"--tcp-port",
          [&](const std::string& v) {

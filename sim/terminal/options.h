@@ -13,6 +13,9 @@ struct Options {
     std::string stateDir;
     std::string receiptsDir;  // empty: <stateDir>/receipts
     int paperWidth = 576;
+    // Pseudo-terminals of the printer: "printer", then "printer-2" ... so a
+    // host can reach the one printer on several ports (say COM1 and LPT1).
+    int printerLines = 1;
     PrinterLineConfig printer;
     escpos::DrawerSwitch drawerSwitch = escpos::DrawerSwitch::OpenIsHigh;
     int64_t drawerCloseMs = 3000;

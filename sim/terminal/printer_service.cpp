@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 
 #include "terminal/tcp_listener.h"
 
@@ -28,12 +29,12 @@ PrinterService::~PrinterService() {
         loop_.unwatch(listener_);
         ::close(listener_);
     }
-    if (pty_) loop_.unwatch(pty_->fd());
+    for (const auto& pty : ptys_) loop_.unwatch(pty->fd());
 }
 
-bool PrinterService::start(std::unique_ptr<PtyPort> pty, std::string& error) {
-    pty_ = std::move(pty);
-    watchSource(pty_->fd());
+bool PrinterService::start(std::vector<std::unique_ptr<PtyPort>> ptys, std::string& error) {
+    ptys_ = std::move(ptys);
+    for (const auto& pty : ptys_) watchSource(pty->fd());
     if (!config_.tcp) return true;
     listener_ = openListener(config_.tcpHost, config_.tcpPort, error);
     if (listener_ < 0) return false;
@@ -42,9 +43,15 @@ bool PrinterService::start(std::unique_ptr<PtyPort> pty, std::string& error) {
     return true;
 }
 
-std::string PrinterService::jobLine() const {
-    if (owner_ < 0) return "";
-    return isTcp(owner_) ? "tcp" : "serial";
+PtyPort* PrinterService::ptyOf(int fd) const {
+    for (const auto& pty : ptys_)
+        if (pty->fd() == fd) return pty.get();
+    return nullptr;
+}
+
+std::string PrinterService::lineName(int fd) const {
+    const PtyPort* pty = ptyOf(fd);
+    return pty ? std::filesystem::path(pty->linkPath()).filename().string() : "tcp";
 }
 
 void PrinterService::watchSource(int fd) {
@@ -87,10 +94,12 @@ void PrinterService::readable(int fd) {
         return;
     }
     const bool tcp = isTcp(fd);
+    PtyPort* pty = ptyOf(fd);
     uint8_t buffer[kReadChunk];
     for (int round = 0; round < kReadsPerWake; ++round) {
-        const ssize_t n = tcp ? ::recv(fd, buffer, sizeof buffer, 0) : pty_->read(buffer, sizeof buffer);
+        const ssize_t n = tcp ? ::recv(fd, buffer, sizeof buffer, 0) : pty->read(buffer, sizeof buffer);
         if (n > 0) {
+            if (owner_ != fd) ownerLine_ = lineName(fd);
             owner_ = fd;
             lastSpoke_ = fd;
             const size_t pagesBefore = printer_.pagesInJob();
@@ -126,7 +135,10 @@ void PrinterService::endJob() {
     if (idle_) loop_.cancel(idle_);
     idle_ = 0;
     owner_ = -1;
+    // A TCP line may be closed already; its name was taken when the job began.
+    endingLine_ = ownerLine_;
     printer_.endJob();
+    endingLine_.clear();
     const std::set<int> waiting = parked_;
     for (int fd : waiting) watchSource(fd);
 }
@@ -137,9 +149,10 @@ void PrinterService::finish() {
 
 void PrinterService::reply(const uint8_t* data, size_t size) {
     const int to = owner_ >= 0 ? owner_ : lastSpoke_;
-    if (!pty_) return;
+    if (ptys_.empty()) return;
     if (to < 0 || !isTcp(to)) {
-        pty_->send(data, size);
+        PtyPort* pty = to >= 0 ? ptyOf(to) : nullptr;
+        (pty ? pty : ptys_.front().get())->send(data, size);
         return;
     }
     // Status bytes are few; a host that does not read its socket loses them

@@ -1,5 +1,6 @@
-// The one virtual printer and the lines that reach it: its pseudo-terminal
-// and the TCP connections on its port. A job belongs to the line that started
+// The one virtual printer and the lines that reach it: its pseudo-terminals
+// (one per host port the printer can be reached on) and the TCP connections
+// on its port. A job belongs to the line that started
 // it and the other lines are not read until it ends, so two hosts never print
 // into each other's receipts.
 //
@@ -8,9 +9,11 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "printer/virtual_printer.h"
 #include "terminal/event_loop.h"
@@ -32,7 +35,8 @@ public:
     PrinterService(EventLoop& loop, VirtualPrinter& printer, const PrinterLineConfig& config);
     ~PrinterService();
 
-    bool start(std::unique_ptr<PtyPort> pty, std::string& error);
+    // The first pty is the default line for status answers nobody asked for.
+    bool start(std::vector<std::unique_ptr<PtyPort>> ptys, std::string& error);
     // Status answers of the printer: to the line whose job is open, else to
     // the line that spoke last.
     void reply(const uint8_t* data, size_t size);
@@ -40,10 +44,14 @@ public:
     void finish();
 
     int tcpPort() const { return tcpPort_; }
-    const PtyPort& pty() const { return *pty_; }
+    const std::vector<std::unique_ptr<PtyPort>>& ptys() const { return ptys_; }
     size_t tcpClients() const { return clients_.size(); }
     bool jobOpen() const { return owner_ >= 0; }
-    std::string jobLine() const;
+    // The line of the open job: a pty's link name (e.g. "printer") or "tcp";
+    // empty when none is open.
+    std::string jobLine() const { return owner_ >= 0 ? ownerLine_ : std::string(); }
+    // The line of the job being finished, while the printer reports it.
+    const std::string& endingJobLine() const { return endingLine_; }
 
 private:
     void watchSource(int fd);
@@ -53,16 +61,20 @@ private:
     void endJob();
     void armIdle(int fd);
     bool isTcp(int fd) const { return clients_.count(fd) != 0; }
+    PtyPort* ptyOf(int fd) const;
+    std::string lineName(int fd) const;
 
     EventLoop& loop_;
     VirtualPrinter& printer_;
     PrinterLineConfig config_;
-    std::unique_ptr<PtyPort> pty_;
+    std::vector<std::unique_ptr<PtyPort>> ptys_;
     int listener_ = -1;
     int tcpPort_ = 0;
     std::set<int> clients_;
     std::set<int> parked_;  // lines waiting for the open job to end
     int owner_ = -1;        // the line of the open job
+    std::string ownerLine_;
+    std::string endingLine_;
     int lastSpoke_ = -1;
     EventLoop::TimerId idle_ = 0;
 };

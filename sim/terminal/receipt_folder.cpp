@@ -39,9 +39,10 @@ void ReceiptFolder::keep(Receipt receipt) {
     while (receipts_.size() > kMaxListed) receipts_.pop_front();
 }
 
-const Receipt& ReceiptFolder::add(const JobResult& job, int64_t finishedMs) {
+const Receipt& ReceiptFolder::add(const JobResult& job, int64_t finishedMs, const std::string& line) {
     Receipt r;
     r.job = job.job;
+    r.line = line;
     r.finishedMs = finishedMs;
     for (const std::string& page : job.pageFiles) r.pages.push_back(baseName(page));
     r.raw = baseName(job.rawFile);

@@ -19,6 +19,7 @@ struct Receipt {
     std::string report;
     uint64_t bytes = 0;
     uint64_t unknown = 0;
+    std::string line;  // where the job came in: a printer link name or "tcp"; empty when not known
 };
 
 class ReceiptFolder {
@@ -33,7 +34,7 @@ public:
     // False for a job that put nothing on paper and has nothing to report,
     // such as a status query: it is no receipt.
     static bool isReceipt(const JobResult& job);
-    const Receipt& add(const JobResult& job, int64_t finishedMs);
+    const Receipt& add(const JobResult& job, int64_t finishedMs, const std::string& line = {});
     // Rewrites index.html in one step, so a browser never sees half of it.
     bool writeIndex(std::string& error) const;
 

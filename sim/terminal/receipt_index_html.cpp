@@ -43,7 +43,8 @@ std::string renderReceiptIndex(const std::deque<Receipt>& receipts) {
     for (auto it = receipts.rbegin(); it != receipts.rend(); ++it) {
         const Receipt& r = *it;
         html += "<section id=\"job-" + std::to_string(r.job) + "\"><h2>Job " + std::to_string(r.job) + "</h2>\n";
-        html += "<p>" + localTime(r.finishedMs) + " &middot; " + std::to_string(r.bytes) + " bytes &middot; ";
+        html += "<p>" + localTime(r.finishedMs) + (r.line.empty() ? "" : " &middot; via " + escaped(r.line)) +
+                " &middot; " + std::to_string(r.bytes) + " bytes &middot; ";
         html += "<a href=\"" + escaped(r.raw) + "\">raw bytes</a> &middot; <a href=\"" + escaped(r.report) +
                 "\">report</a></p>\n";
         html += std::string("<p") + (r.unknown ? " class=\"unknown\"" : "") +

@@ -49,10 +49,14 @@ bool Terminal::start(std::string& error) {
     printer_ = std::make_unique<VirtualPrinter>(config, device_, hooks);
 
     const std::string dir = options_.stateDir;
-    auto printerPort = PtyPort::open(dir + "/printer", error);
-    if (!printerPort) return false;
+    std::vector<std::unique_ptr<PtyPort>> printerPorts;
+    for (int n = 1; n <= options_.printerLines; ++n) {
+        auto port = PtyPort::open(dir + "/printer" + (n == 1 ? "" : "-" + std::to_string(n)), error);
+        if (!port) return false;
+        printerPorts.push_back(std::move(port));
+    }
     printerService_ = std::make_unique<PrinterService>(loop_, *printer_, options_.printer);
-    if (!printerService_->start(std::move(printerPort), error)) return false;
+    if (!printerService_->start(std::move(printerPorts), error)) return false;
 
     auto boardPort = PtyPort::open(dir + "/board", error);
     if (!boardPort) return false;
@@ -105,11 +109,11 @@ void Terminal::jobFinished(const JobResult& job) {
         fs::remove(job.reportFile, ec);
         return;
     }
-    const Receipt& receipt = receipts_.add(job, wallClockMs());
+    const Receipt& receipt = receipts_.add(job, wallClockMs(), printerService_->endingJobLine());
     std::string error;
     if (!receipts_.writeIndex(error)) std::fprintf(stderr, "zantor-sim: %s\n", error.c_str());
-    std::fprintf(stderr, "zantor-sim: receipt %d: %zu page(s), %llu bytes, %llu unknown\n", receipt.job,
-                 receipt.pages.size(), static_cast<unsigned long long>(receipt.bytes),
+    std::fprintf(stderr, "zantor-sim: receipt %d from %s: %zu page(s), %llu bytes, %llu unknown\n", receipt.job,
+                 receipt.line.c_str(), receipt.pages.size(), static_cast<unsigned long long>(receipt.bytes),
                  static_cast<unsigned long long>(receipt.unknown));
     if (!control_) return;
     const nlohmann::json answer = {{"ok", true}, {"receipt", receiptJson(receipt, receipts_.dir())}};
@@ -163,7 +167,7 @@ nlohmann::json Terminal::receiptJson(const Receipt& r, const std::string& dir) {
     for (const std::string& page : r.pages) pages.push_back(dir + "/" + page);
     return {{"job", r.job},     {"finished_ms", r.finishedMs},      {"pages", pages},
             {"raw", dir + "/" + r.raw}, {"report", dir + "/" + r.report}, {"bytes", r.bytes},
-            {"unknown", r.unknown}};
+            {"unknown", r.unknown}, {"line", r.line}};
 }
 
 nlohmann::json Terminal::state() const {
@@ -173,12 +177,13 @@ nlohmann::json Terminal::state() const {
     nlohmann::json j;
     j["ok"] = true;
     j["pid"] = static_cast<long>(::getpid());
-    j["links"] = {{"printer", printerService_->pty().linkPath()},
-                  {"board", boardLine_->port().linkPath()},
-                  {"scale", scaleLine_->port().linkPath()}};
-    j["ptys"] = {{"printer", printerService_->pty().slavePath()},
-                 {"board", boardLine_->port().slavePath()},
-                 {"scale", scaleLine_->port().slavePath()}};
+    j["links"] = {{"board", boardLine_->port().linkPath()}, {"scale", scaleLine_->port().linkPath()}};
+    j["ptys"] = {{"board", boardLine_->port().slavePath()}, {"scale", scaleLine_->port().slavePath()}};
+    for (const auto& pty : printerService_->ptys()) {
+        const std::string name = fs::path(pty->linkPath()).filename().string();
+        j["links"][name] = pty->linkPath();
+        j["ptys"][name] = pty->slavePath();
+    }
     j["printer"] = {{"tcp_host", options_.printer.tcp ? options_.printer.tcpHost : ""},
                     {"tcp_port", printerService_->tcpPort()},
                     {"tcp_clients", printerService_->tcpClients()},

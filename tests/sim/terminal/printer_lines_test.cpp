@@ -102,6 +102,39 @@ TEST(TerminalPrinter, TwoHostsNeverPrintIntoEachOthersReceipt) {
     EXPECT_EQ(readFile(b["receipt"]["raw"]), "Serial job\n");
 }
 
+TEST(TerminalPrinter, ASecondPrinterLineIsTheSamePrinterAndEachReceiptNamesItsLine) {
+    Daemon d({"--printer-lines", "2", "--tcp-idle-ms", "0"});
+    ASSERT_TRUE(d.running()) << d.error();
+    const nlohmann::json links = d.state()["links"];
+    ASSERT_EQ(links.value("printer-2", ""), d.stateDir() + "/printer-2") << links.dump();
+    EXPECT_EQ(links.value("printer", ""), d.stateDir() + "/printer");
+
+    // The drawer answer goes back on the line that asked, not on the first one.
+    SerialEnd first(d.stateDir() + "/printer");
+    SerialEnd second(d.stateDir() + "/printer-2");
+    second.send(kInit + "On the second line\n\x10\x04\x01"s);
+    EXPECT_EQ(second.read(1, 5000).size(), 1u);
+    EXPECT_EQ(first.read(1, 300), "");
+    const nlohmann::json a = waitReceipt(d, 0);
+    ASSERT_TRUE(a.value("ok", false)) << a.dump();
+    EXPECT_EQ(a["receipt"]["line"], "printer-2");
+
+    first.send(kInit + "On the first line\n");
+    const nlohmann::json b = waitReceipt(d, a["receipt"]["job"]);
+    ASSERT_TRUE(b.value("ok", false)) << b.dump();
+    EXPECT_EQ(b["receipt"]["line"], "printer");
+    EXPECT_EQ(readFile(b["receipt"]["raw"]), kInit + "On the first line\n");
+
+    // A TCP job keeps its line's name after its connection is gone.
+    TcpEnd tcp(d.tcpPort());
+    tcp.send(kInit + "Over TCP\n");
+    tcp.close();
+    const nlohmann::json c = waitReceipt(d, b["receipt"]["job"]);
+    ASSERT_TRUE(c.value("ok", false)) << c.dump();
+    EXPECT_EQ(c["receipt"]["line"], "tcp");
+    EXPECT_NE(readFile(d.receiptsDir() + "/index.html").find("via printer-2"), std::string::npos);
+}
+
 TEST(TerminalPrinter, StatusQueriesAreNoReceiptsButUnknownCommandsAreCounted) {
     Daemon d;
     ASSERT_TRUE(d.running()) << d.error();

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The end-to-end tests' virtual terminal: a zantor-sim of their own on a fresh receipts folder,
+# wired into their own Wine prefix by the run command's wiring (scripts/terminal.sh), with the
+# settings file the run command writes kept for every test to start from.
+#   terminal-fixture.sh up|down E2E_DIR PREFIX
+set -euo pipefail
+action=$1 dir=$2 prefix=$3
+here=$(cd "$(dirname "$0")" && pwd)
+wiring="$here/../../scripts/terminal.sh"
+state=$("$wiring" state-dir "$dir/terminal")
+
+case "$action" in
+  up)
+    mkdir -p "$dir/scratch"
+    "$wiring" stop "$state"
+    rm -rf "$dir/receipts"
+    # The drawer stays open until a test closes it, so nothing changes behind a test's back.
+    "$wiring" start "$state" "$dir/receipts" "$dir/zantor-sim.log" --tcp-port 0 --drawer-close-ms 0
+    echo "$state" >"$dir/state-dir"
+    "$wiring" map "$prefix" "$state"
+    rm -f "$prefix/drive_c/Morvane/scales.ini"
+    "$wiring" settings "$prefix" >/dev/null
+    cp "$prefix/drive_c/Morvane/scales.ini" "$prefix/drive_c/Morvane/terminal-scales.ini"
+    # A server the next test program would start could hold ctest's output open.
+    "$here/../wine/prefix.sh" restart "$prefix"
+    ;;
+  down)
+    "$wiring" stop "$state"
+    rm -f "$dir/state-dir"
+    ;;
+  *)
+    echo "usage: terminal-fixture.sh up|down E2E_DIR PREFIX" >&2
+    exit 2
+    ;;
+esac
