@@ -5,34 +5,11 @@
 
 #include "HostShell.h"
 #include "framework/TextCodec.h"
+#include "support/SampleReceipt.h"
 #include "support/TestFiles.h"
 
 
 namespace {
-
-// The sample receipt as the page starts with it (GBK, one entry per line); "BARCODE" prints the
-// barcode instead.
-const char* const kSampleLines[] = {
-    "           测试店",
-    "POS机号:0001    收款员：王五",
-    "交易时间：2020-05-30 11:08:12",
-    "品名      单价     数量     金额",
-    "可口可乐   2.50   1.00      2.50",
-    "生鱼片     98.0    1.00    98.00",
-    "生鱼片     98.0    1.00    98.00",
-    "生鱼片     98.0    1.00    98.00",
-    "生鱼片     98.0    1.00    98.00",
-    "--------------------------------",
-    "合计金额：2323230.00",
-    "实付金额：0.01",
-    "支付方式：扫描支付",
-    "BARCODE",
-    "--------------------------------",
-    "\t\t ",
-    "\t\t ",
-    "\t\t ",
-    "\t\t ",
-};
 
 // The decimal number right after label, searched from pos on; pos moves past it.
 std::optional<unsigned long long> NumberAfter(const std::string& raw, const std::string& label, size_t& pos)
@@ -66,9 +43,8 @@ TEST_F(PrinterPage, SampleReceiptReachesThePaperWholeWithItsBarcodeAndLegibleChi
     size_t pos = 0;
     const std::optional<unsigned long long> start = NumberAfter(raw, "开始打印：", pos);
     ASSERT_TRUE(start.has_value()) << raw;
-    for (const char* line : kSampleLines) {
-        const std::string wanted = std::string(line) == "BARCODE" ? std::string("\x1dk\x43\x0c" "693108140012")
-                                                                   : std::string(line) + "\n";
+    for (const std::string& line : SampleReceiptLines()) {
+        const std::string wanted = line == "BARCODE" ? std::string("\x1dk\x43\x0c" "693108140012") : line + "\n";
         const size_t at = raw.find(wanted, pos);
         ASSERT_NE(at, std::string::npos) << "line \"" << U8(Widen(line)) << "\" missing or out of order";
         pos = at + wanted.size();
