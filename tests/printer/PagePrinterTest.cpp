@@ -43,6 +43,17 @@ std::string Text(const std::string& text)
 
 const std::string kSampleReceipt = SampleReceiptText();
 
+struct DrawerCase {
+    const char* name;
+    int model;
+    int control;
+    int status;              // what GetCashDrawerStatus answers
+    bool checkedBefore;      // the indicator before the click
+    std::vector<std::string> calls;
+    const char* box;         // nullptr: no message
+    bool checkedAfter;
+};
+
 class PrinterPage : public ::testing::Test {
 protected:
     void SetUp() override
@@ -63,6 +74,28 @@ protected:
     {
         host = std::make_unique<PageHost>();
         fake_pos_ad::Reset();
+    }
+
+    // One drawer button under the case's settings, indicator and library answer. The page reads
+    // the settings at each click, so a save on the setup page counts at once.
+    void ClickWith(int button, const DrawerCase& c)
+    {
+        g_settings.machineModel = c.model;
+        g_settings.drawerControl = c.control;
+        host->SetChecked(IDC_PRN_DRAWER_OPENED, c.checkedBefore);
+        fake_pos_ad::Reset();
+        fake_pos_ad::SetResult("GetCashDrawerStatus", c.status);
+        seams.boxes.clear();
+
+        host->Click(button);
+
+        EXPECT_EQ(Recorded(), c.calls) << c.name;
+        EXPECT_EQ(seams.Texts(), c.box ? std::vector<std::string>{c.box} : std::vector<std::string>{}) << c.name;
+        if (c.box && !seams.boxes.empty()) {
+            EXPECT_EQ(seams.boxes[0].caption, std::optional<std::string>("提示")) << c.name;
+            EXPECT_EQ(seams.boxes[0].type, static_cast<UINT>(MB_ICONEXCLAMATION)) << c.name;
+        }
+        EXPECT_EQ(host->Checked(IDC_PRN_DRAWER_OPENED), c.checkedAfter) << c.name;
     }
 
     std::vector<std::string> PrintReceipt(const std::string& text, DWORD start = 1000, DWORD end = 1234)
@@ -218,17 +251,6 @@ TEST_F(PrinterPage, EditButtonsPassTheirTextUnchangedThenFeed)
     EXPECT_TRUE(seams.boxes.empty());
 }
 
-struct DrawerCase {
-    const char* name;
-    int model;
-    int control;
-    int status;              // what GetCashDrawerStatus answers
-    bool checkedBefore;      // the indicator before the click
-    std::vector<std::string> calls;
-    const char* box;         // nullptr: no message
-    bool checkedAfter;
-};
-
 TEST_F(PrinterPage, OpenDrawerByMachineModelAndDrawerControl)
 {
     const char* boardHint = "当前为主板控制钱箱，请确保钱箱接在主板上！";
@@ -244,28 +266,8 @@ TEST_F(PrinterPage, OpenDrawerByMachineModelAndDrawerControl)
         {"Veyla printer", 2, 1, 0, false, {"OpenCashDrawerEx()"}, nullptr, false},
     };
     Open();
-    for (const DrawerCase& c : cases) {
-        // The page reads the settings at each click, so a save on the setup page counts at once.
-        g_settings.machineModel = c.model;
-        g_settings.drawerControl = c.control;
-        host->SetChecked(IDC_PRN_DRAWER_OPENED, c.checkedBefore);
-        fake_pos_ad::Reset();
-        fake_pos_ad::SetResult("GetCashDrawerStatus", c.status);
-        seams.boxes.clear();
-
-        host->Click(IDC_PRN_OPEN_DRAWER);
-
-        EXPECT_EQ(Recorded(), c.calls) << c.name;
-        if (c.box) {
-            ASSERT_EQ(seams.boxes.size(), 1u) << c.name;
-            EXPECT_EQ(seams.boxes[0].text, c.box) << c.name;
-            EXPECT_EQ(seams.boxes[0].caption, std::optional<std::string>("提示")) << c.name;
-            EXPECT_EQ(seams.boxes[0].type, static_cast<UINT>(MB_ICONEXCLAMATION)) << c.name;
-        } else {
-            EXPECT_TRUE(seams.boxes.empty()) << c.name;
-        }
-        EXPECT_EQ(host->Checked(IDC_PRN_DRAWER_OPENED), c.checkedAfter) << c.name;
-    }
+    for (const DrawerCase& c : cases)
+        ClickWith(IDC_PRN_OPEN_DRAWER, c);
 }
 
 TEST_F(PrinterPage, DrawerStatusByDrawerControlWhateverTheModel)
@@ -281,24 +283,8 @@ TEST_F(PrinterPage, DrawerStatusByDrawerControlWhateverTheModel)
         {"Veyla printer", 2, 1, 0, false, {}, refusal, false},
     };
     Open();
-    for (const DrawerCase& c : cases) {
-        g_settings.machineModel = c.model;
-        g_settings.drawerControl = c.control;
-        host->SetChecked(IDC_PRN_DRAWER_OPENED, c.checkedBefore);
-        fake_pos_ad::Reset();
-        fake_pos_ad::SetResult("GetCashDrawerStatus", c.status);
-        seams.boxes.clear();
-
-        host->Click(IDC_PRN_DRAWER_STATUS);
-
-        EXPECT_EQ(Recorded(), c.calls) << c.name;
-        EXPECT_EQ(seams.Texts(), c.box ? std::vector<std::string>{c.box} : std::vector<std::string>{}) << c.name;
-        if (c.box) {
-            EXPECT_EQ(seams.boxes[0].caption, std::optional<std::string>("提示"));
-            EXPECT_EQ(seams.boxes[0].type, static_cast<UINT>(MB_ICONEXCLAMATION));
-        }
-        EXPECT_EQ(host->Checked(IDC_PRN_DRAWER_OPENED), c.checkedAfter) << c.name;
-    }
+    for (const DrawerCase& c : cases)
+        ClickWith(IDC_PRN_DRAWER_STATUS, c);
 }
 
 TEST_F(PrinterPage, StatusControlsFollowTheMachineModel)
