@@ -96,23 +96,30 @@ void Panel::publishState() {
 }
 
 nlohmann::json Panel::pollsJson(const nlohmann::json& scale) {
+    // The board is asked for each reading; the SDK scale mostly speaks unasked, so its line
+    // counts as read when the program sends it a command or takes its readings off the line.
     const int64_t now = term::nowMs();
     const PollSample sample{now, scale.value("board_requests", uint64_t{0}), scale.value("sdk_requests", uint64_t{0}),
-                            scale.value("sdk_readings", uint64_t{0})};
+                            scale.value("sdk_readings", uint64_t{0}), scale.value("sdk_host_read_bytes", uint64_t{0})};
     if (!polls_.empty()) {
         if (sample.board != polls_.back().board) boardPolledAt_ = term::wallClockMs();
-        if (sample.sdk != polls_.back().sdk) sdkPolledAt_ = term::wallClockMs();
+        if (sample.sdk != polls_.back().sdk || sample.sdkRead != polls_.back().sdkRead)
+            sdkPolledAt_ = term::wallClockMs();
     }
     polls_.push_back(sample);
     while (polls_.size() > 2 && polls_.front().atMs < now - kPollWindowMs) polls_.pop_front();
     const PollSample& first = polls_.front();
     const double seconds = std::max<double>(static_cast<double>(now - first.atMs) / 1000.0, 0.001);
-    auto rate = [&](uint64_t from, uint64_t to) { return std::round(static_cast<double>(to - from) / seconds * 10) / 10; };
+    auto rate = [&](uint64_t from, uint64_t to) {
+        return std::round(static_cast<double>(to - from) / seconds * 10) / 10;
+    };
+    // Readings that reached a program: none while nobody takes them off the line.
+    const double taken = sample.sdkRead != first.sdkRead ? rate(first.readings, sample.readings) : 0.0;
     const char* last = boardPolledAt_ == 0 && sdkPolledAt_ == 0 ? "" : boardPolledAt_ >= sdkPolledAt_ ? "board" : "sdk";
     return {{"last", last},
             {"board", {{"requests", sample.board}, {"per_second", rate(first.board, sample.board)},
                        {"last_ms", boardPolledAt_}}},
-            {"sdk", {{"requests", sample.sdk}, {"per_second", rate(first.sdk, sample.sdk)},
+            {"sdk", {{"requests", sample.sdk}, {"per_second", std::max(rate(first.sdk, sample.sdk), taken)},
                      {"readings_per_second", rate(first.readings, sample.readings)}, {"last_ms", sdkPolledAt_}}}};
 }
 

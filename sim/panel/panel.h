@@ -33,7 +33,7 @@ public:
 private:
     struct PollSample {
         int64_t atMs;
-        uint64_t board, sdk, readings;
+        uint64_t board, sdk, readings, sdkRead;
     };
     void tick();
     void publishState();

@@ -81,12 +81,14 @@ void PtyPort::send(const uint8_t* data, size_t size) {
     if (unread + size > kMaxUnread) {
         ::tcflush(slave_, TCIFLUSH);
         discarded_ += unread;
+        flushed_ += unread;
     }
     size_t done = 0;
     while (done < size) {
         const ssize_t n = ::write(master_, data + done, size - done);
         if (n > 0) {
             done += static_cast<size_t>(n);
+            written_ += static_cast<uint64_t>(n);
         } else if (n < 0 && errno == EINTR) {
             continue;
         } else {

@@ -36,6 +36,9 @@ public:
     void send(const std::string& bytes) { send(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()); }
     // Bytes thrown away so far because nobody read them.
     uint64_t discarded() const { return discarded_; }
+    // Bytes the host has taken off the line so far: how one sees that a
+    // program listens to a device that speaks unasked.
+    uint64_t readByHost() const { return written_ - flushed_ - unreadByHost(); }
 
 private:
     PtyPort() = default;
@@ -46,6 +49,8 @@ private:
     std::string slavePath_;
     std::string linkPath_;
     uint64_t discarded_ = 0;
+    uint64_t written_ = 0;
+    uint64_t flushed_ = 0;
 };
 
 }  // namespace zsim::term

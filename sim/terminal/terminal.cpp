@@ -240,7 +240,8 @@ nlohmann::json Terminal::state() const {
                   {"board_reading", BoardProtocol::weightPayload(r)},
                   {"board_requests", board_->requests()},
                   {"sdk_requests", sdkScale_->requests()},
-                  {"sdk_readings", sdkScale_->readingsSent()}};
+                  {"sdk_readings", sdkScale_->readingsSent()},
+                  {"sdk_host_read_bytes", scaleLine_->port().readByHost()}};
     return j;
 }
 

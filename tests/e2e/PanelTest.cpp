@@ -36,12 +36,12 @@ TEST_F(Panel, AWeightSetInThePanelShowsOnTheScalePageInBothModes)
         const char* name;
         std::vector<SettingChange> settings;
         std::wstring net;    // as the page's net field shows 1.250 kg
-        std::string polled;  // the line the panel names as read last
+        std::wstring polled;  // the line the panel names as read last
     };
     const Mode modes[] = {
-        {"SDK (RX720)", {}, L"1.250", "SDK 称台"},
+        {"SDK (RX720)", {}, L"1.250", L"SDK 称台"},
         {"device library (RX520)", {{"POS", "TYPE", "1"}, {"SCALE", "PORT", "COM3"}, {"PRINTER", "PORT", "LPT1"}},
-         L"  1.250", "称重板"},
+         L"  1.250", L"称重板"},
     };
     for (const Mode& mode : modes) {
         SCOPED_TRACE(mode.name);
@@ -51,7 +51,7 @@ TEST_F(Panel, AWeightSetInThePanelShowsOnTheScalePageInBothModes)
         std::string output;
         EXPECT_TRUE(InBrowser("set-weight 1.250", output)) << output;
         EXPECT_EQ(U8(WaitForText(Page::Scale, IDC_SCALE_NET, mode.net)), U8(mode.net));
-        EXPECT_NE(output.find("polled last " + mode.polled), std::string::npos) << output;
+        EXPECT_NE(FromUtf8(output).find(L"polled last " + mode.polled), std::wstring::npos) << output;
         program.Stop();
     }
 }
