@@ -4,6 +4,7 @@
   panel_browser.py URL set-weight KG        type KG into the weight field, press 设置重量,
                                             wait until the page shows it as the net weight
   panel_browser.py URL close-drawer         wait for 钱箱已打开, press 关闭钱箱, wait for 钱箱已关闭
+  panel_browser.py URL screenshot FILE      the page once it is connected (for the docs)
   panel_browser.py URL watch-receipt AFTER READY
                                             open the page, create READY, wait for a receipt after job
                                             AFTER to appear without a reload, open its report
@@ -61,6 +62,12 @@ def main(argv):
             driver.find_element(By.ID, "drawer-close").click()
             wait.until(text_is(driver, "drawer-state", "钱箱已关闭"))
             print("drawer", driver.find_element(By.ID, "drawer-state").text)
+        elif action == "screenshot":
+            wait.until(lambda _: driver.find_elements(By.CSS_SELECTOR, "#receipt-list img"))
+            driver.execute_script("document.querySelectorAll('.fresh').forEach(e => e.classList.remove('fresh'))")
+            driver.set_window_size(1300, 1450)
+            driver.save_screenshot(args[0])
+            print("screenshot", args[0])
         elif action == "watch-receipt":
             after, ready = int(args[0]), args[1]
             driver.execute_script("window.notReloaded = true")

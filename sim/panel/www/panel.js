@@ -46,6 +46,11 @@ function showScale(s, polls) {
   badge("not-zeroed", s.not_zeroed ? "开机未归零" : "已归零", s.not_zeroed ? "warn" : "on");
   badge("profile", s.profile ? "变化中: " + s.profile : "无变化曲线", s.profile ? "on" : "");
   $("weight-slider").max = Math.ceil(s.capacity_g / 1000) + 1;
+  // The load follows the terminal (zantor-simctl, profiles) unless the user is typing one.
+  if (document.activeElement !== $("weight-input") && document.activeElement !== $("weight-slider")) {
+    $("weight-input").value = kg(s.load_g);
+    $("weight-slider").value = s.load_g / 1000;
+  }
   if (document.activeElement !== $("unit")) $("unit").value = s.unit;
   const rows = { sdk: polls.sdk, board: polls.board };
   for (const [name, p] of Object.entries(rows)) {
