@@ -76,6 +76,8 @@ bool Panel::start(std::string& error) {
 void Panel::stop() {
     if (timer_) loop_.cancel(timer_);
     timer_ = 0;
+    // The terminal's last job may still end after this, when it finishes.
+    terminal_.setReceiptListener(nullptr);
     inbox_.close();
     server_.stop();
 }

@@ -119,6 +119,9 @@ bool PanelServer::start(std::string& error) {
     });
 
     thread_ = std::thread([this] { server_->listen_after_bind(); });
+    // stop() only reaches a server that is listening: an early shutdown would
+    // otherwise leave the thread running and the join waiting.
+    for (int i = 0; i < 5000 && !server_->is_running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return true;
 }
 
