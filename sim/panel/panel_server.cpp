@@ -103,6 +103,9 @@ bool PanelServer::start(std::string& error) {
     for (const auto& [route, file] : files_) {
         server_->Get(route, [&file = file](const httplib::Request&, httplib::Response& r) {
             r.set_header("Cache-Control", "no-store");
+            // Everything the page needs comes from here; nothing is fetched from elsewhere.
+            r.set_header("Content-Security-Policy",
+                         "default-src 'self'; img-src 'self'; frame-ancestors 'none'; form-action 'self'");
             r.set_content(file.body, file.type.c_str());
         });
     }
@@ -167,6 +170,8 @@ void PanelServer::serveReceiptFile(const httplib::Request& q, httplib::Response&
     std::ostringstream body;
     body << in.rdbuf();
     r.set_header("Cache-Control", "no-store");
+    // The folder is the user's too: a page found there must not run as the panel (and read its token).
+    r.set_header("Content-Security-Policy", "sandbox");
     r.set_content(body.str(), receiptType(name).c_str());
 }
 

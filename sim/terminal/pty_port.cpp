@@ -1,5 +1,7 @@
 #include "terminal/pty_port.h"
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -78,6 +80,7 @@ size_t PtyPort::unreadByHost() const {
 
 void PtyPort::send(const uint8_t* data, size_t size) {
     const size_t unread = unreadByHost();
+    if (written_ >= flushed_ + unread) hostRead_ = std::max(hostRead_, written_ - flushed_ - unread);
     if (unread + size > kMaxUnread) {
         ::tcflush(slave_, TCIFLUSH);
         discarded_ += unread;

@@ -21,6 +21,7 @@ from selenium import webdriver
 from selenium.common.exceptions import TimeoutException
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import WebDriverWait
 
 BOUND = 20
@@ -51,7 +52,8 @@ def main(argv):
         wait.until(text_is(driver, "link", "已连接"))
         if action == "set-weight":
             field = driver.find_element(By.ID, "weight-input")
-            field.clear()
+            field.click()  # as a user would: in the field, all of it selected, the weight typed over it
+            field.send_keys(Keys.CONTROL, "a")
             field.send_keys(args[0])
             driver.find_element(By.ID, "weight-set").click()
             wait.until(text_is(driver, "net", args[0]))

@@ -4,6 +4,7 @@
 const token = document.querySelector('meta[name="panel-token"]').content;
 const $ = (id) => document.getElementById(id);
 let state = null;
+let weightEdited = false;  // typed or slid, and not sent yet: the terminal's load must not overwrite it
 
 function kg(grams) { return (grams / 1000).toFixed(3); }
 function clock(ms) { return ms ? new Date(ms).toLocaleTimeString("zh-CN", { hour12: false }) : "-"; }
@@ -46,8 +47,8 @@ function showScale(s, polls) {
   badge("not-zeroed", s.not_zeroed ? "开机未归零" : "已归零", s.not_zeroed ? "warn" : "on");
   badge("profile", s.profile ? "变化中: " + s.profile : "无变化曲线", s.profile ? "on" : "");
   $("weight-slider").max = Math.ceil(s.capacity_g / 1000) + 1;
-  // The load follows the terminal (zantor-simctl, profiles) unless the user is typing one.
-  if (document.activeElement !== $("weight-input") && document.activeElement !== $("weight-slider")) {
+  // The load follows the terminal (zantor-simctl, profiles) unless the user is entering one.
+  if (!weightEdited && document.activeElement !== $("weight-input")) {
     $("weight-input").value = kg(s.load_g);
     $("weight-slider").value = s.load_g / 1000;
   }
@@ -180,12 +181,18 @@ function listen() {
 function wire() {
   for (const b of document.querySelectorAll("button[data-command]"))
     b.addEventListener("click", () => command(b.dataset.command));
+  $("weight-input").addEventListener("input", () => { weightEdited = true; });
   $("weight-slider").addEventListener("input", () => {
+    weightEdited = true;
     $("weight-input").value = Number($("weight-slider").value).toFixed(3);
   });
-  $("weight-slider").addEventListener("change", () => command("weight " + $("weight-input").value));
+  $("weight-slider").addEventListener("change", () => {
+    weightEdited = false;
+    command("weight " + $("weight-input").value);
+  });
   $("weight-form").addEventListener("submit", (e) => {
     e.preventDefault();
+    weightEdited = false;
     const text = $("weight-input").value.trim();
     // An empty field is what the browser gives for text it cannot read as a number.
     command("weight " + (text === "" ? "?" : text));
