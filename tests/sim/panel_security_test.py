@@ -145,6 +145,29 @@ class PanelRules(unittest.TestCase):
             self.assertTrue(self.ctl("ping")["ok"])
             self.assertEqual(self.command("weight 1.25")[0], 200)
 
+    def test_a_taken_port_is_given_up_for_a_free_one_only_when_none_was_asked_for(self):
+        holder = socket.socket()
+        try:
+            holder.bind(("127.0.0.1", 8089))  # or someone else holds it already: taken either way
+            holder.listen(1)
+        except OSError:
+            pass
+        try:
+            daemon = subprocess.Popen([SIM, "--state-dir", self.dir + "/d", "--no-tcp"], stdout=subprocess.PIPE,
+                                      stderr=subprocess.DEVNULL, text=True)
+            line = daemon.stdout.readline()
+            daemon.terminate()
+            daemon.wait(10)
+            daemon.stdout.close()
+            self.assertRegex(line, r"^zantor-sim: panel http://127\.0\.0\.1:\d+/$")
+            self.assertNotIn(":8089/", line)
+            out = subprocess.run([SIM, "--state-dir", self.dir + "/e", "--no-tcp", "--panel-port", "8089"],
+                                 capture_output=True, text=True, timeout=20)
+            self.assertEqual(out.returncode, 1)
+            self.assertIn("panel cannot listen", out.stderr)
+        finally:
+            holder.close()
+
     def test_a_panel_host_off_loopback_needs_allow_remote(self):
         out = subprocess.run([SIM, "--state-dir", self.dir + "/r", "--panel-host", "192.0.2.1"],
                              capture_output=True, text=True, timeout=20)
