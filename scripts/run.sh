@@ -85,6 +85,16 @@ run:     $simctl drawer close
 run:     $simctl help
 EOF
 
+# The control panel: the same commands, the receipts as they are cut, in the browser.
+panel=$($simctl state | grep -o '"panel":{"url":"[^"]*"' | cut -d'"' -f6)
+if [ -n "$panel" ]; then
+  echo "run: control panel: $panel"
+  # Only on a desktop of the user's own; in the background, so a browser never holds up the run.
+  if [ -z "${DISPLAY_WAS_VIRTUAL:-}" ] && command -v xdg-open >/dev/null; then
+    setsid xdg-open "$panel" </dev/null >/dev/null 2>&1 &
+  fi
+fi
+
 if [ -z "${DISPLAY_WAS_VIRTUAL:-}" ]; then
   wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Decorated /f >/dev/null 2>&1 || true
   (cd "$bin" && wine ZantorPosTest.exe) || true

@@ -104,6 +104,8 @@ map() {
   for entry in "${ports[@]}"; do
     want "${entry% *}" "$state/${entry#* }"
   done
+  # The control panel shows which Wine port plays which line.
+  printf '%s\n' "${ports[@]}" >"$state/wine-ports"
   for name in $unplugged_ports; do
     have=$(mapped_to "$name")
     # A mapping of the user's own (to a device of theirs) is kept.

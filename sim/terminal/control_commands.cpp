@@ -1,5 +1,6 @@
 #include "terminal/control_commands.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 
@@ -17,6 +18,12 @@ using nlohmann::json;
 constexpr int64_t kDefaultWaitMs = 10000;
 constexpr int64_t kMaxWaitMs = 600000;
 constexpr int64_t kDefaultSettleMs = 800;
+
+std::string kilograms(int64_t grams) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", static_cast<double>(grams) / 1000.0);
+    return text;
+}
 
 std::string failed(const std::string& why) { return jsonLine({{"ok", false}, {"error", why}}); }
 
@@ -37,16 +44,21 @@ std::optional<int64_t> count(const std::string& word, int64_t high) {
 }  // namespace
 
 void ControlCommands::run(ControlServer& server, ControlServer::ClientId client, const std::string& line) {
+    const std::string answer = answerTo(client, line);
+    if (!answer.empty()) server.answer(client, answer);
+}
+
+std::string ControlCommands::runNow(const std::string& line) { return answerTo(kNoClient, line); }
+
+std::string ControlCommands::answerTo(ControlServer::ClientId client, const std::string& line) {
     std::istringstream in(line);
     std::vector<std::string> words;
     for (std::string w; in >> w;) words.push_back(w);
-    std::string answer;
     try {
-        answer = words.empty() ? failed("empty request") : execute(client, words);
+        return words.empty() ? failed("empty request") : execute(client, words);
     } catch (const std::exception& e) {
-        answer = failed(std::string("internal error: ") + e.what());
+        return failed(std::string("internal error: ") + e.what());
     }
-    if (!answer.empty()) server.answer(client, answer);
 }
 
 std::string ControlCommands::execute(ControlServer::ClientId client, const std::vector<std::string>& w) {
@@ -69,8 +81,11 @@ std::string ControlCommands::execute(ControlServer::ClientId client, const std::
         return jsonLine({{"ok", true}});
     }
     if (command == "weight" || command == "tare") {
-        const auto grams = args == 1 ? parseKilograms(arg) : std::nullopt;
-        if (!grams) return usage(command == "weight" ? "weight KG" : "tare KG");
+        if (args != 1) return usage(command == "weight" ? "weight KG" : "tare KG");
+        const auto grams = parseKilograms(arg);
+        if (!grams)
+            return failed(command + ": \"" + arg + "\" is not a weight in kg from " + kilograms(-kMaxWeightGrams) +
+                          " to " + kilograms(kMaxWeightGrams) + "; nothing changed");
         if (command == "weight") scale.setLoad(*grams);
         else scale.setTare(*grams);
         return done();
@@ -169,6 +184,7 @@ std::string ControlCommands::execute(ControlServer::ClientId client, const std::
         const auto timeout = args >= 1 ? count(w[1], kMaxWaitMs) : std::optional<int64_t>(kDefaultWaitMs);
         const auto after = args >= 2 ? count(w[2], 1 << 30) : std::optional<int64_t>(terminal_.receipts().lastJob());
         if (!timeout || !after || args > 2) return usage("wait-receipt [TIMEOUT_MS [AFTER_JOB]]");
+        if (client == kNoClient) return failed("wait-receipt is for the control socket");
         terminal_.waitForReceipt(client, static_cast<int>(*after), *timeout);
         return {};
     }

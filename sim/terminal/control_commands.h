@@ -15,10 +15,15 @@ class ControlCommands {
 public:
     explicit ControlCommands(Terminal& terminal) : terminal_(terminal) {}
     void run(ControlServer& server, ControlServer::ClientId client, const std::string& line);
+    // The same commands for a front end that takes its answer at once (the
+    // panel): everything but waiting for a receipt.
+    std::string runNow(const std::string& line);
 
 private:
     // The answer, or empty when it comes later.
     std::string execute(ControlServer::ClientId client, const std::vector<std::string>& words);
+    std::string answerTo(ControlServer::ClientId client, const std::string& line);
+    static constexpr ControlServer::ClientId kNoClient = -1;
 
     Terminal& terminal_;
 };

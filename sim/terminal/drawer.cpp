@@ -1,5 +1,7 @@
 #include "terminal/drawer.h"
 
+#include <chrono>
+
 namespace zsim::term {
 
 Drawer::Drawer(EventLoop& loop, int64_t autoCloseMs, std::function<void(bool)> changed)
@@ -10,6 +12,19 @@ Drawer::~Drawer() {
 }
 
 void Drawer::open(const std::string& by) {
+    DrawerPulse pulse;
+    pulse.by = by;
+    open(pulse);
+}
+
+void Drawer::open(const DrawerPulse& pulse) {
+    const std::string by = pulse.by;
+    pulses_.push_back(pulse);
+    if (!pulses_.back().atMs)
+        pulses_.back().atMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  std::chrono::system_clock::now().time_since_epoch())
+                                  .count();
+    while (pulses_.size() > kPulsesKept) pulses_.pop_front();
     ++openings_;
     openedBy_ = by;
     const bool was = open_;

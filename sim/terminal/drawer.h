@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 
@@ -12,13 +13,27 @@
 
 namespace zsim::term {
 
+// One opening as the drawer saw it: who sent it and, for the printer's kick
+// connector, the pin and the pulse's on and off times.
+struct DrawerPulse {
+    std::string by;
+    std::string command;  // "ESC p", "DLE DC4"; empty from the board
+    int pin = 0;          // 2 or 5; 0 from the board
+    int onMs = 0;
+    int offMs = 0;
+    int64_t atMs = 0;  // wall clock, ms since the epoch
+};
+
 class Drawer {
 public:
+    static constexpr size_t kPulsesKept = 20;
+
     // changed runs after every change of state, on the loop's thread.
     Drawer(EventLoop& loop, int64_t autoCloseMs, std::function<void(bool open)> changed);
     ~Drawer();
 
     void open(const std::string& by);
+    void open(const DrawerPulse& pulse);
     void close();
     bool isOpen() const { return open_; }
 
@@ -27,6 +42,7 @@ public:
     int64_t autoCloseMs() const { return autoCloseMs_; }
     uint64_t openings() const { return openings_; }
     const std::string& openedBy() const { return openedBy_; }
+    const std::deque<DrawerPulse>& pulses() const { return pulses_; }  // oldest first
 
 private:
     void armTimer();
@@ -38,6 +54,7 @@ private:
     uint64_t openings_ = 0;
     std::string openedBy_;
     EventLoop::TimerId timer_ = 0;
+    std::deque<DrawerPulse> pulses_;
 };
 
 }  // namespace zsim::term

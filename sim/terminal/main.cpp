@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "panel/panel.h"
 #include "terminal/event_loop.h"
 #include "terminal/options.h"
 #include "terminal/pid_file.h"
@@ -66,11 +67,20 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "zantor-sim: signal %u, stopping\n", info.ssi_signo);
             loop.stop();
         });
+        // The page in the browser: it goes before the terminal, so no request
+        // of its reaches a terminal that is shutting down.
+        std::unique_ptr<zsim::panel::Panel> panel;
+        if (options->panel) {
+            panel = std::make_unique<zsim::panel::Panel>(loop, terminal, *options);
+            if (!panel->start(error)) return fail(error);
+            std::printf("zantor-sim: panel %s\n", panel->url().c_str());
+        }
         const auto state = terminal.state();
         std::printf("zantor-sim: ready, state dir %s, printer tcp port %d, pid %d\n", options->stateDir.c_str(),
                     state["printer"]["tcp_port"].get<int>(), static_cast<int>(::getpid()));
         std::fflush(stdout);
         loop.run();
+        if (panel) panel->stop();
         terminal.finish();
     }
     ::close(signals);

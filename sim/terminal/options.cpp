@@ -40,7 +40,8 @@ std::string usage() {
            "                         printer-N (1 to 4, default 1)\n"
            "  --tcp-port N           printer's TCP port (default 9100; 0 picks a free one)\n"
            "  --tcp-host ADDR        printer's TCP address, a loopback address (default 127.0.0.1)\n"
-           "  --allow-remote         also accept a --tcp-host that is not a loopback address\n"
+           "  --allow-remote         also accept a --tcp-host or --panel-host that is not a loopback\n"
+           "                         address\n"
            "  --no-tcp               no TCP port\n"
            "  --serial-idle-ms MS    a serial job ends after this quiet gap (default 300)\n"
            "  --tcp-idle-ms MS       a TCP job ends after this quiet gap; 0: only at a cut or when\n"
@@ -52,6 +53,10 @@ std::string usage() {
            "                         reads high while the drawer is open)\n"
            "  --scale-capacity KG    beyond this the scale reports overload (default 15)\n"
            "  --scale-rate N         SDK scale readings per second in automatic mode (default 10)\n"
+           "  --panel-port N         the control panel's HTTP port (default 8089, or a free one when\n"
+           "                         that is taken; 0 picks a free one)\n"
+           "  --panel-host ADDR      the panel's address, a loopback address (default 127.0.0.1)\n"
+           "  --no-panel             no control panel\n"
            "  --help                 this text\n"
            "\n"
            "Control it with zantor-simctl; the state dir holds the links printer, board and scale\n"
@@ -117,6 +122,14 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
              o.scaleCapacityGrams = *g;
              return true;
          }},
+        {"--panel-port",
+         [&](const std::string& v) {
+             const auto n = integer(v, 0, 65535);
+             if (n) o.panelPort = static_cast<int>(*n);
+             o.panelPortGiven = true;
+             return n.has_value();
+         }},
+        {"--panel-host", [&](const std::string& v) { o.panelHost = v; return !v.empty(); }},
         {"--scale-rate",
          [&](const std::string& v) {
              const auto n = integer(v, 1, 100);
@@ -130,6 +143,8 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
             o.help = true;
         } else if (arg == "--no-tcp") {
             o.printer.tcp = false;
+        } else if (arg == "--no-panel") {
+            o.panel = false;
         } else if (arg == "--allow-remote") {
             allowRemote = true;
         } else if (auto it = withValue.find(arg); it != withValue.end()) {
@@ -148,6 +163,10 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
     }
     if (o.printer.tcp && !allowRemote && !isLoopbackAddress(o.printer.tcpHost)) {
         error = "--tcp-host " + o.printer.tcpHost + " is not a loopback address (add --allow-remote to mean it)";
+        return std::nullopt;
+    }
+    if (o.panel && !allowRemote && !isLoopbackAddress(o.panelHost)) {
+        error = "--panel-host " + o.panelHost + " is not a loopback address (add --allow-remote to mean it)";
         return std::nullopt;
     }
     if (o.receiptsDir.empty()) o.receiptsDir = o.stateDir + "/receipts";

@@ -21,6 +21,11 @@ struct Options {
     int64_t drawerCloseMs = 3000;
     int64_t scaleCapacityGrams = 15000;
     int scaleRate = 10;
+    // The control panel in the browser.
+    bool panel = true;
+    int panelPort = 8089;  // taken: a free one instead; 0: a free one
+    bool panelPortGiven = false;
+    std::string panelHost = "127.0.0.1";
     bool help = false;
 };
 

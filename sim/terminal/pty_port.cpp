@@ -1,5 +1,7 @@
 #include "terminal/pty_port.h"
 
+#include <algorithm>
+
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -78,15 +80,18 @@ size_t PtyPort::unreadByHost() const {
 
 void PtyPort::send(const uint8_t* data, size_t size) {
     const size_t unread = unreadByHost();
+    if (written_ >= flushed_ + unread) hostRead_ = std::max(hostRead_, written_ - flushed_ - unread);
     if (unread + size > kMaxUnread) {
         ::tcflush(slave_, TCIFLUSH);
         discarded_ += unread;
+        flushed_ += unread;
     }
     size_t done = 0;
     while (done < size) {
         const ssize_t n = ::write(master_, data + done, size - done);
         if (n > 0) {
             done += static_cast<size_t>(n);
+            written_ += static_cast<uint64_t>(n);
         } else if (n < 0 && errno == EINTR) {
             continue;
         } else {

@@ -36,6 +36,10 @@ public:
     void send(const std::string& bytes) { send(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()); }
     // Bytes thrown away so far because nobody read them.
     uint64_t discarded() const { return discarded_; }
+    // Bytes the host had taken off the line by the last send: how one sees
+    // that a program listens to a device that speaks unasked. Reckoned only
+    // when sending, once the bytes sent before have reached the host's side.
+    uint64_t readByHost() const { return hostRead_; }
 
 private:
     PtyPort() = default;
@@ -46,6 +50,9 @@ private:
     std::string slavePath_;
     std::string linkPath_;
     uint64_t discarded_ = 0;
+    uint64_t written_ = 0;
+    uint64_t flushed_ = 0;
+    uint64_t hostRead_ = 0;
 };
 
 }  // namespace zsim::term

@@ -37,6 +37,7 @@ bool ReceiptFolder::isReceipt(const JobResult& job) {
 void ReceiptFolder::keep(Receipt receipt) {
     receipts_.push_back(std::move(receipt));
     while (receipts_.size() > kMaxListed) receipts_.pop_front();
+    if (listener_) listener_(receipts_.back());
 }
 
 const Receipt& ReceiptFolder::add(const JobResult& job, int64_t finishedMs, const std::string& line) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,9 @@ public:
     // Rewrites index.html in one step, so a browser never sees half of it.
     bool writeIndex(std::string& error) const;
 
+    // Hears of every receipt listed from now on, whatever job made it.
+    void setListener(std::function<void(const Receipt&)> listener) { listener_ = std::move(listener); }
+
     const std::deque<Receipt>& receipts() const { return receipts_; }  // oldest first
     const std::string& dir() const { return dir_; }
     int lastJob() const { return receipts_.empty() ? 0 : receipts_.back().job; }
@@ -47,6 +51,7 @@ private:
 
     std::string dir_;
     std::deque<Receipt> receipts_;
+    std::function<void(const Receipt&)> listener_;
 };
 
 int64_t wallClockMs();

@@ -44,7 +44,9 @@ bool Terminal::start(std::string& error) {
     hooks.reply = [this](const uint8_t* p, size_t n) {
         if (printerService_) printerService_->reply(p, n);
     };
-    hooks.drawerPulse = [this](const escpos::DrawerPulse&) { drawer_.open("printer"); };
+    hooks.drawerPulse = [this](const escpos::DrawerPulse& d) {
+        drawer_.open(DrawerPulse{"printer", d.command, d.pin, d.onMs, d.offMs, 0});
+    };
     hooks.jobFinished = [this](const JobResult& job) { jobFinished(job); };
     printer_ = std::make_unique<VirtualPrinter>(config, device_, hooks);
 
@@ -157,6 +159,8 @@ void Terminal::clientGone(ControlServer::ClientId client) {
     }
 }
 
+std::string Terminal::command(const std::string& line) { return commands_->runNow(line); }
+
 std::string jsonLine(const nlohmann::json& value) {
     // Paths and request words may hold bytes that are not UTF-8.
     return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
@@ -169,6 +173,18 @@ nlohmann::json Terminal::receiptJson(const Receipt& r, const std::string& dir) {
             {"raw", dir + "/" + r.raw}, {"report", dir + "/" + r.report}, {"bytes", r.bytes},
             {"unknown", r.unknown}, {"line", r.line}};
 }
+
+namespace {
+
+nlohmann::json pulsesJson(const std::deque<DrawerPulse>& pulses) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const DrawerPulse& p : pulses)
+        list.push_back({{"by", p.by}, {"command", p.command}, {"pin", p.pin}, {"on_ms", p.onMs}, {"off_ms", p.offMs},
+                        {"at_ms", p.atMs}});
+    return list;
+}
+
+}  // namespace
 
 nlohmann::json Terminal::state() const {
     const int64_t now = nowMs();
@@ -197,10 +213,12 @@ nlohmann::json Terminal::state() const {
                     {"last_receipt", receipts_.lastJob()},
                     {"receipts", receipts_.receipts().size()},
                     {"quiet_jobs", quietJobs_}};
+    j["panel"] = {{"url", panelUrl_}};
     j["drawer"] = {{"open", drawer_.isOpen()},
                    {"auto_close_ms", drawer_.autoCloseMs()},
                    {"openings", drawer_.openings()},
                    {"opened_by", drawer_.openedBy()},
+                   {"pulses", pulsesJson(drawer_.pulses())},
                    {"switch", options_.drawerSwitch == escpos::DrawerSwitch::OpenIsHigh ? "open-high" : "open-low"}};
     j["scale"] = {{"load_g", scale_.load(now)},
                   {"zero_point_g", scale_.zeroPoint()},
@@ -210,6 +228,7 @@ nlohmann::json Terminal::state() const {
                   {"stable", r.stable},
                   {"at_zero", r.atZero},
                   {"overload", r.overload},
+                  {"underload", r.underload},
                   {"not_zeroed", r.notZeroed},
                   {"capacity_g", scale_.capacity()},
                   {"unit", unitName(scale_.unit())},
@@ -219,7 +238,10 @@ nlohmann::json Terminal::state() const {
                   {"sdk_rate", sdkScale_->rate()},
                   {"sdk_reading", SdkScaleProtocol::readingText(r, scale_.unit())},
                   {"board_reading", BoardProtocol::weightPayload(r)},
-                  {"board_requests", board_->requests()}};
+                  {"board_requests", board_->requests()},
+                  {"sdk_requests", sdkScale_->requests()},
+                  {"sdk_readings", sdkScale_->readingsSent()},
+                  {"sdk_host_read_bytes", scaleLine_->port().readByHost()}};
     return j;
 }
 

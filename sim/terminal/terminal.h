@@ -46,6 +46,7 @@ public:
     // After changing what the SDK scale's periodic readings depend on.
     void scaleChanged() { scaleLine_->reschedule(); }
     const ReceiptFolder& receipts() const { return receipts_; }
+    void setReceiptListener(std::function<void(const Receipt&)> l) { receipts_.setListener(std::move(l)); }
 
     escpos::DeviceStatus printerStatus() const { return device_.status(); }
     void setPrinterStatus(const escpos::DeviceStatus& status);
@@ -57,6 +58,10 @@ public:
     void requestStop() { loop_.stop(); }
 
     nlohmann::json state() const;
+    // One control command from a front end that takes its answer at once.
+    std::string command(const std::string& line);
+    // Where the control panel serves, for the state's "panel".
+    void setPanelUrl(std::string url) { panelUrl_ = std::move(url); }
     static nlohmann::json receiptJson(const Receipt& receipt, const std::string& dir);
 
 private:
@@ -84,6 +89,7 @@ private:
     std::unique_ptr<ControlServer> control_;
     std::list<Waiter> waiters_;
     uint64_t quietJobs_ = 0;
+    std::string panelUrl_;
 };
 
 }  // namespace zsim::term

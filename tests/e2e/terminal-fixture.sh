@@ -15,7 +15,7 @@ case "$action" in
     "$wiring" stop "$state"
     rm -rf "$dir/receipts"
     # The drawer stays open until a test closes it, so nothing changes behind a test's back.
-    "$wiring" start "$state" "$dir/receipts" "$dir/zantor-sim.log" --tcp-port 0 --drawer-close-ms 0
+    "$wiring" start "$state" "$dir/receipts" "$dir/zantor-sim.log" --tcp-port 0 --panel-port 0 --drawer-close-ms 0
     echo "$state" >"$dir/state-dir"
     "$wiring" map "$prefix" "$state"
     rm -f "$prefix/drive_c/Morvane/scales.ini"

@@ -8,16 +8,17 @@ namespace zsim::term {
 
 namespace {
 constexpr int64_t kSettleStepMs = 50;
-constexpr int64_t kMaxGrams = 999999;
 }  // namespace
 
 std::optional<int64_t> parseKilograms(const std::string& text) {
     if (text.empty() || text.size() > 16) return std::nullopt;
+    // strtod alone would also take "0x1p4" and "1e2", which no one means as a load.
+    if (text.find_first_not_of("+-.0123456789") != std::string::npos) return std::nullopt;
     char* end = nullptr;
     const double kg = std::strtod(text.c_str(), &end);
     if (end != text.c_str() + text.size() || !std::isfinite(kg)) return std::nullopt;
     const double grams = std::round(kg * 1000.0);
-    if (std::fabs(grams) > kMaxGrams) return std::nullopt;
+    if (std::fabs(grams) > static_cast<double>(kMaxWeightGrams)) return std::nullopt;
     return static_cast<int64_t>(grams);
 }
 

@@ -36,8 +36,10 @@ private:
     std::string name_;
 };
 
+// The widest weight the reading formats carry, either way of zero.
+inline constexpr int64_t kMaxWeightGrams = 999999;
 // Parses a weight in kilograms ("1.25", "-0.002") into whole grams, within
-// +-999999 g: the widest the reading formats carry.
+// +-kMaxWeightGrams; plain decimals only (no hex, exponent or "nan").
 std::optional<int64_t> parseKilograms(const std::string& text);
 
 }  // namespace zsim::term

@@ -83,6 +83,7 @@ void SdkScaleProtocol::handleLine(const std::string& line, int64_t nowMs) {
         ++ignored_;
         return;
     }
+    ++requests_;
     if (line.size() > 1 && line[1] != ',') return answer(letter, std::string("bad command"));
     const bool hasArgument = line.size() > 1;
     const std::string argument = hasArgument ? line.substr(2) : std::string();

@@ -29,6 +29,7 @@ public:
     int rate() const { return rate_; }
     void setRate(int readingsPerSecond);
     uint64_t readingsSent() const { return readings_; }
+    uint64_t requests() const { return requests_; }  // lines the host sent that were not ignored
     uint64_t linesIgnored() const { return ignored_; }
 
     // The reading line as it goes out, without its line end.
@@ -47,6 +48,7 @@ private:
     std::string line_;
     bool spoiled_ = false;
     uint64_t readings_ = 0;
+    uint64_t requests_ = 0;
     uint64_t ignored_ = 0;
 };
 
