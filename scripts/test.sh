@@ -57,8 +57,10 @@ echo "== Testing the 64-bit program under Wine (build)"
 run_ctest build
 
 echo "== Packaging"
-for dir in build-i686 build; do
-  (cd "$dir" && cpack -G ZIP >/dev/null && ls -1 ZantorPosTest-*.zip)
+for pair in "build-i686 win32" "build win64"; do
+  set -- $pair
+  (cd "$1" && cpack -G ZIP >/dev/null)
+  "$root/scripts/check-package.sh" "$(ls -1 "$root/$1"/ZantorPosTest-*-"$2".zip)" "$2"
 done
 
 echo "== Testing the virtual terminal"
