@@ -1,42 +1,30 @@
-// The terminal's device library pos_ad_dll.dll: receipt printer, cash drawer and scale A/D board.
-// The program imports these fifteen functions by name (import library made from
-// pos_ad_dll.def), so the terminal maker's own library can stand beside the exe in place of ours.
-// C linkage and the C calling convention; every call comes from the user-interface thread.
+// The program's calls into the terminal's device library pos_ad_dll.dll (the fifteen of
+// pos_ad_functions.h). The exe imports them by name (import library made from pos_ad_dll.def),
+// so the terminal maker's own library can stand beside the exe in place of ours.
+//
+// On x86_64 there is one calling convention and each call goes straight to the import. On i686
+// the maker's library may be __cdecl or __stdcall, and its bare export names do not say which:
+// there each name is an inline function that calls through the import's address slot with
+// pos_ad::CallEither, which works with both. Either way the page code just calls PrintText(...).
 #pragma once
 
-#ifdef __cplusplus
-extern "C" {
-#endif
+#if defined(__i386__)
 
-#define POSAD_API __cdecl
+#include "devices/PosAdCall.h"
+#include "devices/pos_ad_functions.h"
 
-// Scale functions report success with this value.
-#define POSAD_OK 240
+// The slot the loader fills with the function's address ("__imp__" + the C name), under a name
+// of our own, so that the function's own name is free for the call below.
+#define POSAD_CALL_EITHER(name, parameters, arguments)                                \
+    extern "C" const pos_ad::Entry posad_import_##name __asm__("__imp__" #name);      \
+    inline int name parameters { return pos_ad::CallEither(posad_import_##name) arguments; }
 
-// version: a zero-filled 20-byte buffer; receives a NUL-terminated text of at most 19 characters.
-int POSAD_API GetDllVersion(char* version);
-// Ends a job; called alone it feeds lines of paper.
-int POSAD_API BeginPrint(int lines);
-int POSAD_API PrintText(const char* text, int mode);
-int POSAD_API PrintBarCode(const char* digits, int width, int height, int textPosition);
-int POSAD_API PrintQrCode(const char* content, int moduleSize);
-int POSAD_API PrintBitmapFile(const char* path, int mode);
-// Sends raw printer bytes. Not used by the program, but part of the library's exports.
-int POSAD_API PrintCommand(const char* bytes, int length);
-int POSAD_API CutPaper(void);
-int POSAD_API OpenCashDrawerEx(void);
-// Low byte 0: the drawer is open.
-int POSAD_API GetCashDrawerStatus(void);
-// Closes the printer connection; the next print reads the settings afresh.
-int POSAD_API ClosePrinterEx(void);
-int POSAD_API send_zero(void);
-// record: zero-filled weighing record of at least 18 bytes: status 0x30 + flags (1 stable,
-// 2 at zero, 4 tare present), net weight text in bytes 1-7, tare weight text in bytes 9-15.
-int POSAD_API read_standard(char* record);
-// scratch: a 32-byte buffer for the library's own use.
-int POSAD_API send_tare(char* scratch);
-int POSAD_API clear_tare(char* scratch);
+POSAD_FUNCTIONS(POSAD_CALL_EITHER)
 
-#ifdef __cplusplus
-}
+#undef POSAD_CALL_EITHER
+
+#else
+
+#include "devices/pos_ad_library.h"
+
 #endif

@@ -10,31 +10,46 @@
 #                             of yours is kept as a copy beside it)
 #   run.sh --demo             walks through the three pages by itself on a virtual screen and leaves
 #                             screenshots and receipts in build/demo/ (scripts/demo.sh)
+#   run.sh --64               (with any of the above) the 64-bit program instead of the 32-bit one,
+#                             which is the terminal's build and the default where the kernel runs
+#                             32-bit programs (scripts/runs-32bit.sh); elsewhere the 64-bit one runs
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-demo=0 reset=""
+demo=0 reset="" arch=i686
 for arg in "$@"; do
   case "$arg" in
     --demo) demo=1 ;;
     --reset-settings) reset=--reset ;;
-    -h|--help) sed -n '2,13p' "$0"; exit 0 ;;
+    --64) arch=x86_64 ;;
+    -h|--help) sed -n '2,15p' "$0"; exit 0 ;;
     *) echo "run: unknown option $arg (see --help)" >&2; exit 2 ;;
   esac
 done
+if [ $arch = i686 ] && ! "$root/scripts/runs-32bit.sh"; then
+  echo "run: this kernel runs no 32-bit programs, so the 64-bit program runs instead"
+  arch=x86_64
+fi
+case "$arch" in
+  i686) bin="$root/build-i686/bin" ;;
+  x86_64) bin="$root/build/bin" ;;
+esac
 
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh" x86_64 --target ZantorPosTest pos_ad_dll scale_sdk zpt_drive
+"$root/scripts/build.sh" "$arch" --target ZantorPosTest pos_ad_dll scale_sdk zpt_drive
+echo "run: the $([ $arch = i686 ] && echo 32 || echo 64)-bit program, $bin"
 echo "run: building the virtual terminal"
 cmake -S "$root/sim" -B "$root/build-sim" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$root/build-sim" -j"$(nproc)" --target zantor-sim zantor-simctl >/dev/null
 export ZPT_SIM_BIN="$root/build-sim"
 
 if [ $demo = 1 ]; then
+  export ZPT_BIN="$bin"
   exec "$root/scripts/demo.sh" "$root/build/demo"
 fi
 
 export WINEPREFIX="$root/build/wineprefix-run" WINEDEBUG=-all LC_ALL=zh_CN.UTF-8
+mkdir -p "$root/build"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "run: creating the Wine prefix $WINEPREFIX"
   wineboot --init </dev/null >/dev/null 2>&1
@@ -43,7 +58,6 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineserver -k 2>/dev/null || true
   wineserver -w 2>/dev/null || true
 fi
-bin="$root/build/bin"
 wiring="$root/scripts/terminal.sh"
 . "$root/scripts/virtual-screen.sh"
 

@@ -1,7 +1,7 @@
 // The fifteen exported calls. Each reads the settings when none are in force, does its work on
 // the device (or writes the journal, when that backend is chosen) and, with [POS] LOG=1, leaves
 // one line in the run log.
-#include "devices/pos_ad.h"
+#include "devices/pos_ad_library.h"
 
 #include "Journal.h"
 #include "core/Barcode.h"

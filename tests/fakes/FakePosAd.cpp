@@ -1,6 +1,9 @@
 #include "FakePosAd.h"
 
-#include "devices/pos_ad.h"
+#ifdef FAKE_POSAD_STDCALL
+#define POSAD_API __stdcall
+#endif
+#include "devices/pos_ad_library.h"
 
 #include <algorithm>
 #include <cstring>
@@ -142,3 +145,22 @@ int POSAD_API send_tare(char*) { return Record("send_tare", nullptr, {}); }
 int POSAD_API clear_tare(char*) { return Record("clear_tare", nullptr, {}); }
 
 } // extern "C"
+
+#if defined(__i386__)
+// On i686 the program calls through each import's address slot (devices/pos_ad.h); linked in
+// place of the import library, the stand-in fills those slots itself.
+#define FAKE_POSAD_IMPORT_SLOT(name, parameters, arguments) \
+    extern "C" const void* const fake_posad_slot_##name __asm__("__imp__" #name) = reinterpret_cast<const void*>(&name);
+POSAD_FUNCTIONS(FAKE_POSAD_IMPORT_SLOT)
+#undef FAKE_POSAD_IMPORT_SLOT
+
+#ifdef FAKE_POSAD_STDCALL
+// Built __stdcall the functions' own symbols are decorated (_PrintText@8), while a maker's library
+// exports the bare names and the import library's jump stubs carry them. The same stubs here, so
+// that code calling the bare name as a C function reaches the stand-in as it would the maker's.
+#define FAKE_POSAD_IMPORT_STUB(name, parameters, arguments) \
+    asm(".text\n.globl _" #name "\n_" #name ": jmp *__imp__" #name);
+POSAD_FUNCTIONS(FAKE_POSAD_IMPORT_STUB)
+#undef FAKE_POSAD_IMPORT_STUB
+#endif
+#endif

@@ -1,5 +1,7 @@
 // A recording stand-in for pos_ad_dll.dll, linked into the test programs in place of the import
 // library: every call is kept with its arguments, and each function's result can be scripted.
+// Built with the C calling convention (fake_pos_ad) and, for i686, also with __stdcall
+// (fake_pos_ad_stdcall), as a maker's library may be.
 #pragma once
 
 #include <functional>
