@@ -7,7 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
+#include <atomic>
+#include <map>
 #include <memory>
+#include <thread>
+#include <typeinfo>
+#include <vector>
 
 namespace {
 
@@ -203,6 +210,51 @@ TEST_F(MainWindow, DestroyingTheWindowForgetsTheScalePage)
     ASSERT_NE(theApp.m_pPageScale.load(), nullptr);
     dlg.reset();
     EXPECT_EQ(theApp.m_pPageScale.load(), nullptr);
+}
+
+// Finds the file-open dialog among the top-level windows of thread, the main window aside.
+HWND FindFileDialog(DWORD thread, HWND mainWindow)
+{
+    struct Search { HWND mainWindow; HWND found; } search{mainWindow, nullptr};
+    ::EnumThreadWindows(
+        thread,
+        [](HWND hwnd, LPARAM data) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(data);
+            wchar_t cls[16] = {};
+            ::GetClassNameW(hwnd, cls, 16);
+            if (hwnd != s.mainWindow && ::IsWindowVisible(hwnd) && std::wstring(cls) == L"#32770") {
+                s.found = hwnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST_F(MainWindow, TheBitmapFileDialogKeepsTheMainWindowDisabledWhileItIsUp)
+{
+    Open();
+    CurrentSeams().openFile = RealSeams().openFile;  // the real dialog, closed from another thread
+    const HWND mainWindow = dlg->m_hWnd;
+    const DWORD uiThread = ::GetCurrentThreadId();
+    std::atomic<int> enabledWhileUp{-1};  // -1: the dialog was never seen
+    std::thread closer([&] {
+        const ULONGLONG deadline = ::GetTickCount64() + 20000;
+        for (HWND dialog = nullptr; ::GetTickCount64() < deadline; ::Sleep(20)) {
+            if (!dialog && (dialog = FindFileDialog(uiThread, mainWindow)) != nullptr)
+                enabledWhileUp = ::IsWindowEnabled(mainWindow) ? 1 : 0;
+            if (dialog && !::IsWindow(dialog))
+                return;
+            if (dialog)
+                ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        }
+    });
+    dlg->m_pagePrinter.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_PRN_BITMAP, BN_CLICKED), 0);
+    closer.join();
+    EXPECT_EQ(enabledWhileUp.load(), 0);
+    EXPECT_TRUE(::IsWindowEnabled(mainWindow));
+    EXPECT_TRUE(fake_pos_ad::CallsOf("PrintBitmapFile").empty());
 }
 
 // Ends itself with a command posted from its own initialisation, as a key press would.
