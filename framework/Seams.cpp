@@ -107,6 +107,9 @@ int ShowMessageBox(HWND owner, const std::string& text, const char* caption, UIN
 
 int AfxMessageBox(const std::string& text, UINT type)
 {
+    // A bare OK box would show no symbol at all; the application's boxes show the exclamation mark.
+    if ((type & MB_ICONMASK) == 0 && (type & MB_TYPEMASK) == MB_OK)
+        type |= MB_ICONEXCLAMATION;
     return ShowMessageBox(::GetActiveWindow(), text, kApplicationTitle, type);
 }
 

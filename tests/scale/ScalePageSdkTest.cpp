@@ -56,12 +56,12 @@ TEST_F(ScalePageSdk, EachButtonReportsSuccessOnlyForResultOne)
         for (const int result : {1, 0, 2, -1}) {
             fake_scale_sdk::SetResult(c.entry, result);
             Click(c.button);
+            // The application's OK box, which shows the exclamation mark.
+            ASSERT_EQ(seams.boxes.size(), 1u) << c.entry << " -> " << result;
+            EXPECT_EQ(seams.boxes[0].caption.value_or(""), "ZantorPosTest");
+            EXPECT_EQ(seams.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
             EXPECT_EQ(TakeBoxes(), Strings{result == 1 ? c.success : c.failure}) << c.entry << " -> " << result;
         }
-    }
-    for (const RecordedBox& box : seams.boxes) {
-        EXPECT_EQ(box.caption.value_or(""), "ZantorPosTest");
-        EXPECT_EQ(box.type, static_cast<UINT>(MB_OK));
     }
 }
 
