@@ -13,7 +13,8 @@ extern "C" {
 // Scale functions report success with this value.
 #define POSAD_OK 240
 
-// version: a zero-filled 20-byte buffer; receives a NUL-terminated text of at most 19 characters.
+// version: a zero-filled buffer of 256 bytes; receives a NUL-terminated text. Its size is not
+// passed, so the program gives far more room than a version text needs.
 int POSAD_API GetDllVersion(char* version);
 // Ends a job; called alone it feeds lines of paper.
 int POSAD_API BeginPrint(int lines);

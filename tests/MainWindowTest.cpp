@@ -60,16 +60,19 @@ TEST_F(MainWindow, CaptionNamesProgramAndLibraryVersions)
     EXPECT_EQ(fake_pos_ad::CallsOf("GetDllVersion").size(), 1u);
 }
 
-TEST_F(MainWindow, CaptionWithEmptyAndLongestLibraryVersions)
+TEST_F(MainWindow, CaptionWithEmptyAndLongLibraryVersions)
 {
     fake_pos_ad::SetVersion("");
     Open();
     EXPECT_EQ(dlg->GetWindowText(), "POS称配置工具V4.0.21.1101  DllVersion:");
     dlg.reset();
 
-    fake_pos_ad::SetVersion("1234567890123456789");
+    // 40 characters and a NUL from a library: shown whole, and nothing beside the buffer is hit.
+    const std::string forty = "Maker POS AD library 3.1.4 build 2026-12";
+    ASSERT_EQ(forty.size(), 40u);
+    fake_pos_ad::SetVersion(forty);
     Open();
-    EXPECT_EQ(dlg->GetWindowText(), "POS称配置工具V4.0.21.1101  DllVersion:1234567890123456789");
+    EXPECT_EQ(dlg->GetWindowText(), "POS称配置工具V4.0.21.1101  DllVersion:" + forty);
 }
 
 TEST_F(MainWindow, LoadsTheSettingsBeforeThePagesExist)
