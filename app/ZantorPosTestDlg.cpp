@@ -41,6 +41,8 @@ CZantorPosTestDlg::~CZantorPosTestDlg()
     // Readings from the scale SDK must find no page once this window object is gone.
     CPageScale* expected = &m_pageScale;
     theApp.m_pPageScale.compare_exchange_strong(expected, nullptr);
+    // The pages and fonts are members: their windows go with this one while all of them exist.
+    DestroyWindow();
 }
 
 void CZantorPosTestDlg::DoDataExchange()

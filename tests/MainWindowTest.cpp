@@ -215,6 +215,47 @@ TEST_F(MainWindow, DestroyingTheWindowForgetsTheScalePage)
     EXPECT_EQ(theApp.m_pPageScale.load(), nullptr);
 }
 
+// What each page window finds as it is destroyed: the class its object still is (a page whose
+// derived part is gone is a bare CDialogEx, whose WindowProc lets WM_DESTROY pass unseen), and
+// whether the receipt edit's font still exists.
+struct Farewell {
+    std::map<HWND, std::string> classOf;
+    HWND receiptEdit = nullptr;
+    int receiptFontType = -1;
+};
+
+LRESULT CALLBACK WatchDestroy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    auto& seen = *reinterpret_cast<Farewell*>(data);
+    if (message == WM_DESTROY) {
+        if (hwnd == seen.receiptEdit) {
+            seen.receiptFontType = static_cast<int>(::GetObjectType(reinterpret_cast<HGDIOBJ>(
+                ::SendMessageW(hwnd, WM_GETFONT, 0, 0))));
+        } else if (const auto* page = reinterpret_cast<CDialogEx*>(::GetWindowLongPtrW(hwnd, DWLP_USER))) {
+            seen.classOf[hwnd] = typeid(*page).name();
+        }
+    }
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+TEST_F(MainWindow, PageWindowsAreDestroyedWhileTheirWholeObjectsExist)
+{
+    Open();
+    Farewell seen;
+    seen.receiptEdit = dlg->m_pagePrinter.m_editReceipt.m_hWnd;
+    const std::map<HWND, std::string> expected = {{dlg->m_pageSetup.m_hWnd, typeid(CPageSetup).name()},
+                                                  {dlg->m_pagePrinter.m_hWnd, typeid(CPagePrinter).name()},
+                                                  {dlg->m_pageScale.m_hWnd, typeid(CPageScale).name()}};
+    std::vector<HWND> watched = {seen.receiptEdit};
+    for (const auto& page : expected)
+        watched.push_back(page.first);
+    for (HWND hwnd : watched)
+        ASSERT_TRUE(::SetWindowSubclass(hwnd, &WatchDestroy, 1, reinterpret_cast<DWORD_PTR>(&seen)));
+    dlg.reset();
+    EXPECT_EQ(seen.classOf, expected);
+    EXPECT_EQ(seen.receiptFontType, OBJ_FONT);
+}
+
 // Finds the file-open dialog among the top-level windows of thread, the main window aside.
 HWND FindFileDialog(DWORD thread, HWND mainWindow)
 {
