@@ -256,23 +256,27 @@ TEST_F(MainWindow, PageWindowsAreDestroyedWhileTheirWholeObjectsExist)
     EXPECT_EQ(seen.receiptFontType, OBJ_FONT);
 }
 
+struct DialogSearch {
+    HWND mainWindow;
+    HWND found;
+};
+
+BOOL CALLBACK TakeVisibleDialog(HWND hwnd, LPARAM data)
+{
+    auto& search = *reinterpret_cast<DialogSearch*>(data);
+    wchar_t cls[16] = {};
+    ::GetClassNameW(hwnd, cls, 16);
+    if (hwnd == search.mainWindow || !::IsWindowVisible(hwnd) || std::wstring(cls) != L"#32770")
+        return TRUE;
+    search.found = hwnd;
+    return FALSE;
+}
+
 // Finds the file-open dialog among the top-level windows of thread, the main window aside.
 HWND FindFileDialog(DWORD thread, HWND mainWindow)
 {
-    struct Search { HWND mainWindow; HWND found; } search{mainWindow, nullptr};
-    ::EnumThreadWindows(
-        thread,
-        [](HWND hwnd, LPARAM data) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(data);
-            wchar_t cls[16] = {};
-            ::GetClassNameW(hwnd, cls, 16);
-            if (hwnd != s.mainWindow && ::IsWindowVisible(hwnd) && std::wstring(cls) == L"#32770") {
-                s.found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    DialogSearch search{mainWindow, nullptr};
+    ::EnumThreadWindows(thread, &TakeVisibleDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
