@@ -5,6 +5,8 @@
 #include "devices/pos_ad.h"
 #include "settings/Settings.h"
 
+#include <cstring>
+
 namespace {
 
 // Margins and gaps of the main window's controls, captured once from the template's layout and
@@ -39,6 +41,8 @@ CZantorPosTestDlg::~CZantorPosTestDlg()
     // Readings from the scale SDK must find no page once this window object is gone.
     CPageScale* expected = &m_pageScale;
     theApp.m_pPageScale.compare_exchange_strong(expected, nullptr);
+    // The pages and fonts are members: their windows go with this one while all of them exist.
+    DestroyWindow();
 }
 
 void CZantorPosTestDlg::DoDataExchange()
@@ -62,10 +66,13 @@ BOOL CZantorPosTestDlg::OnInitDialog()
 
     loadSettings(g_settings);
 
-    char dllVersion[20] = {};
+    // The library is not told the buffer's size, so it is far larger than a version text needs:
+    // a library that writes a long one must not overrun the stack. The text ends at its NUL, or
+    // at the buffer's end for a library that writes none.
+    char dllVersion[256] = {};
     GetDllVersion(dllVersion);
-    dllVersion[sizeof dllVersion - 1] = '\0';  // a library that fills all 20 bytes still ends here
-    SetWindowText(MakeMainCaption(GetFileVersionText(), dllVersion));
+    const std::string dllText(dllVersion, ::strnlen(dllVersion, sizeof dllVersion));
+    SetWindowText(MakeMainCaption(GetFileVersionText(), dllText));
 
     CreateFonts();
     CreatePages();

@@ -9,7 +9,8 @@
 #define POSAD_OK 240
 
 #define POSAD_FUNCTIONS(X)                                                                        \
-    /* version: a zero-filled buffer; receives a NUL-terminated version text. */                  \
+    /* version: a zero-filled buffer; receives a NUL-terminated version text. Its size is not */  \
+    /* passed, so the program gives far more room than a version text needs. */                  \
     X(GetDllVersion, (char* version), (version))                                                  \
     /* Ends a job; called alone it feeds lines of paper. */                                       \
     X(BeginPrint, (int lines), (lines))                                                           \

@@ -2,6 +2,11 @@
 
 CDialogEx::~CDialogEx()
 {
+    DestroyWindow();
+}
+
+void CDialogEx::DestroyWindow()
+{
     if (m_hWnd && ::IsWindow(m_hWnd))
         ::DestroyWindow(m_hWnd);
 }

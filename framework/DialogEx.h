@@ -18,6 +18,11 @@ public:
     // Creates the dialog modelessly, usually as a child page; it shows only if its template says so.
     bool Create(UINT templateId, HWND parent);
     void EndDialog(int result);
+    // Destroys the window now, children first. By the time ~CDialogEx runs, the derived part of
+    // the object is gone (its WindowProc no longer answers, its members are released), so a
+    // derived class whose handlers or members take part in the destruction calls this from its
+    // own destructor; ~CDialogEx only destroys what is left.
+    void DestroyWindow();
 
     UINT TemplateId() const { return m_templateId; }
 

@@ -2,6 +2,7 @@
 
 #include "Library.h"
 #include "TextCodec.h"
+#include "WinApp.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
@@ -75,6 +76,17 @@ void RealShellOpen(HWND owner, const std::string& verb, const std::string& file,
         shellExecute(owner, Widen(verb).c_str(), Widen(file).c_str(), nullptr, nullptr, show);
 }
 
+// A dialog given no owner would leave the window under it taking clicks: a second print, a
+// second dialog, closing the program under a running dialog. It is owned by the main window
+// instead, which the dialog disables while it is up.
+HWND OwnerOrMainWindow(HWND owner)
+{
+    if (owner)
+        return owner;
+    const CWinApp* app = AfxGetApp();
+    return app && ::IsWindow(app->m_hMainWnd) ? app->m_hMainWnd : nullptr;
+}
+
 } // namespace
 
 Seams RealSeams()
@@ -95,12 +107,15 @@ int ShowMessageBox(HWND owner, const std::string& text, const char* caption, UIN
 
 int AfxMessageBox(const std::string& text, UINT type)
 {
+    // A bare OK box would show no symbol at all; the application's boxes show the exclamation mark.
+    if ((type & MB_ICONMASK) == 0 && (type & MB_TYPEMASK) == MB_OK)
+        type |= MB_ICONEXCLAMATION;
     return ShowMessageBox(::GetActiveWindow(), text, kApplicationTitle, type);
 }
 
 bool AskOpenFileName(HWND owner, const std::string& filter, std::string& path)
 {
-    return CurrentSeams().openFile(owner, filter, path);
+    return CurrentSeams().openFile(OwnerOrMainWindow(owner), filter, path);
 }
 
 void ShellOpen(HWND owner, const std::string& verb, const std::string& file, int show)

@@ -24,7 +24,9 @@ Seams& CurrentSeams();
 Seams RealSeams();
 
 int ShowMessageBox(HWND owner, const std::string& text, const char* caption, UINT type);
-// The application's message box: the program's name as caption, owned by the active window.
+// The application's message box: the program's name as caption, owned by the active window; an
+// OK box given no icon gets the exclamation mark.
 int AfxMessageBox(const std::string& text, UINT type = MB_OK);
+// The modal file-open dialog; without an owner it is owned by the application's main window.
 bool AskOpenFileName(HWND owner, const std::string& filter, std::string& path);
 void ShellOpen(HWND owner, const std::string& verb, const std::string& file, int show);

@@ -7,7 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
+#include <atomic>
+#include <map>
 #include <memory>
+#include <thread>
+#include <typeinfo>
+#include <vector>
 
 namespace {
 
@@ -53,16 +60,19 @@ TEST_F(MainWindow, CaptionNamesProgramAndLibraryVersions)
     EXPECT_EQ(fake_pos_ad::CallsOf("GetDllVersion").size(), 1u);
 }
 
-TEST_F(MainWindow, CaptionWithEmptyAndLongestLibraryVersions)
+TEST_F(MainWindow, CaptionWithEmptyAndLongLibraryVersions)
 {
     fake_pos_ad::SetVersion("");
     Open();
     EXPECT_EQ(dlg->GetWindowText(), "POS称配置工具V4.0.21.1101  DllVersion:");
     dlg.reset();
 
-    fake_pos_ad::SetVersion("1234567890123456789");
+    // 40 characters and a NUL from a library: shown whole, and nothing beside the buffer is hit.
+    const std::string forty = "Maker POS AD library 3.1.4 build 2026-12";
+    ASSERT_EQ(forty.size(), 40u);
+    fake_pos_ad::SetVersion(forty);
     Open();
-    EXPECT_EQ(dlg->GetWindowText(), "POS称配置工具V4.0.21.1101  DllVersion:1234567890123456789");
+    EXPECT_EQ(dlg->GetWindowText(), "POS称配置工具V4.0.21.1101  DllVersion:" + forty);
 }
 
 TEST_F(MainWindow, LoadsTheSettingsBeforeThePagesExist)
@@ -203,6 +213,96 @@ TEST_F(MainWindow, DestroyingTheWindowForgetsTheScalePage)
     ASSERT_NE(theApp.m_pPageScale.load(), nullptr);
     dlg.reset();
     EXPECT_EQ(theApp.m_pPageScale.load(), nullptr);
+}
+
+// What each page window finds as it is destroyed: the class its object still is (a page whose
+// derived part is gone is a bare CDialogEx, whose WindowProc lets WM_DESTROY pass unseen), and
+// whether the receipt edit's font still exists.
+struct Farewell {
+    std::map<HWND, std::string> classOf;
+    HWND receiptEdit = nullptr;
+    int receiptFontType = -1;
+};
+
+LRESULT CALLBACK WatchDestroy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    auto& seen = *reinterpret_cast<Farewell*>(data);
+    if (message == WM_DESTROY) {
+        if (hwnd == seen.receiptEdit) {
+            seen.receiptFontType = static_cast<int>(::GetObjectType(reinterpret_cast<HGDIOBJ>(
+                ::SendMessageW(hwnd, WM_GETFONT, 0, 0))));
+        } else if (const auto* page = reinterpret_cast<CDialogEx*>(::GetWindowLongPtrW(hwnd, DWLP_USER))) {
+            seen.classOf[hwnd] = typeid(*page).name();
+        }
+    }
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+TEST_F(MainWindow, PageWindowsAreDestroyedWhileTheirWholeObjectsExist)
+{
+    Open();
+    Farewell seen;
+    seen.receiptEdit = dlg->m_pagePrinter.m_editReceipt.m_hWnd;
+    const std::map<HWND, std::string> expected = {{dlg->m_pageSetup.m_hWnd, typeid(CPageSetup).name()},
+                                                  {dlg->m_pagePrinter.m_hWnd, typeid(CPagePrinter).name()},
+                                                  {dlg->m_pageScale.m_hWnd, typeid(CPageScale).name()}};
+    std::vector<HWND> watched = {seen.receiptEdit};
+    for (const auto& page : expected)
+        watched.push_back(page.first);
+    for (HWND hwnd : watched)
+        ASSERT_TRUE(::SetWindowSubclass(hwnd, &WatchDestroy, 1, reinterpret_cast<DWORD_PTR>(&seen)));
+    dlg.reset();
+    EXPECT_EQ(seen.classOf, expected);
+    EXPECT_EQ(seen.receiptFontType, OBJ_FONT);
+}
+
+struct DialogSearch {
+    HWND mainWindow;
+    HWND found;
+};
+
+BOOL CALLBACK TakeVisibleDialog(HWND hwnd, LPARAM data)
+{
+    auto& search = *reinterpret_cast<DialogSearch*>(data);
+    wchar_t cls[16] = {};
+    ::GetClassNameW(hwnd, cls, 16);
+    if (hwnd == search.mainWindow || !::IsWindowVisible(hwnd) || std::wstring(cls) != L"#32770")
+        return TRUE;
+    search.found = hwnd;
+    return FALSE;
+}
+
+// Finds the file-open dialog among the top-level windows of thread, the main window aside.
+HWND FindFileDialog(DWORD thread, HWND mainWindow)
+{
+    DialogSearch search{mainWindow, nullptr};
+    ::EnumThreadWindows(thread, &TakeVisibleDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST_F(MainWindow, TheBitmapFileDialogKeepsTheMainWindowDisabledWhileItIsUp)
+{
+    Open();
+    CurrentSeams().openFile = RealSeams().openFile;  // the real dialog, closed from another thread
+    const HWND mainWindow = dlg->m_hWnd;
+    const DWORD uiThread = ::GetCurrentThreadId();
+    std::atomic<int> enabledWhileUp{-1};  // -1: the dialog was never seen
+    std::thread closer([&] {
+        const ULONGLONG deadline = ::GetTickCount64() + 20000;
+        for (HWND dialog = nullptr; ::GetTickCount64() < deadline; ::Sleep(20)) {
+            if (!dialog && (dialog = FindFileDialog(uiThread, mainWindow)) != nullptr)
+                enabledWhileUp = ::IsWindowEnabled(mainWindow) ? 1 : 0;
+            if (dialog && !::IsWindow(dialog))
+                return;
+            if (dialog)
+                ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        }
+    });
+    dlg->m_pagePrinter.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_PRN_BITMAP, BN_CLICKED), 0);
+    closer.join();
+    EXPECT_EQ(enabledWhileUp.load(), 0);
+    EXPECT_TRUE(::IsWindowEnabled(mainWindow));
+    EXPECT_TRUE(fake_pos_ad::CallsOf("PrintBitmapFile").empty());
 }
 
 // Ends itself with a command posted from its own initialisation, as a key press would.

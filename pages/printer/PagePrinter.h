@@ -13,6 +13,8 @@ class CPagePrinter : public CDialogEx {
 public:
     enum { IDD = IDD_PAGE_PRINTER };
     CPagePrinter() : CDialogEx(IDD) {}
+    // The window goes while the receipt edit's font still exists.
+    ~CPagePrinter() override { DestroyWindow(); }
 
     // Shows the drawer-status controls on the RX720, hides them on the RX520 and leaves them as
     // they are on any other model. The main window calls it each time it shows this page.

@@ -15,6 +15,8 @@ public:
     enum { kPollTimer = 1001, kPollPeriodMs = 1000 };
 
     CPageScale() : CDialogEx(IDD) {}
+    // The window goes while WindowProc still takes it off the mailbox.
+    ~CPageScale() override { DestroyWindow(); }
 
     // Registered with the SDK; called on whatever thread the SDK chooses. It never touches a
     // control itself: the reading goes to the page's own thread (ReadingMailbox.h).

@@ -27,6 +27,33 @@ void Forget(Mailbox& box)
     box.notified = false;
 }
 
+// A posted notification can be lost: a modal loop may take it off the queue without dispatching
+// it, a full queue refuses it. Then notified stays set and Deliver never posts again, so the
+// target's own thread notifies once more each period while a reading waits. Timer messages are
+// made afresh each period, so a lost one costs one period, and duplicates find nothing to Take.
+const UINT_PTR kRenotifyTimer = 0x5A50;  // apart from the ids a page gives its own timers
+const UINT kRenotifyPeriodMs = 100;
+
+void CALLBACK Renotify(HWND window, UINT, UINT_PTR id, DWORD)
+{
+    // Nothing may unwind into the window manager.
+    try {
+        Mailbox& box = Box();
+        if (box.target.load() != window) {
+            ::KillTimer(window, id);
+            return;
+        }
+        bool waiting = false;
+        {
+            std::lock_guard<std::mutex> lock(box.mutex);
+            waiting = box.pending.has_value();
+        }
+        if (waiting)
+            ::PostMessageW(window, NotifyMessage(), 0, 0);
+    } catch (...) {
+    }
+}
+
 } // namespace
 
 UINT NotifyMessage()
@@ -40,6 +67,8 @@ void SetTarget(HWND window)
     Mailbox& box = Box();
     Forget(box);
     box.target.store(window);
+    if (window)
+        ::SetTimer(window, kRenotifyTimer, kRenotifyPeriodMs, &Renotify);
 }
 
 void ClearTarget(HWND window)

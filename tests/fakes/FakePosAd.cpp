@@ -99,7 +99,7 @@ void QueueResults(const std::string& fn, std::vector<int> values)
         S().queued[fn].push_back(value);
 }
 void OnCall(const std::string& fn, std::function<void()> hook) { S().hooks[fn] = std::move(hook); }
-void SetVersion(const std::string& text) { S().version = text.substr(0, 19); }
+void SetVersion(const std::string& text) { S().version = text; }
 void SetRecord(const std::string& bytes) { S().record = bytes.substr(0, 18); }
 
 } // namespace fake_pos_ad

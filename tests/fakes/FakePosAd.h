@@ -32,7 +32,7 @@ void QueueResults(const std::string& fn, std::vector<int> values);
 // Runs during each call of fn, after it is recorded (to look at the world at that moment).
 void OnCall(const std::string& fn, std::function<void()> hook);
 
-// What GetDllVersion copies into the caller's buffer, with its NUL (at most 20 bytes).
+// What GetDllVersion copies into the caller's buffer, with its NUL, however long it is.
 void SetVersion(const std::string& text);
 // The bytes read_standard copies into the caller's record (at most 18).
 void SetRecord(const std::string& bytes);

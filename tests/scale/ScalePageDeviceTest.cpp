@@ -21,12 +21,7 @@ protected:
     // Pumps messages until the timer has made a reading, at most timeoutMs.
     bool WaitForTimerRead(int timeoutMs)
     {
-        const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
-        while (fake_pos_ad::CallsOf("read_standard").empty() && ::GetTickCount64() < deadline) {
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-            PumpMessages();
-        }
-        return !fake_pos_ad::CallsOf("read_standard").empty();
+        return PumpUntil([] { return !fake_pos_ad::CallsOf("read_standard").empty(); }, timeoutMs);
     }
 };
 

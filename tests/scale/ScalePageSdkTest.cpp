@@ -3,6 +3,7 @@
 #include "ScalePageFixture.h"
 
 #include "fakes/FakeScaleSdk.h"
+#include "pages/scale/ReadingMailbox.h"
 
 namespace {
 
@@ -55,12 +56,12 @@ TEST_F(ScalePageSdk, EachButtonReportsSuccessOnlyForResultOne)
         for (const int result : {1, 0, 2, -1}) {
             fake_scale_sdk::SetResult(c.entry, result);
             Click(c.button);
+            // The application's OK box, which shows the exclamation mark.
+            ASSERT_EQ(seams.boxes.size(), 1u) << c.entry << " -> " << result;
+            EXPECT_EQ(seams.boxes[0].caption.value_or(""), "ZantorPosTest");
+            EXPECT_EQ(seams.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
             EXPECT_EQ(TakeBoxes(), Strings{result == 1 ? c.success : c.failure}) << c.entry << " -> " << result;
         }
-    }
-    for (const RecordedBox& box : seams.boxes) {
-        EXPECT_EQ(box.caption.value_or(""), "ZantorPosTest");
-        EXPECT_EQ(box.type, static_cast<UINT>(MB_OK));
     }
 }
 
@@ -150,6 +151,20 @@ TEST_F(ScalePageSdk, ReadingsQueuedUnshownAreShownInTurn)
     CPageScale::onScaleResult("W,??,N,kg,3.000,1.000,4.000", 0);
     PumpMessages();
     EXPECT_EQ(Fields(), (Strings{"重量溢出或没有开机归零", "3.000", "1.000", "4.000"}));
+}
+
+TEST_F(ScalePageSdk, AReadingWhoseNotificationIsLostIsShownAllTheSameAndSoAreLaterOnes)
+{
+    // Taken off the queue and never dispatched, as a closing modal loop may do.
+    CPageScale::onScaleResult("W,S,Z,kg,1.250,0.000,1.250", 0);
+    MSG lost;
+    const UINT notify = reading_mailbox::NotifyMessage();
+    ASSERT_TRUE(::PeekMessageW(&lost, Page().m_hWnd, notify, notify, PM_REMOVE));
+    EXPECT_TRUE(PumpUntil([&] { return Text(IDC_SCALE_NET) == "1.250"; }, 5000));
+
+    CPageScale::onScaleResult("W,U,N,kg,2.500,0.000,2.500", 0);
+    EXPECT_TRUE(PumpUntil([&] { return Text(IDC_SCALE_NET) == "2.500"; }, 5000));
+    EXPECT_EQ(Fields(), (Strings{"不稳定", "2.500", "0.000", "2.500"}));
 }
 
 TEST_F(ScalePageSdk, ReadingsReachTheFieldsWhileAnotherPageIsShown)

@@ -4,6 +4,7 @@
 #include "ScalePageFixture.h"
 
 #include "fakes/FakeScaleSdk.h"
+#include "pages/scale/ReadingMailbox.h"
 
 #include <cstring>
 #include <new>
@@ -102,6 +103,47 @@ TEST_F(ScaleStress, ReadingsWhileTheUserInterfaceWaitsInsideOpen)
     // kMixedTexts[3] has six fields).
     PumpMessages();
     EXPECT_EQ(Fields(), (Strings{"重量溢出或没有开机归零", "abc", "", "0"}));
+}
+
+TEST_F(ScaleStress, AfterEachCloseAndOpenUnderAStreamTheNewestReadingIsShown)
+{
+    OpenMainWindow();
+    // Reading i carries i in its tare field.
+    const int total = 5000;
+    Strings texts;
+    for (int i = 0; i < total; ++i)
+        texts.push_back("W,S,Z,kg,1.000," + std::to_string(i) + ",1.000");
+    auto shownIndex = [this] {
+        const std::string tare = Text(IDC_SCALE_FIELD_2);
+        return tare.empty() ? -1 : std::stoi(tare);
+    };
+    // Each message box takes the page's waiting notification off the queue undispatched, as the
+    // closing "打开端口成功" box was seen to do.
+    const MessageBoxHook record = CurrentSeams().messageBox;
+    CurrentSeams().messageBox = [this, record](HWND owner, const std::string& text, const char* caption, UINT type) {
+        const UINT notify = reading_mailbox::NotifyMessage();
+        MSG lost;
+        const ULONGLONG deadline = ::GetTickCount64() + 200;
+        while (!::PeekMessageW(&lost, Page().m_hWnd, notify, notify, PM_REMOVE) && ::GetTickCount64() < deadline)
+            ::Sleep(1);
+        return record(owner, text, caption, type);
+    };
+
+    fake_scale_sdk::StartFiring(texts, total, 1000);
+    ASSERT_TRUE(PumpUntil([&] { return shownIndex() >= 0; }, 5000));
+    // Cycles only while the stream has a second to go, so readings follow each close.
+    int cycles = 0;
+    for (; cycles < 8 && fake_scale_sdk::Fired() < total - 1000; ++cycles) {
+        Click(IDC_SCALE_CLOSE);
+        Click(IDC_SCALE_OPEN);
+        const int newest = fake_scale_sdk::Fired() - 1;  // delivered before the open returned
+        ASSERT_TRUE(PumpUntil([&] { return shownIndex() >= newest; }, 5000))
+            << "cycle " << cycles << ": showing " << shownIndex() << ", newest " << newest;
+    }
+    EXPECT_GT(cycles, 0);
+    ASSERT_TRUE(fake_scale_sdk::WaitFiring(20000));
+    EXPECT_TRUE(PumpUntil([&] { return shownIndex() == total - 1; }, 5000)) << "showing " << shownIndex();
+    EXPECT_EQ(TakeBoxes().size(), 2u * static_cast<size_t>(cycles));
 }
 
 TEST_F(ScaleStress, ReadingsAfterTheLastWindowIsGoneAreDropped)

@@ -44,3 +44,16 @@ void PumpMessages()
         ::DispatchMessageW(&msg);
     }
 }
+
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    for (;;) {
+        PumpMessages();
+        if (done())
+            return true;
+        if (::GetTickCount64() >= deadline)
+            return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+}

@@ -1,6 +1,7 @@
 // Folders and files for tests, inside the test prefix's C: drive.
 #pragma once
 
+#include <functional>
 #include <string>
 
 // An empty folder C:\ztests\<name>\ (removed and made again), with a trailing backslash.
@@ -10,3 +11,6 @@ void WriteWholeFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 // Runs the queued messages of this thread until none is left (timers and posted readings).
 void PumpMessages();
+// Runs this thread's messages as they come until done() holds or timeoutMs has passed; returns
+// whether it held.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs);
