@@ -57,6 +57,8 @@ public:
     void requestStop() { loop_.stop(); }
 
     nlohmann::json state() const;
+    // Files a job of the Windows printer queue (terminal_driver.cpp).
+    nlohmann::json driverJob(const std::string& dir);
     static nlohmann::json receiptJson(const Receipt& receipt, const std::string& dir);
 
 private:
@@ -66,6 +68,7 @@ private:
         EventLoop::TimerId timer;
     };
     void jobFinished(const JobResult& job);
+    void receiptAdded(const Receipt& receipt);
     void drawerChanged(bool open);
 
     EventLoop& loop_;

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# A private CUPS server for the driver-printing tests: its own configuration, spool and
-# backends under DIR, listening only on the unix socket SOCKET, so nothing system-wide is
-# touched. Each queue's device is the backend "zptjob", which stores every job it is given as
-# DIR/jobs/<queue>/job-<id>.ps.
-#   cupsd.sh up DIR SOCKET     start it afresh and create the queues
+# A private CUPS server: its own configuration, spool and backends under DIR, listening only on
+# the unix socket SOCKET, so nothing system-wide is touched.
+#   cupsd.sh up DIR SOCKET     the driver-printing tests' server: start it afresh and create their
+#                              queues, whose backend "zptjob" stores every job it is given as
+#                              DIR/jobs/<queue>/job-<id>.ps
+#   cupsd.sh terminal DIR SOCKET STATE SIMCTL
+#                              the virtual terminal's server: one queue, the default, whose backend
+#                              "zptreceipt" prints each job on the zantor-sim running on STATE
 #   cupsd.sh down DIR SOCKET   stop it
 set -euo pipefail
 action=$1 dir=$(realpath -m "$2") socket=$(realpath -m "$3")
@@ -29,8 +32,10 @@ long_name=Zantor-Front-Counter-Receipt-Printer-Whose-Name-Is-Longer-Than-An-Eigh
 queues=(Alpha:Alpha POS58:POS58 Paused:Paused Rejecting:Rejecting Vanishing:Vanishing
         "$long_name:$long_name" 前台收银打印机:cjk)
 
-case "$action" in
-  up)
+# The Windows printer of the virtual terminal (a CUPS name has no spaces).
+terminal_queue=Zantor-80mm-Receipt
+
+start() {
     stop
     command -v cupsd >/dev/null || { echo "cupsd is not installed (scripts/deps/printer.txt)" >&2; exit 1; }
     rm -rf "$dir"
@@ -38,6 +43,7 @@ case "$action" in
     # CUPS runs a backend that only its owner may execute as that owner: as root when the
     # tests run as root, else as the user who started this server.
     install -m 0700 "$here/zptjob" "$dir/bin/backend/zptjob"
+    install -m 0700 "$here/zptreceipt" "$dir/bin/backend/zptreceipt"
     ln -s /usr/lib/cups/daemon/cups-exec "$dir/bin/daemon/cups-exec"
     cat > "$dir/etc/cups-files.conf" <<CONF
 ServerRoot $dir/etc
@@ -75,7 +81,11 @@ CONF
     echo $! > "$dir/cupsd.pid"
     for _ in $(seq 100); do lpstat -r >/dev/null 2>&1 && break; sleep 0.1; done
     lpstat -r >/dev/null 2>&1 || { echo "private cupsd did not start:" >&2; cat "$dir/log/cupsd.out" "$dir/log/error_log" >&2 2>/dev/null; exit 1; }
+}
 
+case "$action" in
+  up)
+    start
     for entry in "${queues[@]}"; do
       queue=${entry%%:*} folder=${entry#*:}
       mkdir -p "$dir/jobs/$folder"
@@ -87,11 +97,20 @@ CONF
     cupsdisable Paused
     cupsreject Rejecting
     ;;
+  terminal)
+    state=$(realpath -m "$4") simctl=$(realpath -m "$5")
+    start
+    printf 'ZPT_STATE=%q\nZPT_SIMCTL=%q\n' "$state" "$simctl" > "$dir/terminal.conf"
+    # A job the backend gives up on is dropped, so the queue never stops.
+    lpadmin -p "$terminal_queue" -E -v "zptreceipt:$dir/terminal.conf" -P "$here/zantor-80mm.ppd" \
+      -o printer-error-policy=abort-job -D "Zantor 80mm Receipt" 2>/dev/null
+    lpadmin -d "$terminal_queue"
+    ;;
   down)
     stop
     ;;
   *)
-    echo "usage: cupsd.sh up|down DIR SOCKET" >&2
+    echo "usage: cupsd.sh up|down DIR SOCKET | cupsd.sh terminal DIR SOCKET STATE SIMCTL" >&2
     exit 2
     ;;
 esac
