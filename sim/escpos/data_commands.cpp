@@ -251,6 +251,12 @@ void Interpreter::graphicsHeader() {
 void Interpreter::graphicsEnd() {
     const std::vector<uint8_t>& h = dataHead_;
     const auto key = [&h] { return h.size() >= 4 ? (h[2] << 8) | h[3] : -1; };
+    // A command whose data ends inside its own header carries nothing to
+    // act on; reading the missing header bytes would run past the data.
+    if (h.size() < 2 || h.size() < graphicsHeadLength(gfxFunction_)) {
+        report_.note(commandStart_, "GS ( L fn " + std::to_string(gfxFunction_) + ": data shorter than its header");
+        return;
+    }
     switch (gfxFunction_) {
     case 112:
         graphicsBuffer_ = raster_.takeRows();
