@@ -24,12 +24,7 @@ constexpr int kMaxPbmSide = 20000;
 constexpr uintmax_t kMaxPostscriptBytes = 64u << 20;
 constexpr size_t kMaxPages = 200;
 constexpr int kLeftMarginDots = 32;
-
-struct Pbm {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> bits;  // rows of (width + 7) / 8 bytes, 1 = black
-};
+constexpr uint8_t kDotBelowGrey = 154;
 
 // The next header token of a binary PBM, skipping white space and comments.
 bool pbmNumber(std::istream& in, int& value) {
@@ -50,12 +45,42 @@ bool pbmNumber(std::istream& in, int& value) {
     return std::isspace(c);  // exactly one white space byte ends the header
 }
 
+// A page as the backend rendered it: 1-bit (PBM) or grey (PGM), the latter
+// from ghostscript's smoothed text, whose shapes come closer to the font's at
+// this small size than its 1-bit rasterizer. A pixel covered to about 40 %
+// becomes a dot, as a thermal head's dot spreads a little beyond its cell;
+// thin strokes of small Chinese characters stay whole that way.
+struct Pbm {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> bits;  // rows of (width + 7) / 8 bytes, 1 = black
+};
+
+bool readGrey(std::istream& in, Pbm& pbm) {
+    int maxval = 0;
+    if (!pbmNumber(in, maxval) || maxval != 255) return false;
+    const size_t stride = static_cast<size_t>((pbm.width + 7) / 8);
+    pbm.bits.assign(stride * pbm.height, 0);
+    std::vector<uint8_t> row(static_cast<size_t>(pbm.width));
+    for (int y = 0; y < pbm.height; ++y) {
+        if (!in.read(reinterpret_cast<char*>(row.data()), static_cast<std::streamsize>(row.size()))) return false;
+        for (int x = 0; x < pbm.width; ++x)
+            if (row[x] < kDotBelowGrey) pbm.bits[y * stride + (x >> 3)] |= static_cast<uint8_t>(0x80 >> (x & 7));
+    }
+    return true;
+}
+
 bool readPbm(const std::string& path, Pbm& pbm, std::string& error) {
     std::ifstream in(path, std::ios::binary);
     char magic[2] = {};
-    if (!in.read(magic, 2) || magic[0] != 'P' || magic[1] != '4' || !pbmNumber(in, pbm.width) ||
+    if (!in.read(magic, 2) || magic[0] != 'P' || (magic[1] != '4' && magic[1] != '5') || !pbmNumber(in, pbm.width) ||
         !pbmNumber(in, pbm.height) || pbm.width <= 0 || pbm.height <= 0) {
         error = "not a page image: " + fs::path(path).filename().string();
+        return false;
+    }
+    if (magic[1] == '5') {
+        if (readGrey(in, pbm)) return true;
+        error = "page image cut short: " + fs::path(path).filename().string();
         return false;
     }
     pbm.bits.resize(static_cast<size_t>((pbm.width + 7) / 8) * pbm.height);
@@ -95,7 +120,7 @@ bool readDriverJobRequest(const std::string& dir, DriverJobRequest& request, std
     std::vector<std::string> pages;
     for (const auto& entry : fs::directory_iterator(dir, ec)) {
         const std::string name = entry.path().filename().string();
-        if (name.rfind("page-", 0) == 0 && entry.path().extension() == ".pbm") pages.push_back(entry.path().string());
+        if (name.rfind("page-", 0) == 0 && (entry.path().extension() == ".pbm" || entry.path().extension() == ".pgm")) pages.push_back(entry.path().string());
     }
     std::sort(pages.begin(), pages.end());
     if (pages.size() > kMaxPages) pages.resize(kMaxPages);

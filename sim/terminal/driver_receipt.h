@@ -1,5 +1,5 @@
 // A job of the Windows printer queue as the receipt it prints: the spooler's
-// backend renders the job's pages (1-bit PBM at the printer's 203 dpi) into a
+// backend renders the job's pages (PBM, or PGM for smoothed text, at the printer's 203 dpi) into a
 // folder and hands that folder over; this puts the pages on one length of
 // roll paper, cut at the end of the job, and files it with its report beside
 // the ESC/POS receipts.
@@ -19,10 +19,10 @@ struct DriverJobRequest {
     std::string error;             // the backend could not render the job
     bool stoppedAtPageCap = false; // the backend rendered no further pages
     std::string postscript;        // the job as the spooler gave it
-    std::vector<std::string> pages;  // PBM files, in order
+    std::vector<std::string> pages;  // PBM or PGM files, in order
 };
 
-// Reads DIR/job.info (key=value lines), DIR/job.ps and DIR/page-*.pbm.
+// Reads DIR/job.info (key=value lines), DIR/job.ps and DIR/page-*.pbm or .pgm.
 bool readDriverJobRequest(const std::string& dir, DriverJobRequest& request, std::string& error);
 
 struct DriverReceiptConfig {
