@@ -48,7 +48,7 @@ done
 gs_times=()
 for _ in $(seq "$runs"); do
   t0=$(ms)
-  gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=pbmraw -r203 -sOutputFile="$work/page.pbm" "$work/job.ps"
+  gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=pgmraw -r203 -dTextAlphaBits=4 -sOutputFile="$work/page.pgm" "$work/job.ps"
   gs_times+=($(( $(ms) - t0 )))
 done
 summary() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { printf "median %d ms, slowest %d ms", v[int((NR + 1) / 2)], v[NR] }'; }
