@@ -22,8 +22,8 @@ export WINEPREFIX=$root/build/wineprefix-test
 cups_dir=$root/build/cups-bench
 socket=$cups_dir/run/cupsd.sock
 [ ${#socket} -le 100 ] || socket=/tmp/zpt-cups-bench-$$/cupsd.sock
-"$root/tests/printer/cups/cupsd.sh" up "$cups_dir" "$socket"
-trap '"$root/tests/printer/cups/cupsd.sh" down "$cups_dir" "$socket"; "$root/tests/wine/prefix.sh" down "$WINEPREFIX"' EXIT
+"$root/scripts/cups/cupsd.sh" up "$cups_dir" "$socket"
+trap '"$root/scripts/cups/cupsd.sh" down "$cups_dir" "$socket"; "$root/tests/wine/prefix.sh" down "$WINEPREFIX"' EXIT
 
 CUPS_SERVER=$socket ZPT_CUPS_DIR=$cups_dir \
   "$root/scripts/wine-exec.sh" "$root/build/bin/printer_bench.exe" "$command_runs" "$driver_runs" "$long_driver_runs"

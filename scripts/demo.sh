@@ -42,6 +42,7 @@ cleanup() {
   wineserver -k 2>/dev/null || true
   wineserver -w 2>/dev/null || true
   stop_virtual_screen
+  "$wiring" printer-down "$state" "$out/cups"
   "$wiring" stop "$state"
   exit $status
 }
@@ -57,6 +58,10 @@ wineserver -p </dev/null >/dev/null 2>&1 || true
 # The drawer stays open until the demo closes it, so each screenshot shows what the step did.
 "$wiring" start "$state" "$receipts" "$out/zantor-sim.log" --tcp-port 0 --drawer-close-ms 0
 "$wiring" map "$WINEPREFIX" "$state"
+# The terminal's Windows printer, the default, for the driver row of the printer page.
+export CUPS_SERVER
+CUPS_SERVER=$("$wiring" printer-up "$state" "$out/cups")
+"$wiring" printer-default "$WINEPREFIX"
 rm -f "$WINEPREFIX/drive_c/Morvane/scales.ini"
 "$wiring" settings "$WINEPREFIX" >/dev/null
 
@@ -172,6 +177,23 @@ press printer 1010
 [ "$(drive checked printer 1011)" = 0 ] || fail "the indicator does not show the closed drawer"
 say "  drawer closed by hand; 钱箱状态 clears the indicator"
 shot drawer-closed
+
+say "printer page: through the Windows printer (driver)"
+queue=$(drive text printer 1018)
+[ "$queue" = Zantor-80mm-Receipt ] || fail "the driver combo shows \"$queue\", not the terminal's printer"
+say "  driver combo: $queue, preselected"
+before=$(last_job)
+press printer 1020 "打印完毕!"
+receipt=$(simctl wait-receipt 60000 "$before") || fail "no receipt from the Windows printer"
+say "  receipt $(field receipt pages 0 <<<"$receipt") (via $(field receipt line <<<"$receipt"))"
+simctl drawer close >/dev/null
+before=$(last_job)
+press printer 1019
+simctl wait-receipt 60000 "$before" >/dev/null || fail "no record of the driver's empty job"
+[ "$(drawer opened_by)" = driver ] || fail "the driver's empty job did not open the drawer"
+say "  开钱箱 (driver): an empty job, and the queue opened the drawer"
+shot driver-drawer
+simctl drawer close >/dev/null
 
 say "scale page, SDK mode (RX720, SDK scale on COM4)"
 drive page scale

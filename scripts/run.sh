@@ -68,6 +68,7 @@ receipts="$place/receipts"
 cleanup() {
   local status=$?
   [ -z "${DISPLAY_WAS_VIRTUAL:-}" ] || { wineserver -k 2>/dev/null || true; stop_virtual_screen; }
+  "$wiring" printer-down "$state" "$place/cups"
   "$wiring" stop "$state"
   echo "run: virtual terminal stopped; receipts stay in $receipts"
   exit $status
@@ -85,12 +86,17 @@ if (exec 3<>/dev/tcp/127.0.0.1/9100) 2>/dev/null; then tcp=(--tcp-port 0); fi
 "$wiring" start "$state" "$receipts" "$place/zantor-sim.log" "${tcp[@]}"
 
 "$wiring" map "$WINEPREFIX" "$state"
+# The terminal's Windows printer, made the default, behind the printer page's driver row.
+export CUPS_SERVER
+CUPS_SERVER=$("$wiring" printer-up "$state" "$place/cups")
+"$wiring" printer-default "$WINEPREFIX"
 "$wiring" settings "$WINEPREFIX" $reset | sed 's/^terminal:/run:/'
 simctl="$ZPT_SIM_BIN/zantor-simctl --state-dir $state"
 tcp_port=$($simctl state | grep -o '"tcp_port":[0-9]*' | cut -d: -f2)
 cat <<EOF
 run: virtual terminal ready:
 run:   printer on COM1, LPT1 and USB (and TCP 127.0.0.1:$tcp_port), scale board on COM3, SDK scale on COM4
+run:   Windows printer Zantor-80mm-Receipt (the default) prints there too, as driver-*.png
 run:   receipts appear as images in $receipts
 run:   open $receipts/index.html to see them all
 run:   put a load on the scale, close the drawer, and more, while the program runs:

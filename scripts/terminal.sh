@@ -11,6 +11,13 @@
 #   terminal.sh map PREFIX STATE              map the prefix's ports; restarts its Wine server
 #   terminal.sh settings PREFIX [--reset]     C:\Morvane\scales.ini for the terminal (see below)
 #   terminal.sh ports                         the port table
+#   terminal.sh printer-up STATE CUPS_DIR [SOCKET]
+#                                             the terminal's Windows printer: a private CUPS server
+#                                             in CUPS_DIR with one queue that prints on the terminal;
+#                                             prints the socket (default STATE/cups.sock) that
+#                                             CUPS_SERVER must name for Wine
+#   terminal.sh printer-down STATE CUPS_DIR [SOCKET]   stop that server
+#   terminal.sh printer-default PREFIX        make the queue the prefix's default printer
 #
 # The terminal's programs are taken from ZPT_SIM_BIN (default: build-sim of this tree).
 set -euo pipefail
@@ -213,6 +220,24 @@ settings() {
   fi
 }
 
+# The Windows printer: Wine lists the printers of the CUPS server that CUPS_SERVER names, so a
+# private one (scripts/cups/cupsd.sh) leaves this machine's own CUPS alone. Its socket sits in the
+# state dir, whose path is short enough for a socket.
+printer_queue=Zantor-80mm-Receipt
+printer_up() {
+  local state=$1 cups_dir=$2 socket=${3:-$1/cups.sock}
+  need_sim
+  "$root/scripts/cups/cupsd.sh" terminal "$cups_dir" "$socket" "$state" "$simctl" >&2
+  echo "$socket"
+}
+printer_down() { "$root/scripts/cups/cupsd.sh" down "$2" "${3:-$1/cups.sock}"; }
+# Wine takes the CUPS default only into a new prefix; the profile entry decides for the program.
+printer_default() {
+  WINEPREFIX=$1 WINEDEBUG=-all wine reg add 'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows' \
+    /v Device /d "$printer_queue,wineps.drv,CUPS:$printer_queue" /f </dev/null >/dev/null 2>&1 ||
+    die "cannot make $printer_queue the default printer of $1"
+}
+
 print_ports() {
   local entry
   for entry in "${ports[@]}"; do echo "${entry% *} -> ${entry#* }"; done
@@ -226,5 +251,8 @@ case "$action" in
   map) map "$2" "$3" ;;
   settings) settings "$2" "${3:-}" ;;
   ports) print_ports ;;
-  *) sed -n '2,17p' "$0" >&2; exit 2 ;;
+  printer-up) printer_up "$2" "$3" "${4:-}" ;;
+  printer-down) printer_down "$2" "$3" "${4:-}" ;;
+  printer-default) printer_default "$2" ;;
+  *) sed -n '2,22p' "$0" >&2; exit 2 ;;
 esac

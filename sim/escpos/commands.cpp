@@ -24,6 +24,9 @@ void Interpreter::reset() {
     hriFont_ = FontKind::A;
     qrModule_ = 3;
     qrLevel_ = 0;
+    pdf417_ = Pdf417Settings();
+    userCharsOn_ = false;
+    for (auto& font : userChars_) font.fill(nullptr);
 }
 
 void Interpreter::unsupportedOnce(const std::string& name, const std::string& why) {
@@ -162,7 +165,7 @@ void Interpreter::executeEsc(const std::vector<uint8_t>& c) {
         if (n != 0) unsupportedOnce("ESC R", "international character set " + std::to_string(n) + " printed as USA");
         return;
     case '%':
-        if (n & 1) unsupportedOnce("ESC %", "user-defined characters are printed with the built-in font");
+        userCharsOn_ = n & 1;
         return;
     case 'i':
         cut(CutKind::Full, 0);
@@ -191,8 +194,11 @@ void Interpreter::executeEsc(const std::vector<uint8_t>& c) {
     case 0x0C:
         unsupportedOnce("page mode", "page mode commands are ignored; data prints in standard mode");
         return;
+    case '?':
+        deleteUserChar(n);
+        return;
     default:
-        // ESC S, ESC =, ESC ?, ESC U, ESC c, ESC r, ESC <, ESC B: no effect
+        // ESC S, ESC =, ESC U, ESC c, ESC r, ESC <, ESC B: no effect
         // on the paper image.
         return;
     }

@@ -74,8 +74,9 @@ void Interpreter::beginData(const Frame& f) {
         const int first = c[3], last = c[4];
         userCharsLeft_ = last >= first ? last - first + 1 : 0;
         userCharSkip_ = 0;
+        userCharCode_ = first;
+        userCharBytes_.clear();
         dataLeft_ = 0;
-        unsupportedOnce("ESC &", "user-defined characters are printed with the built-in font");
         break;
     }
     case DataKind::NvBitImages:
@@ -182,14 +183,21 @@ size_t Interpreter::userCharsData(const uint8_t* p, size_t n) {
     while (used < n && inData_) {
         if (userCharSkip_ > 0) {
             const size_t take = static_cast<size_t>(std::min<uint64_t>(userCharSkip_, n - used));
+            // At most a cell's worth is kept (y <= 3, x <= 12); a wider
+            // pattern is read past and refused when complete.
+            const size_t keep = std::min(take, 36 - std::min<size_t>(36, userCharBytes_.size()));
+            userCharBytes_.insert(userCharBytes_.end(), p + used, p + used + keep);
             userCharSkip_ -= take;
             used += take;
         } else {
-            userCharSkip_ = static_cast<uint64_t>(y) * p[used++];
+            userCharWidth_ = p[used++];
+            userCharBytes_.clear();
+            userCharSkip_ = static_cast<uint64_t>(y) * userCharWidth_;
         }
         if (userCharSkip_ == 0) {
             // A character is complete when its width byte was read and its
-            // pattern (if any) skipped.
+            // pattern (if any) taken.
+            defineUserChar(userCharCode_++, userCharWidth_, userCharBytes_);
             if (--userCharsLeft_ <= 0) endData(true);
         }
     }
@@ -251,6 +259,12 @@ void Interpreter::graphicsHeader() {
 void Interpreter::graphicsEnd() {
     const std::vector<uint8_t>& h = dataHead_;
     const auto key = [&h] { return h.size() >= 4 ? (h[2] << 8) | h[3] : -1; };
+    // A command whose data ends inside its own header carries nothing to
+    // act on; reading the missing header bytes would run past the data.
+    if (h.size() < 2 || h.size() < graphicsHeadLength(gfxFunction_)) {
+        report_.note(commandStart_, "GS ( L fn " + std::to_string(gfxFunction_) + ": data shorter than its header");
+        return;
+    }
     switch (gfxFunction_) {
     case 112:
         graphicsBuffer_ = raster_.takeRows();
@@ -375,8 +389,12 @@ void Interpreter::symbolEnd() {
         return;
     }
     const int cn = d[0], fn = d[1];
+    if (cn == 48) {
+        pdf417Function(d);
+        return;
+    }
     if (cn != 49) {
-        if (fn == 81) unsupportedOnce("GS ( k cn " + std::to_string(cn), "only QR codes are printed");
+        if (fn == 81) unsupportedOnce("GS ( k cn " + std::to_string(cn), "only QR codes and PDF417 are printed");
         return;
     }
     switch (fn) {

@@ -149,6 +149,13 @@ void Interpreter::singleByteChar(uint8_t b) {
     char32_t cp = b;
     if (b >= 0x80 && !codePageChar(modes_.codePage, b, cp)) codePageChar(0, b, cp);
     if (b == 0x7F) cp = U' ';
+    if (userCharsOn_) {
+        if (auto pattern = userChar(b)) {
+            if (!line_.addChar(cp, false, modes_, std::move(pattern)))
+                report_.note(offset_, "character wider than the print area, not printed");
+            return;
+        }
+    }
     printChar(cp, false);
 }
 

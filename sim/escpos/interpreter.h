@@ -6,6 +6,7 @@
 // from one thread at a time. Callbacks run inside those calls.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -18,6 +19,7 @@
 #include "escpos/image_assembler.h"
 #include "escpos/job_report.h"
 #include "escpos/line_composer.h"
+#include "escpos/pdf417.h"
 #include "escpos/print_modes.h"
 #include "escpos/print_sink.h"
 
@@ -88,6 +90,10 @@ private:
     void graphicsEnd();
     void symbolEnd();
     size_t userCharsData(const uint8_t* p, size_t n);
+    // user_chars.cpp
+    void defineUserChar(int code, int width, const std::vector<uint8_t>& columns);
+    std::shared_ptr<const Bitmap> userChar(uint8_t b) const;
+    void deleteUserChar(int code);
     size_t nvImagesData(const uint8_t* p, size_t n);
     void flushRaster();
     void printStoredImage(const Bitmap& image, int scaleX, int scaleY);
@@ -97,6 +103,11 @@ private:
     void printBarcode(uint8_t m, const std::vector<uint8_t>& data);
     void printQr();
     void addHri(Band& band, const std::string& text, int y, int blockWidth);
+
+    // pdf417_commands.cpp
+    void pdf417Function(const std::vector<uint8_t>& d);
+    void pdf417SizeReply();
+    void printPdf417();
 
     InterpreterConfig config_;
     PrintSink& sink_;
@@ -129,6 +140,12 @@ private:
     int nvIndex_ = 0;
     int userCharsLeft_ = 0;
     uint64_t userCharSkip_ = 0;
+    int userCharCode_ = 0;
+    int userCharWidth_ = 0;
+    std::vector<uint8_t> userCharBytes_;
+    // Downloaded characters 32..126 of fonts A and B, and ESC % selecting them.
+    std::array<std::array<std::shared_ptr<const Bitmap>, 95>, 2> userChars_;
+    bool userCharsOn_ = false;
 
     // Barcode and symbol settings.
     int barHeight_ = 162;
@@ -138,6 +155,8 @@ private:
     int qrModule_ = 3;
     int qrLevel_ = 0;
     std::vector<uint8_t> qrData_;
+    Pdf417Settings pdf417_;
+    std::vector<uint8_t> pdfData_;
 
     // Images kept by the printer between commands.
     Bitmap graphicsBuffer_;

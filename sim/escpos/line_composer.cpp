@@ -4,7 +4,7 @@
 
 namespace zsim::escpos {
 
-bool LineComposer::addChar(char32_t cp, bool twoByte, const PrintModes& m) {
+bool LineComposer::addChar(char32_t cp, bool twoByte, const PrintModes& m, std::shared_ptr<const Bitmap> pattern) {
     const FontKind font = twoByte ? FontKind::Cjk : m.font;
     const CellSize base = baseCell(font);
     const int wMul = twoByte ? m.cjkWidthMul : m.widthMul;
@@ -30,6 +30,7 @@ bool LineComposer::addChar(char32_t cp, bool twoByte, const PrintModes& m) {
     g.bold = m.bold;
     g.reverse = m.reverse;
     g.underline = twoByte ? m.cjkUnderline : m.underline;
+    g.pattern = std::move(pattern);
     glyphs_.push_back(g);
     cursor_ += cellWidth;
     right_ = std::max(right_, cursor_);

@@ -16,7 +16,7 @@ public:
     explicit LineComposer(PrintSink& sink) : sink_(sink) {}
 
     // Both return false when nothing of the item fits the print area.
-    bool addChar(char32_t cp, bool twoByte, const PrintModes& m);
+    bool addChar(char32_t cp, bool twoByte, const PrintModes& m, std::shared_ptr<const Bitmap> pattern = nullptr);
     // ESC * image: placed at the cursor; what does not fit is cut off.
     bool addImage(Bitmap bmp, const PrintModes& m);
     void tab(const PrintModes& m);

@@ -11,36 +11,54 @@ namespace zsim::escpos {
 
 namespace {
 
-const char* codePageName(int page) {
-    switch (page) {
-    case 0: return "CP437";
-    case 2: return "CP850";
-    case 3: return "CP860";
-    case 4: return "CP863";
-    case 5: return "CP865";
-    case 16: return "CP1252";
-    case 17: return "CP866";
-    case 18: return "CP852";
-    case 19: return "CP858";
-    case 45: return "CP1250";
-    case 46: return "CP1251";
-    case 47: return "CP1253";
-    case 48: return "CP1254";
-    case 50: return "CP1257";
-    default: return nullptr;
-    }
+// Katakana page: JIS X 0201's half-width katakana in A1..DF; the printer's
+// box-drawing extras elsewhere in the upper half are not drawn.
+char32_t katakana(uint8_t b) { return b >= 0xA1 && b <= 0xDF ? U'\uFF61' + (b - 0xA1) : U'?'; }
+
+struct CodePage {
+    int number;
+    const char* iconvName;
+    char32_t (*own)(uint8_t);
+};
+
+// The ESC t numbers of the common 80 mm printers' character code tables,
+// with the iconv charset that holds each. The Thai pages differ from one
+// another only in a few vowel and tone forms; TIS-620 gives their letters.
+constexpr CodePage kCodePages[] = {
+    {0, "CP437", nullptr},     {1, nullptr, katakana},     {2, "CP850", nullptr},
+    {3, "CP860", nullptr},     {4, "CP863", nullptr},      {5, "CP865", nullptr},
+    {11, "CP851", nullptr},    {13, "CP857", nullptr},     {14, "CP737", nullptr},
+    {15, "ISO-8859-7", nullptr}, {16, "CP1252", nullptr},  {17, "CP866", nullptr},
+    {18, "CP852", nullptr},    {19, "CP858", nullptr},     {20, "TIS-620", nullptr},
+    {21, "TIS-620", nullptr},  {22, "TIS-620", nullptr},   {23, "TIS-620", nullptr},
+    {24, "TIS-620", nullptr},  {25, "TIS-620", nullptr},   {26, "TIS-620", nullptr},
+    {30, "TCVN5712-1", nullptr}, {31, "TCVN5712-1", nullptr}, {33, "CP775", nullptr},
+    {34, "CP855", nullptr},    {35, "CP861", nullptr},     {36, "CP862", nullptr},
+    {37, "CP864", nullptr},    {38, "CP869", nullptr},     {39, "ISO-8859-2", nullptr},
+    {40, "ISO-8859-15", nullptr}, {44, "CP1125", nullptr}, {45, "CP1250", nullptr},
+    {46, "CP1251", nullptr},   {47, "CP1253", nullptr},    {48, "CP1254", nullptr},
+    {49, "CP1255", nullptr},   {50, "CP1256", nullptr},    {51, "CP1257", nullptr},
+    {52, "CP1258", nullptr},
+};
+
+const CodePage* findCodePage(int page) {
+    for (const CodePage& cp : kCodePages)
+        if (cp.number == page) return &cp;
+    return nullptr;
 }
 
-bool convertToUtf32(const char* from, const uint8_t* in, size_t n, char32_t& out) {
-    iconv_t cd = iconv_open("UTF-32LE", from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+// One conversion, through a descriptor the caller keeps open: opening one
+// loads a conversion module from disk, far too slow to do per character.
+bool convertToUtf32(iconv_t cd, const uint8_t* in, size_t n, char32_t& out) {
     char* src = const_cast<char*>(reinterpret_cast<const char*>(in));
     size_t srcLeft = n;
     uint8_t buf[8] = {};
     char* dst = reinterpret_cast<char*>(buf);
     size_t dstLeft = sizeof buf;
-    const size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-    iconv_close(cd);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+    // CP1255 and CP1258 hold a letter back in case a combining mark follows.
+    if (rc != static_cast<size_t>(-1)) rc = iconv(cd, nullptr, nullptr, &dst, &dstLeft);
     if (rc == static_cast<size_t>(-1) || srcLeft != 0 || dstLeft != 4) return false;
     out = static_cast<char32_t>(buf[0] | (buf[1] << 8) | (buf[2] << 16) | (static_cast<uint32_t>(buf[3]) << 24));
     return true;
@@ -51,15 +69,21 @@ using Table = std::array<char32_t, 128>;
 const Table* tableFor(int page) {
     static std::mutex mutex;
     static std::map<int, Table> tables;
-    const char* name = codePageName(page);
-    if (!name) return nullptr;
+    const CodePage* cp = findCodePage(page);
+    if (!cp) return nullptr;
     std::lock_guard<std::mutex> lock(mutex);
     auto it = tables.find(page);
     if (it != tables.end()) return &it->second;
     Table t{};
-    for (int i = 0; i < 128; ++i) {
-        const uint8_t b = static_cast<uint8_t>(0x80 + i);
-        if (!convertToUtf32(name, &b, 1, t[i])) t[i] = U'?';
+    if (cp->own) {
+        for (int i = 0; i < 128; ++i) t[i] = cp->own(static_cast<uint8_t>(0x80 + i));
+    } else {
+        iconv_t cd = iconv_open("UTF-32LE", cp->iconvName);
+        for (int i = 0; i < 128; ++i) {
+            const uint8_t b = static_cast<uint8_t>(0x80 + i);
+            if (cd == reinterpret_cast<iconv_t>(-1) || !convertToUtf32(cd, &b, 1, t[i])) t[i] = U'?';
+        }
+        if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
     }
     return &tables.emplace(page, t).first->second;
 }
@@ -94,7 +118,7 @@ const std::array<char32_t, 126 * 191>& gbTable() {
 
 }  // namespace
 
-bool knownCodePage(int page) { return codePageName(page) != nullptr; }
+bool knownCodePage(int page) { return findCodePage(page) != nullptr; }
 
 bool codePageChar(int page, uint8_t b, char32_t& out) {
     if (b < 0x80) {
@@ -124,7 +148,12 @@ bool decodeGb(const uint8_t* s, size_t n, char32_t& out) {
         out = gbTable()[(s[0] - 0x81) * 191 + (s[1] - 0x40)];
         return out != 0;
     }
-    return n == 4 && convertToUtf32("GB18030", s, 4, out);
+    if (n != 4) return false;
+    static std::mutex mutex;
+    static const iconv_t cd = iconv_open("UTF-32LE", "GB18030");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    std::lock_guard<std::mutex> lock(mutex);
+    return convertToUtf32(cd, s, 4, out);
 }
 
 }  // namespace zsim::escpos

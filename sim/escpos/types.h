@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,9 @@ struct GlyphItem {
     bool bold = false;
     bool reverse = false;
     int underline = 0;  // thickness in dots, 0 = none
+    // A user-defined character's dots in the base cell (ESC &); without one
+    // the font's own glyph for codepoint is drawn.
+    std::shared_ptr<const Bitmap> pattern;
 };
 
 struct ImageItem {

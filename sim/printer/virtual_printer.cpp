@@ -1,5 +1,6 @@
 #include "printer/virtual_printer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -29,6 +30,7 @@ VirtualPrinter::VirtualPrinter(const PrinterConfig& config, const escpos::Device
       paper_({config.paperWidth, config.maxPageLength}, glyphs_,
              [this](const render::PageImage& page) { pageDone(page); }),
       interpreter_(interpreterConfig(config), paper_, device, interpreterHooks(hooks_)) {
+    nextJob_ = std::max(1, config_.firstJob);
     if (!config_.outputDir.empty()) {
         std::error_code ec;
         fs::create_directories(config_.outputDir, ec);

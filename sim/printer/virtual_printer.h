@@ -34,6 +34,7 @@ struct PrinterConfig {
     escpos::DrawerSwitch drawerSwitch = escpos::DrawerSwitch::OpenIsLow;
     std::string outputDir;         // empty: nothing is written to disk
     std::string jobPrefix = "job";
+    int firstJob = 1;              // numbers below it are taken (by receipts of other kinds too)
     bool keepPages = false;        // also return page images in JobResult
 };
 
@@ -68,6 +69,9 @@ public:
     size_t pagesInJob() const { return pageInfos_.size(); }
     bool betweenCommands() const { return interpreter_.betweenCommands(); }
     int nextJob() const { return nextJob_; }
+    // A job number for a receipt that reaches the folder by another way
+    // (the Windows printer queue), so the folder has one series of numbers.
+    int takeJobNumber() { return nextJob_++; }
 
 private:
     void startJob();

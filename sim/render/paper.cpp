@@ -58,7 +58,17 @@ void Paper::drawGlyph(uint8_t* buf, int bufHeight, const escpos::GlyphItem& g) {
         for (int y = y0; y < y1; ++y)
             for (int x = x0; x < cellRight; ++x) buf[static_cast<size_t>(y) * w + x] = 255;
     }
-    const GlyphPattern& pat = glyphs_.pattern(g.codepoint, g.font);
+    GlyphPattern user;
+    if (g.pattern) {
+        const escpos::Bitmap& b = *g.pattern;
+        user.width = b.width;
+        user.height = b.height;
+        user.coverage.resize(b.dots.size());
+        std::transform(b.dots.begin(), b.dots.end(), user.coverage.begin(), [](uint8_t d) { return d ? 255 : 0; });
+        user.inkTop = 0;
+        user.inkBottom = b.height;
+    }
+    const GlyphPattern& pat = g.pattern ? user : glyphs_.pattern(g.codepoint, g.font);
     const int wMul = std::max(1, g.widthMul), hMul = std::max(1, g.heightMul);
     // Walks the base pattern and stamps each dot as a wMul x hMul block:
     // most of a cell is blank, and no division per printed dot.

@@ -188,6 +188,10 @@ std::string ControlCommands::execute(ControlServer::ClientId client, const std::
         terminal_.waitForReceipt(client, static_cast<int>(*after), *timeout);
         return {};
     }
+    if (command == "driver-job") {
+        if (args != 1) return usage("driver-job DIR");
+        return jsonLine(terminal_.driverJob(arg));
+    }
     return failed("unknown command \"" + command + "\"; try help");
 }
 

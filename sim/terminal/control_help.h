@@ -11,6 +11,7 @@ inline constexpr char kControlHelp[] =
     "  profile settle KG [MS] | profile steps MS:KG[:s|u] ... | profile stop\n"
     "  drawer open|close | drawer-time MS\n"
     "  paper out|near-end|in | cover open|closed\n"
-    "  receipts [N] | wait-receipt [TIMEOUT_MS [AFTER_JOB]]\n";
+    "  receipts [N] | wait-receipt [TIMEOUT_MS [AFTER_JOB]]\n"
+    "  driver-job DIR   (the Windows printer queue hands over a rendered job)\n";
 
 }  // namespace zsim::term

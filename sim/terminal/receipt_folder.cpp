@@ -56,7 +56,8 @@ const Receipt& ReceiptFolder::add(const JobResult& job, int64_t finishedMs, cons
 
 void ReceiptFolder::loadExisting() {
     std::error_code ec;
-    const std::regex name(R"(job-(\d{4,9})\.json)");
+    // ESC/POS jobs and jobs of the Windows printer queue share one series.
+    const std::regex name(R"((job|driver)-(\d{4,9})\.json)");
     std::vector<Receipt> found;
     for (const auto& entry : fs::directory_iterator(dir_, ec)) {
         std::smatch m;
@@ -67,7 +68,8 @@ void ReceiptFolder::loadExisting() {
             std::ifstream in(entry.path());
             const nlohmann::json report = nlohmann::json::parse(in, nullptr, false);
             if (!report.is_object()) continue;
-            r.job = std::stoi(m[1]);
+            r.job = std::stoi(m[2]);
+            if (m[1] == "driver") r.line = "driver";
             r.report = file;
             r.raw = baseName(report.value("raw_file", ""));
             r.bytes = report.value("bytes", 0ull);

@@ -40,6 +40,7 @@ bool Terminal::start(std::string& error) {
     config.paperWidth = options_.paperWidth;
     config.drawerSwitch = options_.drawerSwitch;
     config.outputDir = options_.receiptsDir;
+    config.firstJob = receipts_.lastJob() + 1;
     PrinterHooks hooks;
     hooks.reply = [this](const uint8_t* p, size_t n) {
         if (printerService_) printerService_->reply(p, n);
@@ -111,7 +112,10 @@ void Terminal::jobFinished(const JobResult& job) {
         fs::remove(job.reportFile, ec);
         return;
     }
-    const Receipt& receipt = receipts_.add(job, wallClockMs(), printerService_->endingJobLine());
+    receiptAdded(receipts_.add(job, wallClockMs(), printerService_->endingJobLine()));
+}
+
+void Terminal::receiptAdded(const Receipt& receipt) {
     std::string error;
     if (!receipts_.writeIndex(error)) std::fprintf(stderr, "zantor-sim: %s\n", error.c_str());
     std::fprintf(stderr, "zantor-sim: receipt %d from %s: %zu page(s), %llu bytes, %llu unknown\n", receipt.job,

@@ -62,6 +62,8 @@ public:
     std::string command(const std::string& line);
     // Where the control panel serves, for the state's "panel".
     void setPanelUrl(std::string url) { panelUrl_ = std::move(url); }
+    // Files a job of the Windows printer queue (terminal_driver.cpp).
+    nlohmann::json driverJob(const std::string& dir);
     static nlohmann::json receiptJson(const Receipt& receipt, const std::string& dir);
 
 private:
@@ -71,6 +73,7 @@ private:
         EventLoop::TimerId timer;
     };
     void jobFinished(const JobResult& job);
+    void receiptAdded(const Receipt& receipt);
     void drawerChanged(bool open);
 
     EventLoop& loop_;

@@ -115,4 +115,32 @@ TEST_F(PrinterPage, FeedPrintsBlankPaper)
     EXPECT_EQ(receipt["unknown"], 0);
 }
 
+// The driver row: the terminal's Windows printer is listed and preselected; the sample receipt
+// goes through Wine's PostScript driver and the spooler to the paper, and "开钱箱" there is an
+// empty job that the queue answers by opening the drawer.
+TEST_F(PrinterPage, DriverRowPrintsTheSampleReceiptAndOpensTheDrawerThroughTheWindowsPrinter)
+{
+    ASSERT_NO_FATAL_FAILURE(Start());
+    EXPECT_EQ(U8(Text(Page::Printer, IDC_PRN_DRIVER_LIST)), "Zantor-80mm-Receipt");
+
+    int before = terminal.LastJob();
+    EXPECT_EQ(Press(Page::Printer, IDC_PRN_DRIVER_RECEIPT), std::vector<std::wstring>{L"打印完毕!"});
+    const std::optional<nlohmann::json> receipt = terminal.WaitForReceipt(before, 60000);
+    ASSERT_TRUE(receipt.has_value()) << "no receipt from the Windows printer";
+    EXPECT_EQ(receipt->value("line", ""), "driver");
+    ASSERT_EQ((*receipt)["pages"].size(), 1u) << receipt->dump();
+    const std::string text = ReadChineseText((*receipt)["pages"][0]);
+    for (const char* words : {u8"测试店", u8"合计金额"})
+        EXPECT_NE(text.find(words), std::string::npos) << words << " not read in: " << text;
+
+    ASSERT_TRUE(terminal.Do("drawer close"));
+    before = terminal.LastJob();
+    EXPECT_TRUE(Press(Page::Printer, IDC_PRN_DRIVER_DRAWER).empty());
+    const std::optional<nlohmann::json> empty = terminal.WaitForReceipt(before, 60000);
+    ASSERT_TRUE(empty.has_value()) << "the empty job was not recorded";
+    EXPECT_TRUE((*empty)["pages"].empty()) << empty->dump();
+    const nlohmann::json drawer = terminal.State()["drawer"];
+    EXPECT_TRUE(drawer.value("open", false) && drawer.value("opened_by", "") == "driver") << drawer.dump();
+}
+
 } // namespace

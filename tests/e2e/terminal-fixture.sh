@@ -2,9 +2,11 @@
 # The end-to-end tests' virtual terminal: a zantor-sim of their own on a fresh receipts folder,
 # wired into their own Wine prefix by the run command's wiring (scripts/terminal.sh), with the
 # settings file the run command writes kept for every test to start from.
-#   terminal-fixture.sh up|down E2E_DIR PREFIX
+#   terminal-fixture.sh up|down E2E_DIR PREFIX CUPS_SOCKET
+# The terminal's Windows printer is there too: a private CUPS server on CUPS_SOCKET, the socket
+# the tests' CUPS_SERVER names.
 set -euo pipefail
-action=$1 dir=$2 prefix=$3
+action=$1 dir=$2 prefix=$3 cups_socket=$4
 here=$(cd "$(dirname "$0")" && pwd)
 wiring="$here/../../scripts/terminal.sh"
 state=$("$wiring" state-dir "$dir/terminal")
@@ -18,6 +20,8 @@ case "$action" in
     "$wiring" start "$state" "$dir/receipts" "$dir/zantor-sim.log" --tcp-port 0 --panel-port 0 --drawer-close-ms 0
     echo "$state" >"$dir/state-dir"
     "$wiring" map "$prefix" "$state"
+    "$wiring" printer-up "$state" "$dir/cups" "$cups_socket" >/dev/null
+    "$wiring" printer-default "$prefix"
     rm -f "$prefix/drive_c/Morvane/scales.ini"
     "$wiring" settings "$prefix" >/dev/null
     cp "$prefix/drive_c/Morvane/scales.ini" "$prefix/drive_c/Morvane/terminal-scales.ini"
@@ -25,11 +29,12 @@ case "$action" in
     "$here/../wine/prefix.sh" restart "$prefix"
     ;;
   down)
+    "$wiring" printer-down "$state" "$dir/cups" "$cups_socket"
     "$wiring" stop "$state"
     rm -f "$dir/state-dir"
     ;;
   *)
-    echo "usage: terminal-fixture.sh up|down E2E_DIR PREFIX" >&2
+    echo "usage: terminal-fixture.sh up|down E2E_DIR PREFIX CUPS_SOCKET" >&2
     exit 2
     ;;
 esac

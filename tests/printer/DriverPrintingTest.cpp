@@ -1,4 +1,4 @@
-// Driver printing against a real CUPS server (started by the test run, see cups/cupsd.sh):
+// Driver printing against a real CUPS server (started by the test run, see scripts/cups/cupsd.sh):
 // Wine lists its queues as installed printers, its PostScript driver renders each job and the
 // queues' backend stores the jobs, which ghostscript reads back here.
 #include "HostShell.h"
@@ -17,7 +17,7 @@
 
 namespace {
 
-// The queues of cups/cupsd.sh; the default one's name is longer than an 80-byte buffer holds.
+// The queues of scripts/cups/cupsd.sh; the default one's name is longer than an 80-byte buffer holds.
 const std::string kDefaultQueue =
     "Zantor-Front-Counter-Receipt-Printer-Whose-Name-Is-Longer-Than-An-Eighty-Byte-Buffer-Can-Hold";
 const std::string kChineseQueue = "前台收银打印机";

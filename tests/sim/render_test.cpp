@@ -226,6 +226,11 @@ TEST(RasterImages, StoredImagesPrintWhereAndAsLargeAsAsked) {
     const Printed missing = run(define + bytes({GS, '(', 'L', 6, 0, 48, 69, 'A', 'C', 1, 1}));
     EXPECT_TRUE(missing.job.pages.empty());
     EXPECT_EQ(missing.job.report.noteTotal(), 1u);
+    // Data ending inside function 69's header (no scale bytes): noted, not
+    // printed with scales read from beyond the data.
+    const Printed cutShort = run(define + bytes({GS, '(', 'L', 4, 0, 48, 69, 'A', 'B'}));
+    EXPECT_TRUE(cutShort.job.pages.empty());
+    EXPECT_EQ(cutShort.job.report.noteTotal(), 1u);
 }
 
 TEST(Pages, OnePagePerCutAndOneForTheRest) {

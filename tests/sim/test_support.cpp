@@ -84,9 +84,10 @@ int blackCount(const render::PageImage& page, int top, int bottom) {
 
 bool haveZbar() { return std::system("command -v zbarimg >/dev/null 2>&1") == 0; }
 
-std::vector<std::string> decodeRegion(const render::PageImage& page, const escpos::SymbolMark& where, int scale) {
-    // A quiet zone of white paper around the symbol, as a scanner would
-    // see it on the receipt.
+namespace {
+// The symbol with a quiet zone of white paper around it, as a scanner would
+// see it on the receipt.
+render::PageImage quietCrop(const render::PageImage& page, const escpos::SymbolMark& where, int scale) {
     constexpr int kMargin = 24;
     render::PageImage crop;
     crop.width = (where.width + 2 * kMargin) * scale;
@@ -99,6 +100,47 @@ std::vector<std::string> decodeRegion(const render::PageImage& page, const escpo
                 sx < page.width && sy < page.height)
                 crop.ink[static_cast<size_t>(y) * crop.width + x] = page.at(sx, sy);
         }
+    return crop;
+}
+
+std::vector<std::string> readLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path, std::ios::binary);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// zxing-cpp's Python module, as Debian installs it for the system's Python.
+const char kZxingRead[] =
+    "import sys, numpy, zxingcpp\n"
+    "data = open(sys.argv[1], 'rb').read()\n"
+    "head = data.split(b'\\n', 3)\n"
+    "w, h = map(int, head[1].split())\n"
+    "img = numpy.frombuffer(head[3], dtype=numpy.uint8, count=w * h).reshape(h, w)\n"
+    "for r in zxingcpp.read_barcodes(img): print(str(r.format).split('.')[-1] + ':' + r.text)\n";
+}  // namespace
+
+bool haveZxing() { return std::system("/usr/bin/python3 -c 'import zxingcpp' >/dev/null 2>&1") == 0; }
+
+std::vector<std::string> decodeWithZxing(const render::PageImage& page, const escpos::SymbolMark& where) {
+    const render::PageImage crop = quietCrop(page, where, 1);
+    const auto dir = std::filesystem::temp_directory_path();
+    const std::string base = (dir / ("zsim-zxing-" + std::to_string(getpid()))).string();
+    {
+        std::ofstream pgm(base + ".pgm", std::ios::binary);
+        pgm << "P5\n" << crop.width << " " << crop.height << "\n255\n";
+        for (uint8_t dot : crop.ink) pgm.put(static_cast<char>(dot >= 128 ? 0 : 255));
+        std::ofstream(base + ".py") << kZxingRead;
+    }
+    const std::string cmd = "/usr/bin/python3 '" + base + ".py' '" + base + ".pgm' > '" + base + ".txt' 2>/dev/null";
+    (void)std::system(cmd.c_str());
+    const std::vector<std::string> lines = readLines(base + ".txt");
+    for (const char* ext : {".pgm", ".py", ".txt"}) std::filesystem::remove(base + ext);
+    return lines;
+}
+
+std::vector<std::string> decodeRegion(const render::PageImage& page, const escpos::SymbolMark& where, int scale) {
+    const render::PageImage crop = quietCrop(page, where, scale);
     const auto dir = std::filesystem::temp_directory_path();
     const std::string png = (dir / ("zsim-symbol-" + std::to_string(getpid()) + ".png")).string();
     const std::string out = png + ".txt";

@@ -53,5 +53,8 @@ int blackCount(const render::PageImage& page, int top = 0, int bottom = -1);
 // is missing: callers skip.
 bool haveZbar();
 std::vector<std::string> decodeRegion(const render::PageImage& page, const escpos::SymbolMark& where, int scale = 1);
+// The same with zxing-cpp, which reads PDF417 ("PDF417:text").
+bool haveZxing();
+std::vector<std::string> decodeWithZxing(const render::PageImage& page, const escpos::SymbolMark& where);
 
 }  // namespace zsim::test

@@ -1,0 +1,25 @@
+// Jobs of the Windows printer queue: the queue's backend renders a job and
+// hands its folder over the control socket; it becomes a receipt numbered
+// with the ESC/POS receipts, and the queue's drawer setting opens the drawer
+// the way a POS driver's "open drawer at document start" does.
+#include <filesystem>
+
+#include "terminal/driver_receipt.h"
+#include "terminal/terminal.h"
+
+namespace zsim::term {
+
+nlohmann::json Terminal::driverJob(const std::string& dir) {
+    DriverJobRequest request;
+    std::string error;
+    if (!readDriverJobRequest(dir, request, error)) return {{"ok", false}, {"error", error}};
+    if (request.drawer) drawer_.open("driver");
+    DriverReceiptConfig config;
+    config.paperWidth = options_.paperWidth;
+    const JobResult job = writeDriverReceipt(request, printer_->takeJobNumber(), receipts_.dir(), config);
+    const Receipt& receipt = receipts_.add(job, wallClockMs(), "driver");
+    receiptAdded(receipt);
+    return {{"ok", true}, {"receipt", receiptJson(receipt, receipts_.dir())}};
+}
+
+}  // namespace zsim::term
