@@ -4,6 +4,11 @@
 
 #include <string>
 
+// [POS] TYPE. The file may hold any number; one that names no model matches none of these.
+enum class MachineModel { RX720 = 0, RX520 = 1, Veyla = 2 };
+// [CashDrawer] ControlType. Anything but the main board counts as the printer.
+enum class DrawerControl { MainBoard = 0, Printer = 1 };
+
 struct Settings {
     std::string iniPath = "C:\\Morvane\\scales.ini";  // set once, never stored in the file
     int softwareType = 0;         // [SOFT] type: 0 Quillo, 1 Morvane, 99 other
@@ -18,6 +23,9 @@ struct Settings {
     std::string scalePort;        // [SCALE] PORT: COM1..COM12
     int scaleBaud = 0;            // [SCALE] RATE
     int negativeWeightAlarm = 0;  // [POS] ALARM
+
+    bool IsModel(MachineModel model) const { return machineModel == static_cast<int>(model); }
+    bool IsDrawerOnBoard() const { return drawerControl == static_cast<int>(DrawerControl::MainBoard); }
 };
 
 extern Settings g_settings;

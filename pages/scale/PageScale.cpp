@@ -15,7 +15,7 @@ const int kSdkSuccess = 1;
 
 bool IsSdkMode()
 {
-    return g_settings.machineModel == 0;
+    return g_settings.IsModel(MachineModel::RX720);
 }
 
 bool LoadSdkAndRegister()

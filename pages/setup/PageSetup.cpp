@@ -143,7 +143,7 @@ BOOL CPageSetup::OnInitDialog()
     board.SetCurSel(board.FindExact(s.boardType));
 
     // Deliberately leaves the board list's enabling to the model rules until a radio is clicked.
-    Button(s.drawerControl == 0 ? IDC_SETUP_DRAWER_BOARD : IDC_SETUP_DRAWER_PRINTER).SetCheck(BST_CHECKED);
+    Button(s.IsDrawerOnBoard() ? IDC_SETUP_DRAWER_BOARD : IDC_SETUP_DRAWER_PRINTER).SetCheck(BST_CHECKED);
     return TRUE;
 }
 
@@ -207,7 +207,8 @@ void CPageSetup::OnBnClickedSave()
     s.printerBaud = NumberIn(SelectedText(Combo(IDC_SETUP_PRINTER_BAUD)));
     s.imageDensity = Combo(IDC_SETUP_DENSITY).GetCurSel();
     s.lineSpacing = NumberIn(Item(IDC_SETUP_LINESPACE).GetWindowText());
-    s.drawerControl = Button(IDC_SETUP_DRAWER_BOARD).GetCheck() == BST_CHECKED ? 0 : 1;
+    s.drawerControl = static_cast<int>(Button(IDC_SETUP_DRAWER_BOARD).GetCheck() == BST_CHECKED ? DrawerControl::MainBoard
+                                                                                       : DrawerControl::Printer);
     s.boardType = SelectedText(Combo(IDC_SETUP_BOARD));
     s.runLog = Button(IDC_SETUP_RUNLOG).GetCheck();
 
