@@ -1,6 +1,6 @@
 #include "ZantorPosTestDlg.h"
 
-#include "app/TextUtils.h"
+#include "framework/TextUtils.h"
 #include "app/ZantorPosTestApp.h"
 #include "devices/pos_ad.h"
 #include "settings/Settings.h"

@@ -1,4 +1,4 @@
-#include "app/TextUtils.h"
+#include "framework/TextUtils.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include "PrinterList.h"
 #include "ReceiptLayout.h"
-#include "app/TextUtils.h"
+#include "framework/TextUtils.h"
 #include "framework/Seams.h"
 #include "framework/TextCodec.h"
 

@@ -1,6 +1,6 @@
 #include "ScaleReading.h"
 
-#include "app/TextUtils.h"
+#include "framework/TextUtils.h"
 
 #include <climits>
 #include <cmath>
