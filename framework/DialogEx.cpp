@@ -72,6 +72,12 @@ INT_PTR CDialogEx::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_TIMER:
         OnTimer(static_cast<UINT_PTR>(wParam));
         return TRUE;
+    case WM_SIZE:
+        OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+        return FALSE;
+    case WM_DESTROY:
+        OnDestroy();
+        return FALSE;
     default:
         (void)lParam;
         return FALSE;

@@ -77,8 +77,7 @@ void DrawReceipt(HDC dc, const ReceiptFont& font, const std::vector<std::string>
 
 void CPagePrinter::FillPrinterList()
 {
-    CComboBox list;
-    list.Attach(GetDlgItem(IDC_PRN_DRIVER_LIST));
+    const CComboBox list = Combo(IDC_PRN_DRIVER_LIST);
 
     std::vector<std::string> names;
     EnumPrinterNames(names);
@@ -95,8 +94,7 @@ void CPagePrinter::FillPrinterList()
 
 void CPagePrinter::PrintViaDriver(bool drawerOnly)
 {
-    CComboBox list;
-    list.Attach(GetDlgItem(IDC_PRN_DRIVER_LIST));
+    const CComboBox list = Combo(IDC_PRN_DRIVER_LIST);
     if (list.GetCount() <= 0) {
         ShowMessageBox(m_hWnd, "没有安装打印机!", nullptr, MB_OK);
         return;

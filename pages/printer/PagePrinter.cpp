@@ -70,8 +70,8 @@ void CPagePrinter::RefreshDrawerStatusControls()
     if (!rx720 && !g_settings.IsModel(MachineModel::RX520))
         return;
     const int show = rx720 ? SW_SHOW : SW_HIDE;
-    CWnd(GetDlgItem(IDC_PRN_DRAWER_STATUS)).ShowWindow(show);
-    CWnd(GetDlgItem(IDC_PRN_DRAWER_OPENED)).ShowWindow(show);
+    Item(IDC_PRN_DRAWER_STATUS).ShowWindow(show);
+    Item(IDC_PRN_DRAWER_OPENED).ShowWindow(show);
 }
 
 void CPagePrinter::OnOpenDrawer()
@@ -99,9 +99,7 @@ void CPagePrinter::OnDrawerStatus()
         return;
     }
     const bool open = (GetCashDrawerStatus() & 0xFF) == 0;
-    CButton indicator;
-    indicator.Attach(GetDlgItem(IDC_PRN_DRAWER_OPENED));
-    indicator.SetCheck(open ? BST_CHECKED : BST_UNCHECKED);
+    Button(IDC_PRN_DRAWER_OPENED).SetCheck(open ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void CPagePrinter::OnFeed()

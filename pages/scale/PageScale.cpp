@@ -93,9 +93,12 @@ INT_PTR CPageScale::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             ShowReading(*reading);
         return TRUE;
     }
-    if (message == WM_DESTROY)
-        reading_mailbox::ClearTarget(m_hWnd);
     return CDialogEx::WindowProc(message, wParam, lParam);
+}
+
+void CPageScale::OnDestroy()
+{
+    reading_mailbox::ClearTarget(m_hWnd);
 }
 
 void CPageScale::OnOpen()

@@ -57,20 +57,6 @@ int NumberIn(const std::string& text)
 
 } // namespace
 
-CComboBox CPageSetup::Combo(int id) const
-{
-    CComboBox combo;
-    combo.Attach(GetDlgItem(id));
-    return combo;
-}
-
-CButton CPageSetup::Button(int id) const
-{
-    CButton button;
-    button.Attach(GetDlgItem(id));
-    return button;
-}
-
 bool CPageSetup::OnCommand(int id, int notifyCode)
 {
     if (id == IDC_SETUP_SAVE && notifyCode == BN_CLICKED)           { OnBnClickedSave(); return true; }

@@ -26,9 +26,4 @@ protected:
     void OnBnClickedLogFile();
     void OnCbnSelchangeModel();
     void OnBnClickedDrawerControl();
-
-private:
-    CComboBox Combo(int id) const;
-    CButton Button(int id) const;
-    CWnd Item(int id) const { return CWnd(GetDlgItem(id)); }
 };
