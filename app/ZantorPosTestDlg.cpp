@@ -20,8 +20,7 @@ std::string MakeMainCaption(const std::string& fileVersion, const std::string& d
 }
 
 CZantorPosTestDlg::CZantorPosTestDlg()
-    : CDialogEx(IDD),
-      m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)))
+    : CDialogEx(IDD), m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)))
 {
 }
 
@@ -93,10 +92,12 @@ void CZantorPosTestDlg::CreatePages()
     const int width = (tab.right - 2) - x;
     const int height = (tab.bottom - 20) - y;
     for (CDialogEx* page : {static_cast<CDialogEx*>(&m_pageSetup), static_cast<CDialogEx*>(&m_pagePrinter),
-                            static_cast<CDialogEx*>(&m_pageScale)})
+             static_cast<CDialogEx*>(&m_pageScale)})
         page->MoveWindow(x, y, width, height, true);
 }
 
+// The message map, one line a control, as laid out by hand.
+// clang-format off
 bool CZantorPosTestDlg::OnCommand(int id, int notifyCode)
 {
     if (notifyCode == BN_CLICKED) {
@@ -110,6 +111,7 @@ bool CZantorPosTestDlg::OnCommand(int id, int notifyCode)
     }
     return CDialogEx::OnCommand(id, notifyCode);
 }
+// clang-format on
 
 INT_PTR CZantorPosTestDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -119,14 +121,12 @@ INT_PTR CZantorPosTestDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
             return FALSE;
         OnPaint();
         return TRUE;
-    case WM_QUERYDRAGICON:
-        return reinterpret_cast<INT_PTR>(m_hIcon);
+    case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(m_hIcon);
     case WM_SIZING:
         OnSizing(static_cast<UINT>(wParam), reinterpret_cast<RECT*>(lParam));
         SetMessageResult(TRUE);
         return TRUE;
-    default:
-        return CDialogEx::WindowProc(message, wParam, lParam);
+    default: return CDialogEx::WindowProc(message, wParam, lParam);
     }
 }
 
@@ -154,8 +154,7 @@ void CZantorPosTestDlg::ShowPage(int page)
         m_pageSetup.ShowWindow(SW_SHOW);
         m_btnSetup.SetFont(m_fontBold);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

@@ -8,8 +8,7 @@ ScaleSdk g_scaleSdk;
 
 namespace {
 
-template <auto Slot>
-void Store(ScaleSdk& sdk, FARPROC address)
+template <auto Slot> void Store(ScaleSdk& sdk, FARPROC address)
 {
     using Fn = std::remove_reference_t<decltype(sdk.*Slot)>;
     sdk.*Slot = reinterpret_cast<Fn>(reinterpret_cast<void*>(address));

@@ -9,7 +9,7 @@
 
 class CDialogEx : public CWnd {
 public:
-    explicit CDialogEx(UINT templateId) : m_templateId(templateId) {}
+    explicit CDialogEx(UINT templateId) : m_templateId(templateId) { }
     ~CDialogEx() override;
     CDialogEx(const CDialogEx&) = delete;
     CDialogEx& operator=(const CDialogEx&) = delete;
@@ -28,12 +28,11 @@ public:
     UINT TemplateId() const { return m_templateId; }
 
 protected:
-    virtual void DoDataExchange() {}
+    virtual void DoDataExchange() { }
     // Binds a control of the template to a wrapper object.
     void DDX_Control(int id, CWnd& control) { control.Attach(GetDlgItem(id)); }
     // A control of the template, wrapped for the moment's use; the dialog keeps owning it.
-    template <typename Control = CWnd>
-    Control Item(int id) const
+    template <typename Control = CWnd> Control Item(int id) const
     {
         Control control;
         control.Attach(GetDlgItem(id));
@@ -46,10 +45,10 @@ protected:
     virtual BOOL OnInitDialog();
     // Return true when the command was handled.
     virtual bool OnCommand(int id, int notifyCode);
-    virtual void OnTimer(UINT_PTR /*id*/) {}
+    virtual void OnTimer(UINT_PTR /*id*/) { }
     // After the dialog manager's own handling, which is why neither reports anything back.
-    virtual void OnSize(UINT /*type*/, int /*cx*/, int /*cy*/) {}
-    virtual void OnDestroy() {}
+    virtual void OnSize(UINT /*type*/, int /*cx*/, int /*cy*/) { }
+    virtual void OnDestroy() { }
     // Modal dialogs end here; a modeless page ignores Enter and Escape.
     virtual void OnOK();
     virtual void OnCancel();

@@ -35,8 +35,7 @@ public:
     }
 
     // The named export as a function pointer of type Fn, or nullptr.
-    template <typename Fn>
-    Fn GetProc(const char* name) const
+    template <typename Fn> Fn GetProc(const char* name) const
     {
         return m_module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(m_module, name))) : nullptr;
     }

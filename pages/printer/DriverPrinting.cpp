@@ -18,7 +18,7 @@ class ReceiptFont {
 public:
     ReceiptFont()
     {
-        LOGFONTW font{};
+        LOGFONTW font {};
         font.lfHeight = 20;
         font.lfWidth = 12;
         font.lfWeight = FW_NORMAL;
@@ -50,7 +50,7 @@ void DrawLine(HDC dc, int y, const std::string& gbk)
 void DrawReceipt(HDC dc, const ReceiptFont& font, const std::vector<std::string>& pieces)
 {
     ::SelectObject(dc, font.Handle());
-    TEXTMETRICW metrics{};
+    TEXTMETRICW metrics {};
     const int lineHeight = ::GetTextMetricsW(dc, &metrics) ? metrics.tmHeight : 20;
     const ReceiptLayout layout = LayoutReceipt(pieces.size(), ::GetDeviceCaps(dc, VERTRES), lineHeight);
 
@@ -112,7 +112,7 @@ void CPagePrinter::PrintViaDriver(bool drawerOnly)
     const HDC dc = ::CreateDCW(nullptr, Widen(printer).c_str(), nullptr, nullptr);
     if (!dc)
         return;
-    DOCINFOW document{};
+    DOCINFOW document {};
     document.cbSize = sizeof document;
     document.lpszDocName = L"printer";
     if (::StartDocW(dc, &document) <= 0) {

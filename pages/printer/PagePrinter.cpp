@@ -43,6 +43,8 @@ BOOL CPagePrinter::OnInitDialog()
     return TRUE;
 }
 
+// The message map, one line a control, as laid out by hand.
+// clang-format off
 bool CPagePrinter::OnCommand(int id, int notifyCode)
 {
     if (notifyCode == BN_CLICKED) {
@@ -63,6 +65,7 @@ bool CPagePrinter::OnCommand(int id, int notifyCode)
     }
     return CDialogEx::OnCommand(id, notifyCode);
 }
+// clang-format on
 
 void CPagePrinter::RefreshDrawerStatusControls()
 {
@@ -84,8 +87,8 @@ void CPagePrinter::OnOpenDrawer()
     // plug it into the one the settings name, so say which before trying.
     const bool onBoard = g_settings.IsDrawerOnBoard();
     ShowMessageBox(m_hWnd,
-                   onBoard ? "当前为主板控制钱箱，请确保钱箱接在主板上！" : "当前为打印机控制钱箱，请确保钱箱接在打印机上！",
-                   kHintCaption, MB_ICONEXCLAMATION);
+        onBoard ? "当前为主板控制钱箱，请确保钱箱接在主板上！" : "当前为打印机控制钱箱，请确保钱箱接在打印机上！",
+        kHintCaption, MB_ICONEXCLAMATION);
     OpenCashDrawerEx();
     if (onBoard)
         OnDrawerStatus();

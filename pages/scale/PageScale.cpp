@@ -72,6 +72,8 @@ BOOL CPageScale::OnInitDialog()
     return TRUE;
 }
 
+// The message map, one line a control, as laid out by hand.
+// clang-format off
 bool CPageScale::OnCommand(int id, int notifyCode)
 {
     if (notifyCode == BN_CLICKED) {
@@ -85,6 +87,7 @@ bool CPageScale::OnCommand(int id, int notifyCode)
     }
     return CDialogEx::OnCommand(id, notifyCode);
 }
+// clang-format on
 
 INT_PTR CPageScale::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -105,7 +108,7 @@ void CPageScale::OnOpen()
 {
     loadSettings(g_settings);
     if (!IsSdkMode()) {
-        SetTimer(kPollTimer, kPollPeriodMs);  // the same id again restarts the one timer
+        SetTimer(kPollTimer, kPollPeriodMs); // the same id again restarts the one timer
         return;
     }
     const std::string portAndBaud = g_settings.scalePort + ":115200";
@@ -118,7 +121,7 @@ void CPageScale::OnClose()
 {
     // Whatever the mode is now: the SDK may have been loaded under the other one.
     if (g_scaleSdk.OPO_Close && g_scaleSdk.OPO_Close() == kSdkSuccess) {
-        reading_mailbox::Take();  // a reading from before the close must not refill the fields
+        reading_mailbox::Take(); // a reading from before the close must not refill the fields
         EmptyFields();
         AfxMessageBox("关闭端口成功");
     }

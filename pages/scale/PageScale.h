@@ -14,7 +14,7 @@ public:
     enum { IDD = IDD_PAGE_SCALE };
     enum { kPollTimer = 1001, kPollPeriodMs = 1000 };
 
-    CPageScale() : CDialogEx(IDD) {}
+    CPageScale() : CDialogEx(IDD) { }
     // The window goes while OnDestroy still takes it off the mailbox.
     ~CPageScale() override { DestroyWindow(); }
 

@@ -57,6 +57,8 @@ int NumberIn(const std::string& text)
 
 } // namespace
 
+// The message map, one line a control, as laid out by hand.
+// clang-format off
 bool CPageSetup::OnCommand(int id, int notifyCode)
 {
     if (id == IDC_SETUP_SAVE && notifyCode == BN_CLICKED)           { OnBnClickedSave(); return true; }
@@ -66,6 +68,7 @@ bool CPageSetup::OnCommand(int id, int notifyCode)
     if (id == IDC_SETUP_DRAWER_PRINTER && notifyCode == BN_CLICKED) { OnBnClickedDrawerControl(); return true; }
     return CDialogEx::OnCommand(id, notifyCode);
 }
+// clang-format on
 
 BOOL CPageSetup::OnInitDialog()
 {
@@ -143,7 +146,7 @@ void CPageSetup::ApplyModelRules(const std::string& model)
     Item(IDC_SETUP_SCALE_PORT).EnableWindow(false);
     Item(IDC_SETUP_SCALE_BAUD).EnableWindow(false);
     for (int id : {IDC_SETUP_PRINTER_PORT, IDC_SETUP_PRINTER_BAUD, IDC_SETUP_BOARD, IDC_SETUP_DRAWER_BOARD,
-                   IDC_SETUP_DRAWER_PRINTER})
+             IDC_SETUP_DRAWER_PRINTER})
         Item(id).EnableWindow(editable);
 
     const CButton alarm = Button(IDC_SETUP_ALARM);
@@ -193,8 +196,8 @@ void CPageSetup::OnBnClickedSave()
     s.printerBaud = NumberIn(SelectedText(Combo(IDC_SETUP_PRINTER_BAUD)));
     s.imageDensity = Combo(IDC_SETUP_DENSITY).GetCurSel();
     s.lineSpacing = NumberIn(Item(IDC_SETUP_LINESPACE).GetWindowText());
-    s.drawerControl = static_cast<int>(Button(IDC_SETUP_DRAWER_BOARD).GetCheck() == BST_CHECKED ? DrawerControl::MainBoard
-                                                                                       : DrawerControl::Printer);
+    s.drawerControl = static_cast<int>(
+        Button(IDC_SETUP_DRAWER_BOARD).GetCheck() == BST_CHECKED ? DrawerControl::MainBoard : DrawerControl::Printer);
     s.boardType = SelectedText(Combo(IDC_SETUP_BOARD));
     s.runLog = Button(IDC_SETUP_RUNLOG).GetCheck();
 

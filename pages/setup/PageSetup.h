@@ -11,7 +11,7 @@
 class CPageSetup : public CDialogEx {
 public:
     enum { IDD = IDD_PAGE_SETUP };
-    CPageSetup() : CDialogEx(IDD) {}
+    CPageSetup() : CDialogEx(IDD) { }
     ~CPageSetup() override { DestroyWindow(); }
 
     // Enables and disables the controls a machine model lets the user change; a name that is no

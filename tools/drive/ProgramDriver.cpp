@@ -10,7 +10,7 @@
 namespace {
 
 // The main window's caption begins with the program's title.
-const wchar_t kCaptionStart[] = L"POS\u79f0\u914d\u7f6e\u5de5\u5177V";  // POS称配置工具V
+const wchar_t kCaptionStart[] = L"POS\u79f0\u914d\u7f6e\u5de5\u5177V"; // POS称配置工具V
 
 // A control only that page has, to tell the three pages apart.
 const int kOnlyOnSetup = IDC_SETUP_LOGFILE, kOnlyOnPrinter = IDC_PRN_RECEIPT, kOnlyOnScale = IDC_SCALE_OPEN;
@@ -42,7 +42,7 @@ BOOL CALLBACK TakeMainWindow(HWND window, LPARAM param)
 
 HWND FindMainWindow(DWORD processId)
 {
-    Search search{processId, nullptr};
+    Search search {processId, nullptr};
     ::EnumWindows(&TakeMainWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -180,7 +180,7 @@ ClickOutcome ProgramDriver::Click(Page page, int id, const ClickOptions& options
     });
     outcome = Settle([finished] { return finished->load(); }, options);
     if (outcome.boxLeftOpen) {
-        clicker.detach();  // its message returns once the box is answered, or at its bound
+        clicker.detach(); // its message returns once the box is answered, or at its bound
         return outcome;
     }
     clicker.join();
@@ -304,9 +304,8 @@ bool ProgramDriver::Enabled(Page page, int id) const
     return control && ::IsWindowEnabled(control);
 }
 
-std::optional<std::wstring> ProgramDriver::WaitForText(Page page, int id,
-                                                       const std::function<bool(const std::wstring&)>& accept,
-                                                       unsigned boundMs) const
+std::optional<std::wstring> ProgramDriver::WaitForText(
+    Page page, int id, const std::function<bool(const std::wstring&)>& accept, unsigned boundMs) const
 {
     std::optional<std::wstring> text;
     for (unsigned waited = 0;; waited += 50) {
