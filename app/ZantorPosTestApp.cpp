@@ -8,12 +8,12 @@ CZantorPosTestApp theApp;
 
 CZantorPosTestApp::CZantorPosTestApp()
 {
-    m_dwRestartManagerSupportFlags = 1;  // restart support only
+    m_dwRestartManagerSupportFlags = 1; // restart support only
 }
 
 BOOL CZantorPosTestApp::InitInstance()
 {
-    INITCOMMONCONTROLSEX controls{};
+    INITCOMMONCONTROLSEX controls {};
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_WIN95_CLASSES;
     ::InitCommonControlsEx(&controls);

@@ -16,7 +16,7 @@ public:
     // The main window's scale page while the main window lives, null before and after. The scale
     // SDK may deliver readings from its own thread at any time, so this is read and cleared
     // atomically.
-    std::atomic<CPageScale*> m_pPageScale{nullptr};
+    std::atomic<CPageScale*> m_pPageScale {nullptr};
 };
 
 extern CZantorPosTestApp theApp;

@@ -1,6 +1,6 @@
 #include "ZantorPosTestDlg.h"
 
-#include "app/TextUtils.h"
+#include "framework/TextUtils.h"
 #include "app/ZantorPosTestApp.h"
 #include "devices/pos_ad.h"
 #include "settings/Settings.h"
@@ -8,17 +8,6 @@
 #include <cstring>
 
 namespace {
-
-// Margins and gaps of the main window's controls, captured once from the template's layout and
-// kept when the window changes size. Pixels, client coordinates of the main window.
-struct LayoutMargins {
-    int scaleX, scaleY, scaleGapRight, scaleGapBelow;
-    int printerGapLeft, printerY, printerGapRight, printerGapBelow;
-    int setupGapLeft, setupY, setupGapRight, setupGapBelow;
-    int closeGapLeft, closeY, closeMarginRight, closeGapBelow;
-    int tabX, tabGapAbove, tabMarginRight, tabMarginBottom;
-};
-LayoutMargins g_margins{};
 
 const int kMinWidth = 800;
 const int kMinHeight = 600;
@@ -31,8 +20,7 @@ std::string MakeMainCaption(const std::string& fileVersion, const std::string& d
 }
 
 CZantorPosTestDlg::CZantorPosTestDlg()
-    : CDialogEx(IDD),
-      m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)))
+    : CDialogEx(IDD), m_hIcon(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME)))
 {
 }
 
@@ -86,7 +74,7 @@ void CZantorPosTestDlg::CreateFonts()
     m_fontNormal.CreateFont(22, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, FF_SWISS, "宋体");
     m_fontBold.CreateFont(22, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, 0, 0, 0, FF_SWISS, "宋体");
     for (int id : {IDC_BTN_SCALE, IDC_BTN_PRINTER, IDC_BTN_SETUP, IDC_BTN_CLOSE})
-        CWnd(GetDlgItem(id)).SetFont(m_fontNormal);
+        Item(id).SetFont(m_fontNormal);
 }
 
 void CZantorPosTestDlg::CreatePages()
@@ -104,10 +92,12 @@ void CZantorPosTestDlg::CreatePages()
     const int width = (tab.right - 2) - x;
     const int height = (tab.bottom - 20) - y;
     for (CDialogEx* page : {static_cast<CDialogEx*>(&m_pageSetup), static_cast<CDialogEx*>(&m_pagePrinter),
-                            static_cast<CDialogEx*>(&m_pageScale)})
+             static_cast<CDialogEx*>(&m_pageScale)})
         page->MoveWindow(x, y, width, height, true);
 }
 
+// The message map, one line a control, as laid out by hand.
+// clang-format off
 bool CZantorPosTestDlg::OnCommand(int id, int notifyCode)
 {
     if (notifyCode == BN_CLICKED) {
@@ -121,6 +111,7 @@ bool CZantorPosTestDlg::OnCommand(int id, int notifyCode)
     }
     return CDialogEx::OnCommand(id, notifyCode);
 }
+// clang-format on
 
 INT_PTR CZantorPosTestDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -130,17 +121,12 @@ INT_PTR CZantorPosTestDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam
             return FALSE;
         OnPaint();
         return TRUE;
-    case WM_QUERYDRAGICON:
-        return reinterpret_cast<INT_PTR>(m_hIcon);
+    case WM_QUERYDRAGICON: return reinterpret_cast<INT_PTR>(m_hIcon);
     case WM_SIZING:
         OnSizing(static_cast<UINT>(wParam), reinterpret_cast<RECT*>(lParam));
         SetMessageResult(TRUE);
         return TRUE;
-    case WM_SIZE:
-        OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
-        return TRUE;
-    default:
-        return CDialogEx::WindowProc(message, wParam, lParam);
+    default: return CDialogEx::WindowProc(message, wParam, lParam);
     }
 }
 
@@ -168,63 +154,28 @@ void CZantorPosTestDlg::ShowPage(int page)
         m_pageSetup.ShowWindow(SW_SHOW);
         m_btnSetup.SetFont(m_fontBold);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
 void CZantorPosTestDlg::LayoutControls(BOOL capture)
 {
     const RECT client = GetClientRect();
-    auto rectOf = [this](int id) { return GetChildRect(GetDlgItem(id)); };
+    const RECT close = GetChildRect(GetDlgItem(IDC_BTN_CLOSE));
+    const RECT tab = GetChildRect(GetDlgItem(IDC_TAB_PAGES));
 
     if (capture) {
-        const RECT scale = rectOf(IDC_BTN_SCALE);
-        const RECT printer = rectOf(IDC_BTN_PRINTER);
-        const RECT setup = rectOf(IDC_BTN_SETUP);
-        const RECT close = rectOf(IDC_BTN_CLOSE);
-        const RECT tab = rectOf(IDC_TAB_PAGES);
-        LayoutMargins& m = g_margins;
-        m.scaleX = scale.left;
-        m.scaleY = scale.top;
-        m.scaleGapRight = printer.left - scale.right;
-        m.scaleGapBelow = tab.top - scale.bottom;
-        m.printerGapLeft = printer.left - scale.right;
-        m.printerY = printer.top;
-        m.printerGapRight = setup.left - printer.right;
-        m.printerGapBelow = tab.top - printer.bottom;
-        m.setupGapLeft = setup.left - printer.right;
-        m.setupY = setup.top;
-        m.setupGapRight = close.left - setup.right;
-        m.setupGapBelow = tab.top - setup.bottom;
-        m.closeGapLeft = close.left - setup.right;
-        m.closeY = close.top;
-        m.closeMarginRight = client.right - close.right;
-        m.closeGapBelow = tab.top - close.bottom;
-        m.tabX = tab.left;
-        m.tabGapAbove = tab.top - scale.bottom;
-        m.tabMarginRight = client.right - tab.right;
-        m.tabMarginBottom = client.bottom - tab.bottom;
+        m_anchors.closeRight = client.right - close.right;
+        m_anchors.tabRight = client.right - tab.right;
+        m_anchors.tabBottom = client.bottom - tab.bottom;
     } else {
-        const LayoutMargins& m = g_margins;
-        // Each control is placed from its neighbours' current rectangles, left to right.
-        auto place = [this](int id, int x, int y, int right, int bottom) {
-            CWnd(GetDlgItem(id)).MoveWindow(x, y, right - x, bottom - y, false);
+        // The page buttons stay where the template put them; the close button's right edge and
+        // the tab area's right and bottom edges keep their distance to the client area's.
+        auto stretch = [this](int id, const RECT& rect, int right, int bottom) {
+            Item(id).MoveWindow(rect.left, rect.top, right - rect.left, bottom - rect.top, false);
         };
-        int x = m.scaleX;
-        place(IDC_BTN_SCALE, x, m.scaleY, rectOf(IDC_BTN_PRINTER).left - m.scaleGapRight,
-              rectOf(IDC_TAB_PAGES).top - m.scaleGapBelow);
-        x = rectOf(IDC_BTN_SCALE).right + m.printerGapLeft;
-        place(IDC_BTN_PRINTER, x, m.printerY, rectOf(IDC_BTN_SETUP).left - m.printerGapRight,
-              rectOf(IDC_TAB_PAGES).top - m.printerGapBelow);
-        x = rectOf(IDC_BTN_PRINTER).right + m.setupGapLeft;
-        place(IDC_BTN_SETUP, x, m.setupY, rectOf(IDC_BTN_CLOSE).left - m.setupGapRight,
-              rectOf(IDC_TAB_PAGES).top - m.setupGapBelow);
-        x = rectOf(IDC_BTN_SETUP).right + m.closeGapLeft;
-        place(IDC_BTN_CLOSE, x, m.closeY, client.right - m.closeMarginRight,
-              rectOf(IDC_TAB_PAGES).top - m.closeGapBelow);
-        const int tabY = rectOf(IDC_BTN_SCALE).bottom + m.tabGapAbove;
-        place(IDC_TAB_PAGES, m.tabX, tabY, client.right - m.tabMarginRight, client.bottom - m.tabMarginBottom);
+        stretch(IDC_BTN_CLOSE, close, client.right - m_anchors.closeRight, close.bottom);
+        stretch(IDC_TAB_PAGES, tab, client.right - m_anchors.tabRight, client.bottom - m_anchors.tabBottom);
     }
 
     ::InvalidateRect(m_hWnd, nullptr, TRUE);

@@ -43,11 +43,21 @@ protected:
 
     void OnPaint();
     void OnSizing(UINT edge, RECT* rect);
-    void OnSize(UINT type, int cx, int cy);
+    void OnSize(UINT type, int cx, int cy) override;
 
 private:
+    // Distances, in pixels, from the client area's right and bottom edges that the controls
+    // following the window's size keep; captured once from the template's layout.
+    struct Anchors {
+        int closeRight = 0;
+        int tabRight = 0;
+        int tabBottom = 0;
+    };
+
     void CreateFonts();
     void CreatePages();
+
+    Anchors m_anchors;
 };
 
 // "POS称配置工具V" + program version + "  DllVersion:" + library version.

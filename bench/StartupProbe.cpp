@@ -43,17 +43,17 @@ int main(int argc, char** argv)
     std::vector<double> shown, exited;
 
     for (int run = 0; run < runs; ++run) {
-        STARTUPINFOA startup{};
+        STARTUPINFOA startup {};
         startup.cb = sizeof startup;
-        PROCESS_INFORMATION process{};
+        PROCESS_INFORMATION process {};
         std::string commandLine = "\"" + program + "\"";
         const double start = NowMs();
         if (!::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                              &startup, &process)) {
+                &startup, &process)) {
             std::fprintf(stderr, "cannot start %s (error %lu)\n", program.c_str(), ::GetLastError());
             return 1;
         }
-        Search search{process.dwProcessId, nullptr};
+        Search search {process.dwProcessId, nullptr};
         while (!search.found && NowMs() - start < 30000.0) {
             ::EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&search));
             if (!search.found && ::WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0)

@@ -18,16 +18,21 @@ using Entry = const void*;
 // its EAX.
 extern "C" int posad_call_either(Entry function, const std::intptr_t* words, int count);
 
-inline std::intptr_t Word(int value) { return value; }
-inline std::intptr_t Word(const void* pointer) { return reinterpret_cast<std::intptr_t>(pointer); }
+inline std::intptr_t Word(int value)
+{
+    return value;
+}
+inline std::intptr_t Word(const void* pointer)
+{
+    return reinterpret_cast<std::intptr_t>(pointer);
+}
 
 // CallEither(function)(arguments...)
 class CallEither {
 public:
-    explicit CallEither(Entry function) : m_function(function) {}
+    explicit CallEither(Entry function) : m_function(function) { }
 
-    template <typename... Args>
-    int operator()(Args... args) const
+    template <typename... Args> int operator()(Args... args) const
     {
         const std::intptr_t words[sizeof...(Args) + 1] = {Word(args)...};
         return posad_call_either(m_function, words, static_cast<int>(sizeof...(Args)));

@@ -1,22 +1,39 @@
 #include "ScaleSdk.h"
 
-#include <iterator>
+#include <type_traits>
+
+#include "framework/Library.h"
 
 ScaleSdk g_scaleSdk;
 
 namespace {
 
-const char* const kEntryPoints[] = {
-    "OPO_SetModuleCallBack", "OPO_SetAutoMode", "OPO_Open",  "OPO_Close", "OPO_GetResult", "OPO_ReadResultCache",
-    "OPO_SendFre",           "OPO_Zero",        "OPO_Tare",  "OPO_PreTare", "OPO_SetUnit", "OPO_PowOnZero",
-};
-constexpr size_t kEntryPointCount = std::size(kEntryPoints);
-
-template <typename Fn>
-Fn As(FARPROC address)
+template <auto Slot> void Store(ScaleSdk& sdk, FARPROC address)
 {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(address));
+    using Fn = std::remove_reference_t<decltype(sdk.*Slot)>;
+    sdk.*Slot = reinterpret_cast<Fn>(reinterpret_cast<void*>(address));
 }
+
+struct EntryPoint {
+    const char* name;
+    void (*store)(ScaleSdk&, FARPROC);
+};
+
+// In the order the names are resolved, which is also the order of the record's slots.
+const EntryPoint kEntryPoints[] = {
+    {"OPO_SetModuleCallBack", Store<&ScaleSdk::OPO_SetModuleCallBack>},
+    {"OPO_SetAutoMode", Store<&ScaleSdk::OPO_SetAutoMode>},
+    {"OPO_Open", Store<&ScaleSdk::OPO_Open>},
+    {"OPO_Close", Store<&ScaleSdk::OPO_Close>},
+    {"OPO_GetResult", Store<&ScaleSdk::OPO_GetResult>},
+    {"OPO_ReadResultCache", Store<&ScaleSdk::OPO_ReadResultCache>},
+    {"OPO_SendFre", Store<&ScaleSdk::OPO_SendFre>},
+    {"OPO_Zero", Store<&ScaleSdk::OPO_Zero>},
+    {"OPO_Tare", Store<&ScaleSdk::OPO_Tare>},
+    {"OPO_PreTare", Store<&ScaleSdk::OPO_PreTare>},
+    {"OPO_SetUnit", Store<&ScaleSdk::OPO_SetUnit>},
+    {"OPO_PowOnZero", Store<&ScaleSdk::OPO_PowOnZero>},
+};
 
 } // namespace
 
@@ -25,35 +42,20 @@ bool loadScaleSdk()
     if (g_scaleSdk.module)
         return true;
 
-    const HMODULE module = ::LoadLibraryA("MvScalesSDK.dll");
-    if (!module)
+    // Released again on any missing name; kept for the life of the process once complete.
+    CLibrary library;
+    if (!library.Load(L"MvScalesSDK.dll"))
         return false;
 
-    // Resolved into a side table first, so the record is never seen half filled.
-    FARPROC found[kEntryPointCount] = {};
-    for (size_t i = 0; i < kEntryPointCount; ++i) {
-        found[i] = ::GetProcAddress(module, kEntryPoints[i]);
-        if (!found[i]) {
-            ::FreeLibrary(module);
-            g_scaleSdk = ScaleSdk{};
-            return false;
-        }
-    }
-
+    // Filled aside first, so the record is never seen half filled.
     ScaleSdk sdk;
-    sdk.module = module;
-    sdk.OPO_SetModuleCallBack = As<OpoSetModuleCallBackFn>(found[0]);
-    sdk.OPO_SetAutoMode = found[1];
-    sdk.OPO_Open = As<OpoOpenFn>(found[2]);
-    sdk.OPO_Close = As<OpoCommandFn>(found[3]);
-    sdk.OPO_GetResult = found[4];
-    sdk.OPO_ReadResultCache = found[5];
-    sdk.OPO_SendFre = found[6];
-    sdk.OPO_Zero = As<OpoCommandFn>(found[7]);
-    sdk.OPO_Tare = As<OpoCommandFn>(found[8]);
-    sdk.OPO_PreTare = found[9];
-    sdk.OPO_SetUnit = found[10];
-    sdk.OPO_PowOnZero = found[11];
+    for (const EntryPoint& entry : kEntryPoints) {
+        const FARPROC address = library.GetProc<FARPROC>(entry.name);
+        if (!address)
+            return false;
+        entry.store(sdk, address);
+    }
+    sdk.module = library.Detach();
     g_scaleSdk = sdk;
     return true;
 }

@@ -15,9 +15,12 @@
 
 // The slot the loader fills with the function's address ("__imp__" + the C name), under a name
 // of our own, so that the function's own name is free for the call below.
-#define POSAD_CALL_EITHER(name, parameters, arguments)                                \
-    extern "C" const pos_ad::Entry posad_import_##name __asm__("__imp__" #name);      \
-    inline int name parameters { return pos_ad::CallEither(posad_import_##name) arguments; }
+#define POSAD_CALL_EITHER(name, parameters, arguments)                                                                 \
+    extern "C" const pos_ad::Entry posad_import_##name __asm__("__imp__" #name);                                       \
+    inline int name parameters                                                                                         \
+    {                                                                                                                  \
+        return pos_ad::CallEither(posad_import_##name) arguments;                                                      \
+    }
 
 POSAD_FUNCTIONS(POSAD_CALL_EITHER)
 

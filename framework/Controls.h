@@ -11,9 +11,9 @@ public:
     void SetCheck(int state) const { SendMessage(BM_SETCHECK, static_cast<WPARAM>(state)); }
 };
 
-class CEdit : public CWnd {};
+class CEdit : public CWnd { };
 
-class CTabCtrl : public CWnd {};
+class CTabCtrl : public CWnd { };
 
 class CComboBox : public CWnd {
 public:

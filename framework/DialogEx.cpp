@@ -15,7 +15,7 @@ INT_PTR CDialogEx::DoModal(HWND parent)
 {
     m_modal = true;
     const INT_PTR result = ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), parent,
-                                             &CDialogEx::DialogProc, reinterpret_cast<LPARAM>(this));
+        &CDialogEx::DialogProc, reinterpret_cast<LPARAM>(this));
     m_modal = false;
     return result;
 }
@@ -25,7 +25,7 @@ bool CDialogEx::Create(UINT templateId, HWND parent)
     m_templateId = templateId;
     m_modal = false;
     const HWND hwnd = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), parent,
-                                           &CDialogEx::DialogProc, reinterpret_cast<LPARAM>(this));
+        &CDialogEx::DialogProc, reinterpret_cast<LPARAM>(this));
     return hwnd != nullptr;
 }
 
@@ -46,9 +46,9 @@ bool CDialogEx::OnCommand(int id, int notifyCode)
     if (notifyCode != BN_CLICKED)
         return false;
     switch (id) {
-    case IDOK:     OnOK(); return true;
+    case IDOK: OnOK(); return true;
     case IDCANCEL: OnCancel(); return true;
-    default:       return false;
+    default: return false;
     }
 }
 
@@ -65,16 +65,12 @@ void CDialogEx::OnCancel()
 INT_PTR CDialogEx::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_INITDIALOG:
-        return OnInitDialog();
-    case WM_COMMAND:
-        return OnCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
-    case WM_TIMER:
-        OnTimer(static_cast<UINT_PTR>(wParam));
-        return TRUE;
-    default:
-        (void)lParam;
-        return FALSE;
+    case WM_INITDIALOG: return OnInitDialog();
+    case WM_COMMAND: return OnCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
+    case WM_TIMER: OnTimer(static_cast<UINT_PTR>(wParam)); return TRUE;
+    case WM_SIZE: OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)); return FALSE;
+    case WM_DESTROY: OnDestroy(); return FALSE;
+    default: (void)lParam; return FALSE;
     }
 }
 

@@ -4,11 +4,12 @@
 // one virtual WindowProc. Derived classes switch on commands in OnCommand, one line a control.
 #pragma once
 
+#include "Controls.h"
 #include "Wnd.h"
 
 class CDialogEx : public CWnd {
 public:
-    explicit CDialogEx(UINT templateId) : m_templateId(templateId) {}
+    explicit CDialogEx(UINT templateId) : m_templateId(templateId) { }
     ~CDialogEx() override;
     CDialogEx(const CDialogEx&) = delete;
     CDialogEx& operator=(const CDialogEx&) = delete;
@@ -27,15 +28,27 @@ public:
     UINT TemplateId() const { return m_templateId; }
 
 protected:
-    virtual void DoDataExchange() {}
+    virtual void DoDataExchange() { }
     // Binds a control of the template to a wrapper object.
     void DDX_Control(int id, CWnd& control) { control.Attach(GetDlgItem(id)); }
+    // A control of the template, wrapped for the moment's use; the dialog keeps owning it.
+    template <typename Control = CWnd> Control Item(int id) const
+    {
+        Control control;
+        control.Attach(GetDlgItem(id));
+        return control;
+    }
+    CComboBox Combo(int id) const { return Item<CComboBox>(id); }
+    CButton Button(int id) const { return Item<CButton>(id); }
 
     // Return TRUE to let the dialog manager set the focus.
     virtual BOOL OnInitDialog();
     // Return true when the command was handled.
     virtual bool OnCommand(int id, int notifyCode);
-    virtual void OnTimer(UINT_PTR /*id*/) {}
+    virtual void OnTimer(UINT_PTR /*id*/) { }
+    // After the dialog manager's own handling, which is why neither reports anything back.
+    virtual void OnSize(UINT /*type*/, int /*cx*/, int /*cy*/) { }
+    virtual void OnDestroy() { }
     // Modal dialogs end here; a modeless page ignores Enter and Escape.
     virtual void OnOK();
     virtual void OnCancel();

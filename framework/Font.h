@@ -13,10 +13,9 @@ public:
     CFont& operator=(const CFont&) = delete;
 
     // The face name is GBK, like every text of the program.
-    bool CreateFont(int height, int width, int escapement, int orientation, int weight,
-                    BYTE italic, BYTE underline, BYTE strikeOut, BYTE charSet,
-                    BYTE outPrecision, BYTE clipPrecision, BYTE quality, BYTE pitchAndFamily,
-                    const std::string& faceName);
+    bool CreateFont(int height, int width, int escapement, int orientation, int weight, BYTE italic, BYTE underline,
+        BYTE strikeOut, BYTE charSet, BYTE outPrecision, BYTE clipPrecision, BYTE quality, BYTE pitchAndFamily,
+        const std::string& faceName);
     void DeleteObject();
 
     HFONT GetSafeHandle() const { return m_hFont; }

@@ -55,8 +55,8 @@ bool RealOpenFile(HWND owner, const std::string& filter, std::string& path)
     }
     wideFilter.push_back(L'\0');
 
-    std::vector<wchar_t> file(32768, L'\0');  // the longest path Windows can name
-    OPENFILENAMEW ofn{};
+    std::vector<wchar_t> file(32768, L'\0'); // the longest path Windows can name
+    OPENFILENAMEW ofn {};
     ofn.lStructSize = sizeof(ofn);
     ofn.hwndOwner = owner;
     ofn.lpstrFilter = wideFilter.c_str();
@@ -91,7 +91,7 @@ HWND OwnerOrMainWindow(HWND owner)
 
 Seams RealSeams()
 {
-    return Seams{RealMessageBox, RealOpenFile, RealShellOpen};
+    return Seams {RealMessageBox, RealOpenFile, RealShellOpen};
 }
 
 Seams& CurrentSeams()

@@ -20,14 +20,14 @@ void CWnd::SetWindowText(const std::string& gbk) const
 
 RECT CWnd::GetClientRect() const
 {
-    RECT rect{};
+    RECT rect {};
     ::GetClientRect(m_hWnd, &rect);
     return rect;
 }
 
 RECT CWnd::GetChildRect(HWND child) const
 {
-    RECT rect{};
+    RECT rect {};
     ::GetWindowRect(child, &rect);
     ::MapWindowPoints(HWND_DESKTOP, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
     return rect;

@@ -9,7 +9,7 @@
 class CWnd {
 public:
     CWnd() = default;
-    explicit CWnd(HWND hwnd) : m_hWnd(hwnd) {}
+    explicit CWnd(HWND hwnd) : m_hWnd(hwnd) { }
     virtual ~CWnd() = default;
 
     HWND GetSafeHwnd() const { return m_hWnd; }

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             if (consumed == 0)
                 break;
         } else if (consumed == 0) {
-            __builtin_trap();  // no progress on garbage or a found frame
+            __builtin_trap(); // no progress on garbage or a found frame
         }
         at += consumed;
         if (scan != board::Scan::Found)

@@ -25,7 +25,7 @@ bool ensureParentFolder(const std::string& path)
     if (lastSlash == std::string::npos || lastSlash == 0)
         return true;
     const std::string folder = path.substr(0, lastSlash);
-    for (size_t pos = folder.find_first_of("\\/", 3); ; pos = folder.find_first_of("\\/", pos + 1)) {
+    for (size_t pos = folder.find_first_of("\\/", 3);; pos = folder.find_first_of("\\/", pos + 1)) {
         const std::string prefix = folder.substr(0, pos);
         if (!prefix.empty() && prefix.back() != ':')
             ::CreateDirectoryA(prefix.c_str(), nullptr);
@@ -44,8 +44,8 @@ bool isReadOnlyFile(const std::string& path)
 
 } // namespace
 
-std::string readProfileString(const std::string& section, const std::string& key, const std::string& defaultValue,
-                              const std::string& path)
+std::string readProfileString(
+    const std::string& section, const std::string& key, const std::string& defaultValue, const std::string& path)
 {
     char buffer[100] = {};
     ::GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue.c_str(), buffer, sizeof buffer, path.c_str());

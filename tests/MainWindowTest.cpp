@@ -20,7 +20,7 @@ namespace {
 
 bool IsBold(const CWnd& button)
 {
-    LOGFONTW font{};
+    LOGFONTW font {};
     ::GetObjectW(button.GetFont(), sizeof font, &font);
     return font.lfWeight == FW_BOLD;
 }
@@ -99,7 +99,11 @@ TEST_F(MainWindow, StartsOnThePrinterPageWithItsButtonBold)
 TEST_F(MainWindow, PageButtonsShowOnePageAndBoldOneButton)
 {
     Open();
-    struct Step { int button; CDialogEx* page; CButton* bold; };
+    struct Step {
+        int button;
+        CDialogEx* page;
+        CButton* bold;
+    };
     const Step steps[] = {
         {IDC_BTN_SCALE, &dlg->m_pageScale, &dlg->m_btnScale},
         {IDC_BTN_SCALE, &dlg->m_pageScale, &dlg->m_btnScale},
@@ -109,7 +113,7 @@ TEST_F(MainWindow, PageButtonsShowOnePageAndBoldOneButton)
     for (const Step& step : steps) {
         Click(step.button);
         for (CDialogEx* page : {static_cast<CDialogEx*>(&dlg->m_pageScale), static_cast<CDialogEx*>(&dlg->m_pageSetup),
-                                static_cast<CDialogEx*>(&dlg->m_pagePrinter)})
+                 static_cast<CDialogEx*>(&dlg->m_pagePrinter)})
             EXPECT_EQ(page->IsWindowVisible(), page == step.page) << "after button " << step.button;
         for (CButton* button : {&dlg->m_btnScale, &dlg->m_btnSetup, &dlg->m_btnPrinter})
             EXPECT_EQ(IsBold(*button), button == step.bold) << "after button " << step.button;
@@ -121,7 +125,7 @@ TEST_F(MainWindow, PagesAreChildrenOfTheTabAreaAndFitInsideIt)
     Open();
     const RECT tab = dlg->m_tabCtrl.GetClientRect();
     for (CDialogEx* page : {static_cast<CDialogEx*>(&dlg->m_pageScale), static_cast<CDialogEx*>(&dlg->m_pageSetup),
-                            static_cast<CDialogEx*>(&dlg->m_pagePrinter)}) {
+             static_cast<CDialogEx*>(&dlg->m_pagePrinter)}) {
         EXPECT_EQ(::GetParent(page->m_hWnd), dlg->m_tabCtrl.m_hWnd);
         const RECT r = dlg->m_tabCtrl.GetChildRect(page->m_hWnd);
         EXPECT_EQ(r.left, tab.left + 1);
@@ -139,16 +143,16 @@ TEST_F(MainWindow, ResizingKeepsButtonsAndStretchesCloseButtonAndTabArea)
     const RECT setup0 = RectIn(*dlg, IDC_BTN_SETUP), close0 = RectIn(*dlg, IDC_BTN_CLOSE);
     const RECT tab0 = RectIn(*dlg, IDC_TAB_PAGES);
 
-    for (const SIZE grow : {SIZE{150, 90}, SIZE{40, 300}, SIZE{0, 0}}) {
-        RECT window{};
+    for (const SIZE grow : {SIZE {150, 90}, SIZE {40, 300}, SIZE {0, 0}}) {
+        RECT window {};
         ::GetWindowRect(dlg->m_hWnd, &window);
         ::SetWindowPos(dlg->m_hWnd, nullptr, 0, 0, (window.right - window.left) + grow.cx,
-                       (window.bottom - window.top) + grow.cy, SWP_NOMOVE | SWP_NOZORDER);
+            (window.bottom - window.top) + grow.cy, SWP_NOMOVE | SWP_NOZORDER);
         const RECT client = dlg->GetClientRect();
         const int dx = client.right - client0.right, dy = client.bottom - client0.bottom;
 
-        for (const auto& [id, before] : {std::pair{IDC_BTN_SCALE, scale0}, std::pair{IDC_BTN_PRINTER, printer0},
-                                         std::pair{IDC_BTN_SETUP, setup0}}) {
+        for (const auto& [id, before] : {std::pair {IDC_BTN_SCALE, scale0}, std::pair {IDC_BTN_PRINTER, printer0},
+                 std::pair {IDC_BTN_SETUP, setup0}}) {
             const RECT now = RectIn(*dlg, id);
             EXPECT_TRUE(::EqualRect(&now, &before)) << "button " << id << " moved";
         }
@@ -166,33 +170,36 @@ TEST_F(MainWindow, ResizingKeepsButtonsAndStretchesCloseButtonAndTabArea)
 
         // Restore the original size for the next step.
         ::SetWindowPos(dlg->m_hWnd, nullptr, 0, 0, window.right - window.left, window.bottom - window.top,
-                       SWP_NOMOVE | SWP_NOZORDER);
+            SWP_NOMOVE | SWP_NOZORDER);
     }
 }
 
 TEST_F(MainWindow, SizingIsClampedTo800By600FromEachEdge)
 {
     Open();
-    struct Case { UINT edge; RECT expected; };
+    struct Case {
+        UINT edge;
+        RECT expected;
+    };
     // Proposed rectangle 700 x 500 at (100, 100)-(800, 600).
     const Case cases[] = {
-        {WMSZ_LEFT,        {0, 100, 800, 700}},
-        {WMSZ_RIGHT,       {100, 100, 900, 700}},
-        {WMSZ_TOP,         {100, 0, 900, 600}},
-        {WMSZ_BOTTOM,      {100, 100, 900, 700}},
-        {WMSZ_TOPLEFT,     {0, 0, 800, 600}},
-        {WMSZ_TOPRIGHT,    {100, 0, 900, 600}},
-        {WMSZ_BOTTOMLEFT,  {0, 100, 800, 700}},
+        {WMSZ_LEFT, {0, 100, 800, 700}},
+        {WMSZ_RIGHT, {100, 100, 900, 700}},
+        {WMSZ_TOP, {100, 0, 900, 600}},
+        {WMSZ_BOTTOM, {100, 100, 900, 700}},
+        {WMSZ_TOPLEFT, {0, 0, 800, 600}},
+        {WMSZ_TOPRIGHT, {100, 0, 900, 600}},
+        {WMSZ_BOTTOMLEFT, {0, 100, 800, 700}},
         {WMSZ_BOTTOMRIGHT, {100, 100, 900, 700}},
     };
     for (const Case& c : cases) {
-        RECT proposed{100, 100, 800, 600};
+        RECT proposed {100, 100, 800, 600};
         dlg->SendMessage(WM_SIZING, c.edge, reinterpret_cast<LPARAM>(&proposed));
-        EXPECT_TRUE(::EqualRect(&proposed, &c.expected)) << "edge " << c.edge << ": " << proposed.left << ","
-                                                         << proposed.top << "," << proposed.right << ","
-                                                         << proposed.bottom;
+        EXPECT_TRUE(::EqualRect(&proposed, &c.expected))
+            << "edge " << c.edge << ": " << proposed.left << "," << proposed.top << "," << proposed.right << ","
+            << proposed.bottom;
     }
-    RECT large{10, 20, 1010, 820};
+    RECT large {10, 20, 1010, 820};
     const RECT same = large;
     dlg->SendMessage(WM_SIZING, WMSZ_LEFT, reinterpret_cast<LPARAM>(&large));
     EXPECT_TRUE(::EqualRect(&large, &same));
@@ -203,7 +210,7 @@ TEST_F(MainWindow, SizeMessageWithoutControlsDoesNothing)
     struct Probe : CZantorPosTestDlg {
         using CZantorPosTestDlg::OnSize;
     } probe;
-    probe.OnSize(SIZE_RESTORED, 640, 480);  // no window yet: nothing to lay out, nothing to crash
+    probe.OnSize(SIZE_RESTORED, 640, 480); // no window yet: nothing to lay out, nothing to crash
     EXPECT_EQ(probe.m_hWnd, nullptr);
 }
 
@@ -229,8 +236,8 @@ LRESULT CALLBACK WatchDestroy(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     auto& seen = *reinterpret_cast<Farewell*>(data);
     if (message == WM_DESTROY) {
         if (hwnd == seen.receiptEdit) {
-            seen.receiptFontType = static_cast<int>(::GetObjectType(reinterpret_cast<HGDIOBJ>(
-                ::SendMessageW(hwnd, WM_GETFONT, 0, 0))));
+            seen.receiptFontType =
+                static_cast<int>(::GetObjectType(reinterpret_cast<HGDIOBJ>(::SendMessageW(hwnd, WM_GETFONT, 0, 0))));
         } else if (const auto* page = reinterpret_cast<CDialogEx*>(::GetWindowLongPtrW(hwnd, DWLP_USER))) {
             seen.classOf[hwnd] = typeid(*page).name();
         }
@@ -244,8 +251,7 @@ TEST_F(MainWindow, PageWindowsAreDestroyedWhileTheirWholeObjectsExist)
     Farewell seen;
     seen.receiptEdit = dlg->m_pagePrinter.m_editReceipt.m_hWnd;
     const std::map<HWND, std::string> expected = {{dlg->m_pageSetup.m_hWnd, typeid(CPageSetup).name()},
-                                                  {dlg->m_pagePrinter.m_hWnd, typeid(CPagePrinter).name()},
-                                                  {dlg->m_pageScale.m_hWnd, typeid(CPageScale).name()}};
+        {dlg->m_pagePrinter.m_hWnd, typeid(CPagePrinter).name()}, {dlg->m_pageScale.m_hWnd, typeid(CPageScale).name()}};
     std::vector<HWND> watched = {seen.receiptEdit};
     for (const auto& page : expected)
         watched.push_back(page.first);
@@ -275,7 +281,7 @@ BOOL CALLBACK TakeVisibleDialog(HWND hwnd, LPARAM data)
 // Finds the file-open dialog among the top-level windows of thread, the main window aside.
 HWND FindFileDialog(DWORD thread, HWND mainWindow)
 {
-    DialogSearch search{mainWindow, nullptr};
+    DialogSearch search {mainWindow, nullptr};
     ::EnumThreadWindows(thread, &TakeVisibleDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -283,10 +289,10 @@ HWND FindFileDialog(DWORD thread, HWND mainWindow)
 TEST_F(MainWindow, TheBitmapFileDialogKeepsTheMainWindowDisabledWhileItIsUp)
 {
     Open();
-    CurrentSeams().openFile = RealSeams().openFile;  // the real dialog, closed from another thread
+    CurrentSeams().openFile = RealSeams().openFile; // the real dialog, closed from another thread
     const HWND mainWindow = dlg->m_hWnd;
     const DWORD uiThread = ::GetCurrentThreadId();
-    std::atomic<int> enabledWhileUp{-1};  // -1: the dialog was never seen
+    std::atomic<int> enabledWhileUp {-1}; // -1: the dialog was never seen
     std::thread closer([&] {
         const ULONGLONG deadline = ::GetTickCount64() + 20000;
         for (HWND dialog = nullptr; ::GetTickCount64() < deadline; ::Sleep(20)) {
@@ -308,7 +314,7 @@ TEST_F(MainWindow, TheBitmapFileDialogKeepsTheMainWindowDisabledWhileItIsUp)
 // Ends itself with a command posted from its own initialisation, as a key press would.
 class SelfEndingDlg : public CZantorPosTestDlg {
 public:
-    SelfEndingDlg(UINT message, WPARAM wParam) : m_message(message), m_wParam(wParam) {}
+    SelfEndingDlg(UINT message, WPARAM wParam) : m_message(message), m_wParam(wParam) { }
 
 protected:
     BOOL OnInitDialog() override
@@ -325,7 +331,11 @@ private:
 
 TEST_F(MainWindow, EnterEscapeCloseButtonAndCloseCommandEndTheDialog)
 {
-    struct Case { UINT message; WPARAM wParam; INT_PTR result; };
+    struct Case {
+        UINT message;
+        WPARAM wParam;
+        INT_PTR result;
+    };
     const Case cases[] = {
         {WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), IDOK},
         {WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), IDCANCEL},

@@ -22,23 +22,23 @@ struct Outcome {
 char g_buffer[32];
 
 #if defined(__i386__)
-#define READ_SP(to) asm volatile("movl %%esp, %0" : "=r"(to)::"memory")
+#define READ_SP(to)    asm volatile("movl %%esp, %0" : "=r"(to)::"memory")
 #define WRITE_SP(from) asm volatile("movl %0, %%esp" ::"r"(from) : "memory")
 #else
-#define READ_SP(to) asm volatile("movq %%rsp, %0" : "=r"(to)::"memory")
+#define READ_SP(to)    asm volatile("movq %%rsp, %0" : "=r"(to)::"memory")
 #define WRITE_SP(from) asm volatile("movq %0, %%rsp" ::"r"(from) : "memory")
 #endif
 
 // The call between two readings of the stack pointer. A moved pointer is put back before the
 // function returns, so the test can report it instead of crashing.
-#define MEASURED(expression)                           \
-    []() {                                             \
-        std::intptr_t before = 0, after = 0;           \
-        READ_SP(before);                               \
-        const int result = (expression);               \
-        READ_SP(after);                                \
-        WRITE_SP(before);                              \
-        return Outcome{result, after - before};        \
+#define MEASURED(expression)                                                                                           \
+    []() {                                                                                                             \
+        std::intptr_t before = 0, after = 0;                                                                           \
+        READ_SP(before);                                                                                               \
+        const int result = (expression);                                                                               \
+        READ_SP(after);                                                                                                \
+        WRITE_SP(before);                                                                                              \
+        return Outcome {result, after - before};                                                                       \
     }
 
 struct Case {

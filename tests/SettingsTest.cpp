@@ -74,12 +74,12 @@ TEST_F(SettingsFile, FirstSaveWritesEveryKeyInOrder)
     ASSERT_TRUE(saveSettings(settings));
 
     EXPECT_EQ(ReadWholeFile(settings.iniPath),
-              "[SOFT]\r\ntype=99\r\n"
-              "[POS]\r\nTYPE=1\r\nLOG=1\r\nBOARD=I3/I5\r\nALARM=1\r\n"
-              "[PRINTER]\r\nPORT=LPT1\r\nRATE=0\r\nLINESPACE=24\r\n"
-              "[Print]\r\nDensity=-1\r\n"
-              "[CashDrawer]\r\nControlType=1\r\n"
-              "[SCALE]\r\nPORT=COM3\r\nRATE=9600\r\n");
+        "[SOFT]\r\ntype=99\r\n"
+        "[POS]\r\nTYPE=1\r\nLOG=1\r\nBOARD=I3/I5\r\nALARM=1\r\n"
+        "[PRINTER]\r\nPORT=LPT1\r\nRATE=0\r\nLINESPACE=24\r\n"
+        "[Print]\r\nDensity=-1\r\n"
+        "[CashDrawer]\r\nControlType=1\r\n"
+        "[SCALE]\r\nPORT=COM3\r\nRATE=9600\r\n");
 }
 
 TEST_F(SettingsFile, SaveThenLoadGivesTheSameValues)
@@ -116,9 +116,9 @@ TEST_F(SettingsFile, SaveThenLoadGivesTheSameValues)
 TEST_F(SettingsFile, NamesMatchWithoutRegardToCaseButSectionsStayApart)
 {
     WriteWholeFile(settings.iniPath,
-                   "[pos]\r\ntype=2\r\n"
-                   "[soft]\r\nTYPE=1\r\n"
-                   "[printer]\r\nport=COM2\r\nDensity=0\r\n");
+        "[pos]\r\ntype=2\r\n"
+        "[soft]\r\nTYPE=1\r\n"
+        "[printer]\r\nport=COM2\r\nDensity=0\r\n");
     loadSettings(settings);
     EXPECT_EQ(settings.machineModel, 2);
     EXPECT_EQ(settings.softwareType, 1);

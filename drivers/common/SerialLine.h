@@ -7,7 +7,7 @@
 // Sets the line of an open COM port; false when the port does not take the baud rate.
 inline bool SetLine8N1(HANDLE port, DWORD baud)
 {
-    DCB dcb{};
+    DCB dcb {};
     dcb.DCBlength = sizeof dcb;
     if (!::GetCommState(port, &dcb))
         return false;

@@ -36,7 +36,10 @@ Driver g_driver;
 // for the journal).
 using CallText = std::function<std::string(size_t quotedBytes)>;
 
-std::string Quote(const char* text, size_t limit) { return runlog::Quote(text, limit); }
+std::string Quote(const char* text, size_t limit)
+{
+    return runlog::Quote(text, limit);
+}
 
 std::string Describe(const Outcome& o)
 {
@@ -50,7 +53,7 @@ std::string Describe(const Outcome& o)
 
 // Runs one call under the library's lock. journalResult is what the journal backend answers.
 int Run(const CallText& call, const std::function<Outcome(const PosAdConfig&)>& device,
-        const std::function<int()>& journalResult)
+    const std::function<int()>& journalResult)
 {
     std::lock_guard<std::mutex> lock(g_mutex);
     Outcome outcome;
@@ -75,7 +78,10 @@ int Run(const CallText& call, const std::function<Outcome(const PosAdConfig&)>& 
     return outcome.code;
 }
 
-int Done() { return result::kDone; }
+int Done()
+{
+    return result::kDone;
+}
 
 Outcome FromEncoded(const Encoded& encoded, const std::function<Outcome(const Bytes&)>& next)
 {
@@ -84,8 +90,14 @@ Outcome FromEncoded(const Encoded& encoded, const std::function<Outcome(const By
     return next(encoded.bytes);
 }
 
-Outcome Queue(const Bytes& bytes) { return g_driver.Queue(bytes); }
-Outcome Send(const Bytes& bytes) { return g_driver.Send(bytes); }
+Outcome Queue(const Bytes& bytes)
+{
+    return g_driver.Queue(bytes);
+}
+Outcome Send(const Bytes& bytes)
+{
+    return g_driver.Send(bytes);
+}
 
 Outcome DecodeBitmap(const char* path, const PosAdConfig& config, Bytes& printerBytes)
 {
@@ -99,8 +111,7 @@ Outcome DecodeBitmap(const char* path, const PosAdConfig& config, Bytes& printer
             return Outcome::Failed(result::kBadFile, error);
         bmp::Header header;
         switch (bmp::Inspect(file.data(), file.size(), header, error)) {
-        case bmp::Check::Bad:
-            return Outcome::Failed(result::kBadFile, error);
+        case bmp::Check::Bad: return Outcome::Failed(result::kBadFile, error);
         case bmp::Check::NeedsPlatformDecoder:
             if (!platform::DecodeWithSystem(path, rgba, error))
                 return Outcome::Failed(result::kBadFile, error);
@@ -117,7 +128,7 @@ Outcome DecodeBitmap(const char* path, const PosAdConfig& config, Bytes& printer
     printerBytes = encoded.bytes;
     Outcome described;
     described.detail = std::to_string(rgba.width) + "x" + std::to_string(rgba.height) + " BMP in ESC * mode " +
-                       std::to_string(raster::ModeForDensity(config.density).escStar);
+        std::to_string(raster::ModeForDensity(config.density).escStar);
     return described;
 }
 
@@ -130,23 +141,23 @@ Outcome Board(uint8_t command, std::string_view payload, board::Frame& answer, i
 int ScaleCommand(const char* name, uint8_t command)
 {
     return Run([name](size_t) { return std::string(name) + "()"; },
-               [command](const PosAdConfig&) {
-                   board::Frame answer;
-                   int scaleCode = result::kScaleOk;
-                   Outcome o = Board(command, {}, answer, scaleCode);
-                   if (o.code != result::kDone)
-                       return Outcome::Failed(scaleCode, o.detail);
-                   uint8_t value = 0;
-                   std::string error;
-                   if (!board::ParseSingle(answer, value, error))
-                       return Outcome::Failed(result::kScaleBadAnswer, error);
-                   if (value != '0')
-                       return Outcome::Failed(result::kScaleRefused, std::string("the board answered '") +
-                                                                         static_cast<char>(value) + "'");
-                   o.code = result::kScaleOk;
-                   return o;
-               },
-               [] { return result::kScaleOk; });
+        [command](const PosAdConfig&) {
+            board::Frame answer;
+            int scaleCode = result::kScaleOk;
+            Outcome o = Board(command, {}, answer, scaleCode);
+            if (o.code != result::kDone)
+                return Outcome::Failed(scaleCode, o.detail);
+            uint8_t value = 0;
+            std::string error;
+            if (!board::ParseSingle(answer, value, error))
+                return Outcome::Failed(result::kScaleBadAnswer, error);
+            if (value != '0')
+                return Outcome::Failed(
+                    result::kScaleRefused, std::string("the board answered '") + static_cast<char>(value) + "'");
+            o.code = result::kScaleOk;
+            return o;
+        },
+        [] { return result::kScaleOk; });
 }
 
 } // namespace
@@ -156,36 +167,36 @@ extern "C" {
 int POSAD_API GetDllVersion(char* version)
 {
     return Run([](size_t) { return std::string("GetDllVersion()"); },
-               [version](const PosAdConfig&) {
-                   if (!version)
-                       return Outcome::Failed(result::kBadInput, "no buffer");
-                   std::memcpy(version, kVersion, sizeof kVersion);
-                   Outcome o;
-                   o.detail = kVersion;
-                   return o;
-               },
-               [version] {
-                   if (version)
-                       std::memcpy(version, kVersion, sizeof kVersion);
-                   return version ? result::kDone : result::kBadInput;
-               });
+        [version](const PosAdConfig&) {
+            if (!version)
+                return Outcome::Failed(result::kBadInput, "no buffer");
+            std::memcpy(version, kVersion, sizeof kVersion);
+            Outcome o;
+            o.detail = kVersion;
+            return o;
+        },
+        [version] {
+            if (version)
+                std::memcpy(version, kVersion, sizeof kVersion);
+            return version ? result::kDone : result::kBadInput;
+        });
 }
 
 int POSAD_API BeginPrint(int lines)
 {
     return Run([lines](size_t) { return "BeginPrint(" + std::to_string(lines) + ")"; },
-               [lines](const PosAdConfig&) { return FromEncoded(escpos::Feed(lines), Send); }, Done);
+        [lines](const PosAdConfig&) { return FromEncoded(escpos::Feed(lines), Send); }, Done);
 }
 
 int POSAD_API PrintText(const char* text, int mode)
 {
     return Run([text, mode](size_t n) { return "PrintText(" + Quote(text, n) + ", " + std::to_string(mode) + ")"; },
-               [text](const PosAdConfig&) {
-                   if (!text)
-                       return Outcome::Failed(result::kBadInput, "no text");
-                   return FromEncoded(escpos::Text(text), Queue);
-               },
-               Done);
+        [text](const PosAdConfig&) {
+            if (!text)
+                return Outcome::Failed(result::kBadInput, "no text");
+            return FromEncoded(escpos::Text(text), Queue);
+        },
+        Done);
 }
 
 int POSAD_API PrintBarCode(const char* digits, int width, int height, int textPosition)
@@ -193,7 +204,7 @@ int POSAD_API PrintBarCode(const char* digits, int width, int height, int textPo
     return Run(
         [=](size_t n) {
             return "PrintBarCode(" + Quote(digits, n) + ", " + std::to_string(width) + ", " + std::to_string(height) +
-                   ", " + std::to_string(textPosition) + ")";
+                ", " + std::to_string(textPosition) + ")";
         },
         [=](const PosAdConfig& config) {
             if (!digits)
@@ -205,8 +216,7 @@ int POSAD_API PrintBarCode(const char* digits, int width, int height, int textPo
 
 int POSAD_API PrintQrCode(const char* content, int moduleSize)
 {
-    return Run(
-        [=](size_t n) { return "PrintQrCode(" + Quote(content, n) + ", " + std::to_string(moduleSize) + ")"; },
+    return Run([=](size_t n) { return "PrintQrCode(" + Quote(content, n) + ", " + std::to_string(moduleSize) + ")"; },
         [=](const PosAdConfig& config) {
             if (!content)
                 return Outcome::Failed(result::kBadInput, "no QR text");
@@ -217,8 +227,7 @@ int POSAD_API PrintQrCode(const char* content, int moduleSize)
 
 int POSAD_API PrintBitmapFile(const char* path, int mode)
 {
-    return Run(
-        [=](size_t n) { return "PrintBitmapFile(" + Quote(path, n) + ", " + std::to_string(mode) + ")"; },
+    return Run([=](size_t n) { return "PrintBitmapFile(" + Quote(path, n) + ", " + std::to_string(mode) + ")"; },
         [=](const PosAdConfig& config) {
             Bytes bytes;
             Outcome decoded = DecodeBitmap(path, config, bytes);
@@ -237,12 +246,12 @@ int POSAD_API PrintCommand(const char* bytes, int length)
     return Run(
         [=](size_t) {
             return "PrintCommand(" + (usable ? journal::Hex(bytes, length) : std::string(bytes ? "..." : "NULL")) +
-                   ", " + std::to_string(length) + ")";
+                ", " + std::to_string(length) + ")";
         },
         [=](const PosAdConfig&) {
             if (!usable)
-                return Outcome::Failed(result::kBadInput, "no bytes, or a length outside 0.." +
-                                                              std::to_string(kMaxCommandBytes));
+                return Outcome::Failed(
+                    result::kBadInput, "no bytes, or a length outside 0.." + std::to_string(kMaxCommandBytes));
             return Queue(Bytes(bytes, bytes + length));
         },
         Done);
@@ -250,73 +259,74 @@ int POSAD_API PrintCommand(const char* bytes, int length)
 
 int POSAD_API CutPaper(void)
 {
-    return Run([](size_t) { return std::string("CutPaper()"); },
-               [](const PosAdConfig&) { return Send(escpos::Cut()); }, Done);
+    return Run(
+        [](size_t) { return std::string("CutPaper()"); }, [](const PosAdConfig&) { return Send(escpos::Cut()); }, Done);
 }
 
 int POSAD_API OpenCashDrawerEx(void)
 {
     return Run([](size_t) { return std::string("OpenCashDrawerEx()"); },
-               [](const PosAdConfig& config) {
-                   if (config.drawerControl != 0)
-                       return Send(escpos::DrawerPulse());
-                   board::Frame answer;
-                   int scaleCode = 0;
-                   const char type = board::BoardTypeCode(config.boardType);
-                   Outcome o = Board(board::kOpenDrawer, std::string_view(&type, 1), answer, scaleCode);
-                   if (o.code != result::kDone)
-                       return o;
-                   uint8_t value = 0;
-                   std::string error;
-                   if (!board::ParseSingle(answer, value, error))
-                       return Outcome::Failed(result::kNoAnswer, error);
-                   if (value != '0')
-                       return Outcome::Failed(result::kRefused, std::string("the board answered '") +
-                                                                    static_cast<char>(value) + "'");
-                   o.detail = "main board, type " + std::string(1, type);
-                   return o;
-               },
-               Done);
+        [](const PosAdConfig& config) {
+            if (config.drawerControl != 0)
+                return Send(escpos::DrawerPulse());
+            board::Frame answer;
+            int scaleCode = 0;
+            const char type = board::BoardTypeCode(config.boardType);
+            Outcome o = Board(board::kOpenDrawer, std::string_view(&type, 1), answer, scaleCode);
+            if (o.code != result::kDone)
+                return o;
+            uint8_t value = 0;
+            std::string error;
+            if (!board::ParseSingle(answer, value, error))
+                return Outcome::Failed(result::kNoAnswer, error);
+            if (value != '0')
+                return Outcome::Failed(
+                    result::kRefused, std::string("the board answered '") + static_cast<char>(value) + "'");
+            o.detail = "main board, type " + std::string(1, type);
+            return o;
+        },
+        Done);
 }
 
 int POSAD_API GetCashDrawerStatus(void)
 {
     return Run([](size_t) { return std::string("GetCashDrawerStatus()"); },
-               [](const PosAdConfig& config) {
-                   if (config.drawerControl != 0) {
-                       uint8_t status = 0;
-                       Outcome o = g_driver.PrinterStatus(status);
-                       if (o.code != result::kDone)
-                           return o;
-                       const bool open = escpos::DrawerOpen(status, config.drawerOpenHigh != 0);
-                       o.code = open ? result::kDrawerOpen : result::kDrawerClosed;
-                       char hex[8];
-                       std::snprintf(hex, sizeof hex, "0x%02X", status);
-                       o.detail = std::string(open ? "open" : "closed") + " (printer status " + hex + ")";
-                       return o;
-                   }
-                   board::Frame answer;
-                   int scaleCode = 0;
-                   Outcome o = Board(board::kDrawerState, {}, answer, scaleCode);
-                   if (o.code != result::kDone)
-                       return o;
-                   uint8_t value = 0;
-                   std::string error;
-                   if (!board::ParseSingle(answer, value, error) || (value != '0' && value != '1'))
-                       return Outcome::Failed(result::kNoAnswer, error.empty() ? "drawer state is neither '0' nor '1'" : error);
-                   o.code = value == '0' ? result::kDrawerOpen : result::kDrawerClosed;
-                   o.detail = value == '0' ? "open (main board)" : "closed (main board)";
-                   return o;
-               },
-               [] { return result::kDrawerClosed; });
+        [](const PosAdConfig& config) {
+            if (config.drawerControl != 0) {
+                uint8_t status = 0;
+                Outcome o = g_driver.PrinterStatus(status);
+                if (o.code != result::kDone)
+                    return o;
+                const bool open = escpos::DrawerOpen(status, config.drawerOpenHigh != 0);
+                o.code = open ? result::kDrawerOpen : result::kDrawerClosed;
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "0x%02X", status);
+                o.detail = std::string(open ? "open" : "closed") + " (printer status " + hex + ")";
+                return o;
+            }
+            board::Frame answer;
+            int scaleCode = 0;
+            Outcome o = Board(board::kDrawerState, {}, answer, scaleCode);
+            if (o.code != result::kDone)
+                return o;
+            uint8_t value = 0;
+            std::string error;
+            if (!board::ParseSingle(answer, value, error) || (value != '0' && value != '1'))
+                return Outcome::Failed(
+                    result::kNoAnswer, error.empty() ? "drawer state is neither '0' nor '1'" : error);
+            o.code = value == '0' ? result::kDrawerOpen : result::kDrawerClosed;
+            o.detail = value == '0' ? "open (main board)" : "closed (main board)";
+            return o;
+        },
+        [] { return result::kDrawerClosed; });
 }
 
 int POSAD_API ClosePrinterEx(void)
 {
     const int code = Run([](size_t) { return std::string("ClosePrinterEx()"); },
-                         [](const PosAdConfig&) { return g_driver.CloseAll(); }, Done);
+        [](const PosAdConfig&) { return g_driver.CloseAll(); }, Done);
     std::lock_guard<std::mutex> lock(g_mutex);
-    g_driver.CloseAll();  // the journal backend too forgets its settings
+    g_driver.CloseAll(); // the journal backend too forgets its settings
     return code;
 }
 
@@ -328,29 +338,29 @@ int POSAD_API send_zero(void)
 int POSAD_API read_standard(char* record)
 {
     return Run([record](size_t) { return std::string("read_standard(") + (record ? "record" : "NULL") + ")"; },
-               [record](const PosAdConfig&) {
-                   if (!record)
-                       return Outcome::Failed(result::kScaleBadArgument, "no record");
-                   board::Frame answer;
-                   int scaleCode = 0;
-                   Outcome o = Board(board::kWeight, {}, answer, scaleCode);
-                   if (o.code != result::kDone)
-                       return Outcome::Failed(scaleCode, o.detail);
-                   board::Reading reading;
-                   std::string error;
-                   if (!board::ParseReading(answer, reading, error))
-                       return Outcome::Failed(result::kScaleBadAnswer, error);
-                   board::FillRecord(reading, record);
-                   o.code = result::kScaleOk;
-                   o.detail = "\"" + std::string(record, 16) + "\"";
-                   return o;
-               },
-               [record] {
-                   if (!record)
-                       return result::kScaleBadArgument;
-                   std::memcpy(record, "3  0.000,  0.000", 16);  // stable, at zero, no tare
-                   return result::kScaleOk;
-               });
+        [record](const PosAdConfig&) {
+            if (!record)
+                return Outcome::Failed(result::kScaleBadArgument, "no record");
+            board::Frame answer;
+            int scaleCode = 0;
+            Outcome o = Board(board::kWeight, {}, answer, scaleCode);
+            if (o.code != result::kDone)
+                return Outcome::Failed(scaleCode, o.detail);
+            board::Reading reading;
+            std::string error;
+            if (!board::ParseReading(answer, reading, error))
+                return Outcome::Failed(result::kScaleBadAnswer, error);
+            board::FillRecord(reading, record);
+            o.code = result::kScaleOk;
+            o.detail = "\"" + std::string(record, 16) + "\"";
+            return o;
+        },
+        [record] {
+            if (!record)
+                return result::kScaleBadArgument;
+            std::memcpy(record, "3  0.000,  0.000", 16); // stable, at zero, no tare
+            return result::kScaleOk;
+        });
 }
 
 int POSAD_API send_tare(char*)

@@ -16,14 +16,14 @@ void Append(const std::string& path, const std::string& call, int result)
     const runlog::Stamp t = platform::Now();
     char time[32];
     std::snprintf(time, sizeof time, "%04d-%02d-%02d %02d:%02d:%02d.%03d", t.year, t.month, t.day, t.hour, t.minute,
-                  t.second, t.millisecond);
+        t.second, t.millisecond);
     const std::string line = std::string(time) + " " + call + " = " + std::to_string(result) + "\r\n";
 
     const size_t slash = file.find_last_of("\\/");
     if (slash != std::string::npos && slash > 2)
         platform::MakeFolders(file.substr(0, slash));
     const HANDLE handle = ::CreateFileA(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return;
     DWORD written = 0;

@@ -14,8 +14,8 @@
 namespace {
 
 struct SdkState {
-    std::atomic<OPO_ResultCallback> callback{nullptr};
-    std::mutex call;  // one call at a time, so commands never interleave on the line
+    std::atomic<OPO_ResultCallback> callback {nullptr};
+    std::mutex call; // one call at a time, so commands never interleave on the line
     mutable std::mutex sessionGuard;
     std::shared_ptr<Session> session;
 
@@ -57,8 +57,7 @@ int CloseLocked(SdkState& state)
 }
 
 // Commands and the reading request: refused at once from inside the callback and while closed.
-template <typename Fn>
-int WithSession(Fn&& fn)
+template <typename Fn> int WithSession(Fn&& fn)
 {
     SdkState& state = State();
     if (const std::shared_ptr<Session> current = state.Current(); current && current->OnReaderThread())

@@ -44,5 +44,5 @@ std::optional<PortSettings> ParsePortSettings(const char* text)
     ++pos;
     if (!ReadNumber(text, pos, 6, 110, 921600, baud) || text[pos] != '\0')
         return std::nullopt;
-    return PortSettings{static_cast<int>(number), baud};
+    return PortSettings {static_cast<int>(number), baud};
 }

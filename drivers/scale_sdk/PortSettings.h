@@ -5,10 +5,10 @@
 #include <string>
 
 struct PortSettings {
-    int number = 0;     // n of COMn, 1..255
-    unsigned baud = 0;  // 110..921600
+    int number = 0; // n of COMn, 1..255
+    unsigned baud = 0; // 110..921600
 
-    std::string DeviceName() const;  // "\\.\COMn", which also reaches COM10 and above
+    std::string DeviceName() const; // "\\.\COMn", which also reaches COM10 and above
 };
 
 // Strict: "COM" in any letter case, the number without sign or leading zero, ":", the baud rate

@@ -41,8 +41,8 @@ bool IsWeight(const std::string& text)
 bool IsReading(const std::vector<std::string>& f)
 {
     return f.size() == 7 && f[0] == "W" && (f[1] == "S" || f[1] == "U" || f[1] == "F") &&
-           (f[2] == "Z" || f[2] == "N") && (f[3] == "kg" || f[3] == "g" || f[3] == "lb") && IsWeight(f[4]) &&
-           IsWeight(f[5]) && IsWeight(f[6]);
+        (f[2] == "Z" || f[2] == "N") && (f[3] == "kg" || f[3] == "g" || f[3] == "lb") && IsWeight(f[4]) &&
+        IsWeight(f[5]) && IsWeight(f[6]);
 }
 
 bool IsCommandLetter(const std::string& field)
@@ -56,12 +56,12 @@ Line Classify(const std::string& line)
 {
     const std::vector<std::string> f = Fields(line);
     if (IsReading(f))
-        return Line{LineKind::Reading, 0};
+        return Line {LineKind::Reading, 0};
     if (f[0] == "A" && f.size() == 2 && IsCommandLetter(f[1]))
-        return Line{LineKind::Accepted, f[1][0]};
+        return Line {LineKind::Accepted, f[1][0]};
     if (f[0] == "N" && f.size() >= 2 && IsCommandLetter(f[1]))
-        return Line{LineKind::Refused, f[1][0]};
-    return Line{};
+        return Line {LineKind::Refused, f[1][0]};
+    return Line {};
 }
 
 std::string CommandLine(char letter, const std::string& argument)

@@ -15,7 +15,7 @@ enum class LineKind { Reading, Accepted, Refused, Other };
 
 struct Line {
     LineKind kind = LineKind::Other;
-    char command = 0;  // the command letter an acknowledgement answers
+    char command = 0; // the command letter an acknowledgement answers
 };
 
 // Sorts one received line (without its line end). A reading must match its format exactly.

@@ -14,7 +14,7 @@ std::unique_ptr<SerialPort> SerialPort::Open(const PortSettings& settings)
 {
     std::unique_ptr<SerialPort> port(new SerialPort);
     port->m_port = ::CreateFileA(settings.DeviceName().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                 FILE_FLAG_OVERLAPPED, nullptr);
+        FILE_FLAG_OVERLAPPED, nullptr);
     if (port->m_port == INVALID_HANDLE_VALUE)
         return nullptr;
     port->m_read.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -28,7 +28,7 @@ std::unique_ptr<SerialPort> SerialPort::Open(const PortSettings& settings)
 
     // A read ends 1 ms after the last byte, so a line is handed on as soon as it is complete,
     // and after kPollMs when nothing comes at all.
-    COMMTIMEOUTS timeouts{};
+    COMMTIMEOUTS timeouts {};
     timeouts.ReadIntervalTimeout = 1;
     timeouts.ReadTotalTimeoutConstant = kPollMs;
     if (!::SetCommTimeouts(port->m_port, &timeouts))
@@ -70,7 +70,7 @@ int SerialPort::Read(char* buffer, DWORD size, HANDLE stop)
         return ::WaitForSingleObject(stop, kPollMs) == WAIT_OBJECT_0 ? kStopped : kFailed;
 
     const HANDLE event = m_read.hEvent;
-    m_read = OVERLAPPED{};
+    m_read = OVERLAPPED {};
     m_read.hEvent = event;
     ::ResetEvent(event);
 
@@ -98,7 +98,7 @@ bool SerialPort::Write(const std::string& bytes, DWORD timeoutMs)
     if (m_writeStuck)
         return false;
     const HANDLE event = m_write.hEvent;
-    m_write = OVERLAPPED{};
+    m_write = OVERLAPPED {};
     m_write.hEvent = event;
     ::ResetEvent(event);
 

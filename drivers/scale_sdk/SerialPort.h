@@ -35,8 +35,8 @@ private:
 
     HANDLE m_port = INVALID_HANDLE_VALUE;
     // Members, not locals: the system writes into them until a request has completed.
-    OVERLAPPED m_read{};
-    OVERLAPPED m_write{};
+    OVERLAPPED m_read {};
+    OVERLAPPED m_write {};
     bool m_readStuck = false;
     bool m_writeStuck = false;
 };

@@ -15,7 +15,7 @@ std::shared_ptr<Session> Session::Start(const PortSettings& settings, const std:
     // port still open does not pull the code from under it.
     HMODULE self = nullptr;
     if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                              reinterpret_cast<LPCWSTR>(reinterpret_cast<void*>(&Session::ReaderMain)), &self))
+            reinterpret_cast<LPCWSTR>(reinterpret_cast<void*>(&Session::ReaderMain)), &self))
         return nullptr;
     auto* handOver = new std::pair<std::shared_ptr<Session>, HMODULE>(session, self);
     session->m_thread = ::CreateThread(nullptr, 0, &Session::ReaderMain, handOver, 0, &session->m_threadId);
@@ -56,7 +56,7 @@ DWORD WINAPI Session::ReaderMain(void* parameter)
     } catch (...) {
         // Out of memory while reading: the connection goes quiet rather than the process down.
     }
-    session.reset();  // the last owner closes the port
+    session.reset(); // the last owner closes the port
     ::FreeLibraryAndExitThread(self, 0);
 }
 
@@ -104,15 +104,14 @@ void Session::Handle(const std::string& line)
         m_changed.notify_all();
         break;
     }
-    case scale_protocol::LineKind::Other:
-        break;
+    case scale_protocol::LineKind::Other: break;
     }
 }
 
 bool Session::Command(char letter, const std::string& argument)
 {
     if (OnReaderThread())
-        return false;  // the answer could only be read by this very thread
+        return false; // the answer could only be read by this very thread
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_awaited = letter;

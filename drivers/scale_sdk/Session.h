@@ -24,7 +24,8 @@ public:
 
     // Opens the port and starts the reader thread, which hands each reading to *callback as it is
     // at that moment. Null when the port cannot be opened or the thread cannot start.
-    static std::shared_ptr<Session> Start(const PortSettings& settings, const std::atomic<OPO_ResultCallback>* callback);
+    static std::shared_ptr<Session> Start(
+        const PortSettings& settings, const std::atomic<OPO_ResultCallback>* callback);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -51,15 +52,15 @@ private:
     std::unique_ptr<SerialPort> m_port;
     const std::atomic<OPO_ResultCallback>* m_callback = nullptr;
     HANDLE m_stop = nullptr;
-    std::atomic<bool> m_stopping{false};  // no reading is handed on once a stop was asked for
+    std::atomic<bool> m_stopping {false}; // no reading is handed on once a stop was asked for
     HANDLE m_thread = nullptr;
     DWORD m_threadId = 0;
-    scale_protocol::LineAssembler m_assembler;  // reader thread only
+    scale_protocol::LineAssembler m_assembler; // reader thread only
 
-    mutable std::mutex m_mutex;  // guards what follows
+    mutable std::mutex m_mutex; // guards what follows
     std::condition_variable m_changed;
-    char m_awaited = 0;  // the command letter whose answer is awaited, 0 for none
-    int m_answer = -1;   // -1 none yet, 1 accepted, 0 refused
+    char m_awaited = 0; // the command letter whose answer is awaited, 0 for none
+    int m_answer = -1; // -1 none yet, 1 accepted, 0 refused
     unsigned long m_readings = 0;
     std::string m_lastReading;
 };

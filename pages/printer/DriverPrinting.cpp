@@ -4,7 +4,7 @@
 
 #include "PrinterList.h"
 #include "ReceiptLayout.h"
-#include "app/TextUtils.h"
+#include "framework/TextUtils.h"
 #include "framework/Seams.h"
 #include "framework/TextCodec.h"
 
@@ -18,7 +18,7 @@ class ReceiptFont {
 public:
     ReceiptFont()
     {
-        LOGFONTW font{};
+        LOGFONTW font {};
         font.lfHeight = 20;
         font.lfWidth = 12;
         font.lfWeight = FW_NORMAL;
@@ -50,7 +50,7 @@ void DrawLine(HDC dc, int y, const std::string& gbk)
 void DrawReceipt(HDC dc, const ReceiptFont& font, const std::vector<std::string>& pieces)
 {
     ::SelectObject(dc, font.Handle());
-    TEXTMETRICW metrics{};
+    TEXTMETRICW metrics {};
     const int lineHeight = ::GetTextMetricsW(dc, &metrics) ? metrics.tmHeight : 20;
     const ReceiptLayout layout = LayoutReceipt(pieces.size(), ::GetDeviceCaps(dc, VERTRES), lineHeight);
 
@@ -77,8 +77,7 @@ void DrawReceipt(HDC dc, const ReceiptFont& font, const std::vector<std::string>
 
 void CPagePrinter::FillPrinterList()
 {
-    CComboBox list;
-    list.Attach(GetDlgItem(IDC_PRN_DRIVER_LIST));
+    const CComboBox list = Combo(IDC_PRN_DRIVER_LIST);
 
     std::vector<std::string> names;
     EnumPrinterNames(names);
@@ -95,8 +94,7 @@ void CPagePrinter::FillPrinterList()
 
 void CPagePrinter::PrintViaDriver(bool drawerOnly)
 {
-    CComboBox list;
-    list.Attach(GetDlgItem(IDC_PRN_DRIVER_LIST));
+    const CComboBox list = Combo(IDC_PRN_DRIVER_LIST);
     if (list.GetCount() <= 0) {
         ShowMessageBox(m_hWnd, "没有安装打印机!", nullptr, MB_OK);
         return;
@@ -114,7 +112,7 @@ void CPagePrinter::PrintViaDriver(bool drawerOnly)
     const HDC dc = ::CreateDCW(nullptr, Widen(printer).c_str(), nullptr, nullptr);
     if (!dc)
         return;
-    DOCINFOW document{};
+    DOCINFOW document {};
     document.cbSize = sizeof document;
     document.lpszDocName = L"printer";
     if (::StartDocW(dc, &document) <= 0) {

@@ -12,9 +12,6 @@ namespace {
 const char kHintCaption[] = "提示";
 const char kBitmapFilter[] = "BMP图片(*.bmp)|*.bmp||";
 
-enum MachineModel { kRX720 = 0, kRX520 = 1 };
-enum DrawerControl { kDrawerOnBoard = 0 };
-
 bool IsExistingRegularFile(const std::string& path)
 {
     const DWORD attributes = ::GetFileAttributesW(Widen(path).c_str());
@@ -46,6 +43,8 @@ BOOL CPagePrinter::OnInitDialog()
     return TRUE;
 }
 
+// The message map, one line a control, as laid out by hand.
+// clang-format off
 bool CPagePrinter::OnCommand(int id, int notifyCode)
 {
     if (notifyCode == BN_CLICKED) {
@@ -66,29 +65,30 @@ bool CPagePrinter::OnCommand(int id, int notifyCode)
     }
     return CDialogEx::OnCommand(id, notifyCode);
 }
+// clang-format on
 
 void CPagePrinter::RefreshDrawerStatusControls()
 {
-    const int model = g_settings.machineModel;
-    if (model != kRX720 && model != kRX520)
+    const bool rx720 = g_settings.IsModel(MachineModel::RX720);
+    if (!rx720 && !g_settings.IsModel(MachineModel::RX520))
         return;
-    const int show = model == kRX720 ? SW_SHOW : SW_HIDE;
-    CWnd(GetDlgItem(IDC_PRN_DRAWER_STATUS)).ShowWindow(show);
-    CWnd(GetDlgItem(IDC_PRN_DRAWER_OPENED)).ShowWindow(show);
+    const int show = rx720 ? SW_SHOW : SW_HIDE;
+    Item(IDC_PRN_DRAWER_STATUS).ShowWindow(show);
+    Item(IDC_PRN_DRAWER_OPENED).ShowWindow(show);
 }
 
 void CPagePrinter::OnOpenDrawer()
 {
-    if (g_settings.machineModel != kRX720) {
+    if (!g_settings.IsModel(MachineModel::RX720)) {
         OpenCashDrawerEx();
         return;
     }
     // The RX720 drives its drawer from the main board or from the printer; the technician has to
     // plug it into the one the settings name, so say which before trying.
-    const bool onBoard = g_settings.drawerControl == kDrawerOnBoard;
+    const bool onBoard = g_settings.IsDrawerOnBoard();
     ShowMessageBox(m_hWnd,
-                   onBoard ? "当前为主板控制钱箱，请确保钱箱接在主板上！" : "当前为打印机控制钱箱，请确保钱箱接在打印机上！",
-                   kHintCaption, MB_ICONEXCLAMATION);
+        onBoard ? "当前为主板控制钱箱，请确保钱箱接在主板上！" : "当前为打印机控制钱箱，请确保钱箱接在打印机上！",
+        kHintCaption, MB_ICONEXCLAMATION);
     OpenCashDrawerEx();
     if (onBoard)
         OnDrawerStatus();
@@ -96,15 +96,13 @@ void CPagePrinter::OnOpenDrawer()
 
 void CPagePrinter::OnDrawerStatus()
 {
-    if (g_settings.drawerControl != kDrawerOnBoard) {
+    if (!g_settings.IsDrawerOnBoard()) {
         // A drawer on the printer's kick-out port reports nothing back.
         ShowMessageBox(m_hWnd, "当前为打印机控制钱箱，不支持获取状态！", kHintCaption, MB_ICONEXCLAMATION);
         return;
     }
     const bool open = (GetCashDrawerStatus() & 0xFF) == 0;
-    CButton indicator;
-    indicator.Attach(GetDlgItem(IDC_PRN_DRAWER_OPENED));
-    indicator.SetCheck(open ? BST_CHECKED : BST_UNCHECKED);
+    Button(IDC_PRN_DRAWER_OPENED).SetCheck(open ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void CPagePrinter::OnFeed()

@@ -12,7 +12,7 @@
 class CPagePrinter : public CDialogEx {
 public:
     enum { IDD = IDD_PAGE_PRINTER };
-    CPagePrinter() : CDialogEx(IDD) {}
+    CPagePrinter() : CDialogEx(IDD) { }
     // The window goes while the receipt edit's font still exists.
     ~CPagePrinter() override { DestroyWindow(); }
 

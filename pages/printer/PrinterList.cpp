@@ -25,7 +25,7 @@ bool EnumPrinterNames(std::vector<std::string>& names)
         DWORD needed = 0;
         DWORD count = 0;
         if (::EnumPrintersW(kEnumFlags, nullptr, kInfoLevel, nullptr, 0, &needed, &count))
-            return true;  // nothing installed
+            return true; // nothing installed
         if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER)
             return false;
 
@@ -62,8 +62,8 @@ std::string DefaultPrinterName()
     // whole entry fits.
     std::wstring entry(256, L'\0');
     for (;;) {
-        const DWORD copied = ::GetProfileStringW(L"windows", L"device", L",,,", entry.data(),
-                                                 static_cast<DWORD>(entry.size()));
+        const DWORD copied =
+            ::GetProfileStringW(L"windows", L"device", L",,,", entry.data(), static_cast<DWORD>(entry.size()));
         if (copied + 1 < entry.size() || entry.size() >= (1u << 20)) {
             entry.resize(copied);
             break;

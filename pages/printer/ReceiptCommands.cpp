@@ -1,7 +1,7 @@
 #include "ReceiptCommands.h"
 
 #include "PrinterTexts.h"
-#include "app/TextUtils.h"
+#include "framework/TextUtils.h"
 #include "devices/pos_ad.h"
 
 namespace {

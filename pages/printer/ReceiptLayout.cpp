@@ -13,7 +13,7 @@ ReceiptLayout LayoutReceipt(std::size_t pieceCount, int pageHeight, int lineHeig
             ++page;
             y = 0;
         }
-        return LinePlace{page, y};
+        return LinePlace {page, y};
     };
     for (std::size_t i = 0; i < pieceCount; ++i) {
         layout.lines.push_back(place());

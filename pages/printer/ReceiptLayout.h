@@ -9,13 +9,13 @@ constexpr int kReceiptLineX = 1;
 constexpr int kReceiptLineStep = 30;
 
 struct LinePlace {
-    int page = 0;  // counted from 0
-    int y = 0;     // device units from the top of the printable area
+    int page = 0; // counted from 0
+    int y = 0; // device units from the top of the printable area
 };
 
 struct ReceiptLayout {
-    std::vector<LinePlace> lines;  // one per piece, in order
-    LinePlace mark;                // the closing "-", one empty line step after the last piece
+    std::vector<LinePlace> lines; // one per piece, in order
+    LinePlace mark; // the closing "-", one empty line step after the last piece
     int pageCount = 1;
 };
 

@@ -15,7 +15,7 @@ const int kSdkSuccess = 1;
 
 bool IsSdkMode()
 {
-    return g_settings.machineModel == 0;
+    return g_settings.IsModel(MachineModel::RX720);
 }
 
 bool LoadSdkAndRegister()
@@ -72,6 +72,8 @@ BOOL CPageScale::OnInitDialog()
     return TRUE;
 }
 
+// The message map, one line a control, as laid out by hand.
+// clang-format off
 bool CPageScale::OnCommand(int id, int notifyCode)
 {
     if (notifyCode == BN_CLICKED) {
@@ -85,6 +87,7 @@ bool CPageScale::OnCommand(int id, int notifyCode)
     }
     return CDialogEx::OnCommand(id, notifyCode);
 }
+// clang-format on
 
 INT_PTR CPageScale::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -93,16 +96,19 @@ INT_PTR CPageScale::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
             ShowReading(*reading);
         return TRUE;
     }
-    if (message == WM_DESTROY)
-        reading_mailbox::ClearTarget(m_hWnd);
     return CDialogEx::WindowProc(message, wParam, lParam);
+}
+
+void CPageScale::OnDestroy()
+{
+    reading_mailbox::ClearTarget(m_hWnd);
 }
 
 void CPageScale::OnOpen()
 {
     loadSettings(g_settings);
     if (!IsSdkMode()) {
-        SetTimer(kPollTimer, kPollPeriodMs);  // the same id again restarts the one timer
+        SetTimer(kPollTimer, kPollPeriodMs); // the same id again restarts the one timer
         return;
     }
     const std::string portAndBaud = g_settings.scalePort + ":115200";
@@ -115,7 +121,7 @@ void CPageScale::OnClose()
 {
     // Whatever the mode is now: the SDK may have been loaded under the other one.
     if (g_scaleSdk.OPO_Close && g_scaleSdk.OPO_Close() == kSdkSuccess) {
-        reading_mailbox::Take();  // a reading from before the close must not refill the fields
+        reading_mailbox::Take(); // a reading from before the close must not refill the fields
         EmptyFields();
         AfxMessageBox("关闭端口成功");
     }

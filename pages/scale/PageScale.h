@@ -14,8 +14,8 @@ public:
     enum { IDD = IDD_PAGE_SCALE };
     enum { kPollTimer = 1001, kPollPeriodMs = 1000 };
 
-    CPageScale() : CDialogEx(IDD) {}
-    // The window goes while WindowProc still takes it off the mailbox.
+    CPageScale() : CDialogEx(IDD) { }
+    // The window goes while OnDestroy still takes it off the mailbox.
     ~CPageScale() override { DestroyWindow(); }
 
     // Registered with the SDK; called on whatever thread the SDK chooses. It never touches a
@@ -26,6 +26,8 @@ protected:
     BOOL OnInitDialog() override;
     bool OnCommand(int id, int notifyCode) override;
     void OnTimer(UINT_PTR id) override;
+    void OnDestroy() override;
+    // Only for the mailbox's notification, a registered message.
     INT_PTR WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:

@@ -7,10 +7,10 @@ namespace reading_mailbox {
 namespace {
 
 struct Mailbox {
-    std::atomic<HWND> target{nullptr};
-    std::mutex mutex;  // held only to swap the fields below, never across a call out
+    std::atomic<HWND> target {nullptr};
+    std::mutex mutex; // held only to swap the fields below, never across a call out
     std::optional<ScaleReading> pending;
-    bool notified = false;  // a notification is on its way and Take has not run since
+    bool notified = false; // a notification is on its way and Take has not run since
 };
 
 // Never destroyed: the SDK may deliver while the process runs its exit code.
@@ -31,7 +31,7 @@ void Forget(Mailbox& box)
 // it, a full queue refuses it. Then notified stays set and Deliver never posts again, so the
 // target's own thread notifies once more each period while a reading waits. Timer messages are
 // made afresh each period, so a lost one costs one period, and duplicates find nothing to Take.
-const UINT_PTR kRenotifyTimer = 0x5A50;  // apart from the ids a page gives its own timers
+const UINT_PTR kRenotifyTimer = 0x5A50; // apart from the ids a page gives its own timers
 const UINT kRenotifyPeriodMs = 100;
 
 void CALLBACK Renotify(HWND window, UINT, UINT_PTR id, DWORD)

@@ -1,6 +1,6 @@
 #include "ScaleReading.h"
 
-#include "app/TextUtils.h"
+#include "framework/TextUtils.h"
 
 #include <climits>
 #include <cmath>
@@ -43,7 +43,7 @@ std::optional<ScaleReading> ParseScaleResult(const char* text)
     if (fields.size() != 7)
         return std::nullopt;
 
-    ScaleReading reading{StatusText(fields[1]), fields[4], fields[5], fields[6]};
+    ScaleReading reading {StatusText(fields[1]), fields[4], fields[5], fields[6]};
     const int grams = NetWeightGrams(fields[4]);
     if (grams < 0)
         reading.net = reading.tare = reading.gross = "┏━┓";

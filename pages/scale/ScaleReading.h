@@ -5,8 +5,8 @@
 #include <string>
 
 struct ScaleReading {
-    std::string status;  // text for the status field; empty leaves the shown status as it is
-    std::string net;     // texts for the net, tare and gross fields, range marks already applied
+    std::string status; // text for the status field; empty leaves the shown status as it is
+    std::string net; // texts for the net, tare and gross fields, range marks already applied
     std::string tare;
     std::string gross;
 };

@@ -57,20 +57,8 @@ int NumberIn(const std::string& text)
 
 } // namespace
 
-CComboBox CPageSetup::Combo(int id) const
-{
-    CComboBox combo;
-    combo.Attach(GetDlgItem(id));
-    return combo;
-}
-
-CButton CPageSetup::Button(int id) const
-{
-    CButton button;
-    button.Attach(GetDlgItem(id));
-    return button;
-}
-
+// The message map, one line a control, as laid out by hand.
+// clang-format off
 bool CPageSetup::OnCommand(int id, int notifyCode)
 {
     if (id == IDC_SETUP_SAVE && notifyCode == BN_CLICKED)           { OnBnClickedSave(); return true; }
@@ -80,6 +68,7 @@ bool CPageSetup::OnCommand(int id, int notifyCode)
     if (id == IDC_SETUP_DRAWER_PRINTER && notifyCode == BN_CLICKED) { OnBnClickedDrawerControl(); return true; }
     return CDialogEx::OnCommand(id, notifyCode);
 }
+// clang-format on
 
 BOOL CPageSetup::OnInitDialog()
 {
@@ -143,7 +132,7 @@ BOOL CPageSetup::OnInitDialog()
     board.SetCurSel(board.FindExact(s.boardType));
 
     // Deliberately leaves the board list's enabling to the model rules until a radio is clicked.
-    Button(s.drawerControl == 0 ? IDC_SETUP_DRAWER_BOARD : IDC_SETUP_DRAWER_PRINTER).SetCheck(BST_CHECKED);
+    Button(s.IsDrawerOnBoard() ? IDC_SETUP_DRAWER_BOARD : IDC_SETUP_DRAWER_PRINTER).SetCheck(BST_CHECKED);
     return TRUE;
 }
 
@@ -157,7 +146,7 @@ void CPageSetup::ApplyModelRules(const std::string& model)
     Item(IDC_SETUP_SCALE_PORT).EnableWindow(false);
     Item(IDC_SETUP_SCALE_BAUD).EnableWindow(false);
     for (int id : {IDC_SETUP_PRINTER_PORT, IDC_SETUP_PRINTER_BAUD, IDC_SETUP_BOARD, IDC_SETUP_DRAWER_BOARD,
-                   IDC_SETUP_DRAWER_PRINTER})
+             IDC_SETUP_DRAWER_PRINTER})
         Item(id).EnableWindow(editable);
 
     const CButton alarm = Button(IDC_SETUP_ALARM);
@@ -207,7 +196,8 @@ void CPageSetup::OnBnClickedSave()
     s.printerBaud = NumberIn(SelectedText(Combo(IDC_SETUP_PRINTER_BAUD)));
     s.imageDensity = Combo(IDC_SETUP_DENSITY).GetCurSel();
     s.lineSpacing = NumberIn(Item(IDC_SETUP_LINESPACE).GetWindowText());
-    s.drawerControl = Button(IDC_SETUP_DRAWER_BOARD).GetCheck() == BST_CHECKED ? 0 : 1;
+    s.drawerControl = static_cast<int>(
+        Button(IDC_SETUP_DRAWER_BOARD).GetCheck() == BST_CHECKED ? DrawerControl::MainBoard : DrawerControl::Printer);
     s.boardType = SelectedText(Combo(IDC_SETUP_BOARD));
     s.runLog = Button(IDC_SETUP_RUNLOG).GetCheck();
 

@@ -11,7 +11,7 @@
 class CPageSetup : public CDialogEx {
 public:
     enum { IDD = IDD_PAGE_SETUP };
-    CPageSetup() : CDialogEx(IDD) {}
+    CPageSetup() : CDialogEx(IDD) { }
     ~CPageSetup() override { DestroyWindow(); }
 
     // Enables and disables the controls a machine model lets the user change; a name that is no
@@ -26,9 +26,4 @@ protected:
     void OnBnClickedLogFile();
     void OnCbnSelchangeModel();
     void OnBnClickedDrawerControl();
-
-private:
-    CComboBox Combo(int id) const;
-    CButton Button(int id) const;
-    CWnd Item(int id) const { return CWnd(GetDlgItem(id)); }
 };

@@ -5,6 +5,6 @@
 #include <string>
 #include <vector>
 
-extern const std::vector<std::string> scalePortList;    // COM1..COM12
-extern const std::vector<std::string> printerPortList;  // USB, COM1..COM6, LPT1
-extern const std::vector<std::string> baudRateList;     // as decimal text
+extern const std::vector<std::string> scalePortList; // COM1..COM12
+extern const std::vector<std::string> printerPortList; // USB, COM1..COM6, LPT1
+extern const std::vector<std::string> baudRateList; // as decimal text

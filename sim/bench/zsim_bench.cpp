@@ -22,9 +22,12 @@ int main(int argc, char** argv) {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--width" && i + 1 < argc) config.paperWidth = std::atoi(argv[++i]);
-        else if (a == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
-        else args.push_back(a);
+        if (a == "--width" && i + 1 < argc)
+            config.paperWidth = std::atoi(argv[++i]);
+        else if (a == "--runs" && i + 1 < argc)
+            runs = std::max(1, std::atoi(argv[++i]));
+        else
+            args.push_back(a);
     }
     if (args.size() != 2) {
         std::fprintf(stderr, "usage: zsim-bench [--width 384|576] [--runs N] IN.bin OUTDIR\n");
@@ -57,9 +60,10 @@ int main(int argc, char** argv) {
     const double lineMs = data.size() / 11520.0 * 1000.0;  // 115200 baud, 8N1
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    std::printf("{\"file\": \"%s\", \"bytes\": %zu, \"pages\": %zu, \"runs\": %d, \"median_ms\": %.2f, "
-                "\"min_ms\": %.2f, \"line_ms\": %.1f, \"times_faster_than_line\": %.0f, \"peak_rss_mb\": %.1f}\n",
-                args[0].c_str(), data.size(), pages, runs, median, ms.front(), lineMs, lineMs / median,
-                usage.ru_maxrss / 1024.0);
+    std::printf(
+        "{\"file\": \"%s\", \"bytes\": %zu, \"pages\": %zu, \"runs\": %d, \"median_ms\": %.2f, "
+        "\"min_ms\": %.2f, \"line_ms\": %.1f, \"times_faster_than_line\": %.0f, \"peak_rss_mb\": %.1f}\n",
+        args[0].c_str(), data.size(), pages, runs, median, ms.front(), lineMs, lineMs / median,
+        usage.ru_maxrss / 1024.0);
     return 0;
 }

@@ -87,17 +87,13 @@ bool prepare(Symbology s, const std::string& raw, ZintInput& in, BarcodeModules&
         if (d.size() >= 2 && d.front() == '*' && d.back() == '*') d = d.substr(1, d.size() - 2);
         in = {BARCODE_CODE39, d};
         return true;
-    case Symbology::Itf:
-        in = {BARCODE_C25INTER, d};
-        return true;
+    case Symbology::Itf: in = {BARCODE_C25INTER, d}; return true;
     case Symbology::Codabar:
         for (char& c : d)
             if (c >= 'a' && c <= 'd') c = static_cast<char>(c - 'a' + 'A');
         in = {BARCODE_CODABAR, d};
         return true;
-    case Symbology::Code93:
-        in = {BARCODE_CODE93, d};
-        return true;
+    case Symbology::Code93: in = {BARCODE_CODE93, d}; return true;
     case Symbology::Code128: {
         // ESC/POS CODE128 data starts with a code set ({A, {B, {C}; in set
         // C each byte is one pair of digits. libzint picks its own code
@@ -138,8 +134,7 @@ bool prepare(Symbology s, const std::string& raw, ZintInput& in, BarcodeModules&
         in = {BARCODE_CODE128, text};
         return true;
     }
-    case Symbology::Unsupported:
-        break;
+    case Symbology::Unsupported: break;
     }
     out.error = "symbology not supported";
     return false;
@@ -154,8 +149,8 @@ Symbology symbologyFromGsK(uint8_t m) {
 }
 
 const char* symbologyName(Symbology s) {
-    static const char* const names[] = {"UPC-A", "UPC-E", "EAN-13", "EAN-8", "CODE39",
-                                        "ITF", "CODABAR", "CODE93", "CODE128", "unsupported"};
+    static const char* const names[] = {"UPC-A", "UPC-E",   "EAN-13", "EAN-8",   "CODE39",
+                                        "ITF",   "CODABAR", "CODE93", "CODE128", "unsupported"};
     return names[static_cast<int>(s)];
 }
 

@@ -18,11 +18,11 @@ const char* symbologyName(Symbology s);
 
 struct BarcodeModules {
     bool ok = false;
-    std::string error;            // why nothing can be printed
+    std::string error;               // why nothing can be printed
     std::vector<std::string> notes;  // printed, but not exactly as sent
-    std::vector<uint8_t> modules;  // one entry per module, 1 = bar
-    std::string hri;               // human-readable line, UTF-8
-    std::string text;              // what a reader returns: the data as encoded
+    std::vector<uint8_t> modules;    // one entry per module, 1 = bar
+    std::string hri;                 // human-readable line, UTF-8
+    std::string text;                // what a reader returns: the data as encoded
 };
 
 BarcodeModules encodeBarcode(Symbology s, const std::vector<uint8_t>& data);

@@ -42,6 +42,8 @@ Frame untilNul(const uint8_t* c, size_t n, size_t first, size_t maxLen, size_t n
     return needMore();
 }
 
+// The length tables below group the commands of one length on a line, laid out by hand.
+// clang-format off
 Frame frameEsc(const uint8_t* c, size_t n) {
     switch (c[1]) {
     case 0x0C: case '2': case '<': case '@': case 'L': case 'S': case 'i': case 'm': case 'v':
@@ -188,6 +190,7 @@ Frame frameDle(const uint8_t* c, size_t n) {
         return unknown(c, n);
     }
 }
+// clang-format on
 
 }  // namespace
 

@@ -95,24 +95,14 @@ void Interpreter::executeEsc(const std::vector<uint8_t>& c) {
         modes_.widthMul = (n & 0x20) ? 2 : 1;
         modes_.underline = (n & 0x80) ? 1 : 0;
         return;
-    case ' ':
-        modes_.rightSpacing = n;
-        return;
-    case '$':
-        line_.setPosition(u16(c, 2), modes_);
-        return;
-    case '\\':
-        line_.movePosition(static_cast<int16_t>(u16(c, 2)), modes_);
-        return;
+    case ' ': modes_.rightSpacing = n; return;
+    case '$': line_.setPosition(u16(c, 2), modes_); return;
+    case '\\': line_.movePosition(static_cast<int16_t>(u16(c, 2)), modes_); return;
     case '-':
         if (asciiOrBinary(n) <= 2) modes_.underline = asciiOrBinary(n);
         return;
-    case '2':
-        modes_.lineSpacing = PrintModes::kDefaultLineSpacing;
-        return;
-    case '3':
-        modes_.lineSpacing = n;
-        return;
+    case '2': modes_.lineSpacing = PrintModes::kDefaultLineSpacing; return;
+    case '3': modes_.lineSpacing = n; return;
     case 'D': {
         modes_.tabColumns.clear();
         for (size_t i = 2; i < c.size() && c[i] != 0; ++i) {
@@ -123,12 +113,8 @@ void Interpreter::executeEsc(const std::vector<uint8_t>& c) {
         return;
     }
     case 'E':
-    case 'G':
-        modes_.bold = n & 1;
-        return;
-    case 'J':
-        printAndFeed(n);
-        return;
+    case 'G': modes_.bold = n & 1; return;
+    case 'J': printAndFeed(n); return;
     case 'd':
         if (n == 0) {
             printAndFeed(0);
@@ -137,9 +123,7 @@ void Interpreter::executeEsc(const std::vector<uint8_t>& c) {
             if (n > 1) sink_.feed((n - 1) * modes_.lineSpacing);
         }
         return;
-    case 'e':
-        unsupportedOnce("ESC e", "reverse feed is not possible on this paper path");
-        return;
+    case 'e': unsupportedOnce("ESC e", "reverse feed is not possible on this paper path"); return;
     case 'M':
         if (asciiOrBinary(n) == 0) modes_.font = FontKind::A;
         if (asciiOrBinary(n) == 1 || asciiOrBinary(n) == 2) modes_.font = FontKind::B;
@@ -155,24 +139,16 @@ void Interpreter::executeEsc(const std::vector<uint8_t>& c) {
             modes_.codePage = 0;
         }
         return;
-    case '{':
-        modes_.upsideDown = n & 1;
-        return;
+    case '{': modes_.upsideDown = n & 1; return;
     case 'V':
         if (n & 1) unsupportedOnce("ESC V", "90-degree rotation is printed upright");
         return;
     case 'R':
         if (n != 0) unsupportedOnce("ESC R", "international character set " + std::to_string(n) + " printed as USA");
         return;
-    case '%':
-        userCharsOn_ = n & 1;
-        return;
-    case 'i':
-        cut(CutKind::Full, 0);
-        return;
-    case 'm':
-        cut(CutKind::Partial, 0);
-        return;
+    case '%': userCharsOn_ = n & 1; return;
+    case 'i': cut(CutKind::Full, 0); return;
+    case 'm': cut(CutKind::Partial, 0); return;
     case 'p': {
         const int m = asciiOrBinary(n);
         if (m > 1) {
@@ -182,21 +158,13 @@ void Interpreter::executeEsc(const std::vector<uint8_t>& c) {
         pulseDrawer(m == 0 ? 2 : 5, c[3] * 2, c[4] * 2, "ESC p");
         return;
     }
-    case 'u':
-        sendReply({drawerStatus(device_.status(), config_.drawerSwitch)});
-        return;
-    case 'v':
-        sendReply({paperSensorStatus(device_.status())});
-        return;
+    case 'u': sendReply({drawerStatus(device_.status(), config_.drawerSwitch)}); return;
+    case 'v': sendReply({paperSensorStatus(device_.status())}); return;
     case 'L':
     case 'W':
     case 'T':
-    case 0x0C:
-        unsupportedOnce("page mode", "page mode commands are ignored; data prints in standard mode");
-        return;
-    case '?':
-        deleteUserChar(n);
-        return;
+    case 0x0C: unsupportedOnce("page mode", "page mode commands are ignored; data prints in standard mode"); return;
+    case '?': deleteUserChar(n); return;
     default:
         // ESC S, ESC =, ESC U, ESC c, ESC r, ESC <, ESC B: no effect
         // on the paper image.
@@ -215,15 +183,11 @@ void Interpreter::executeGs(const Frame& f, const std::vector<uint8_t>& c) {
         modes_.widthMul = modes_.cjkWidthMul = ((n >> 4) & 7) + 1;
         modes_.heightMul = modes_.cjkHeightMul = (n & 7) + 1;
         return;
-    case 'B':
-        modes_.reverse = n & 1;
-        return;
+    case 'B': modes_.reverse = n & 1; return;
     case 'H':
         if (asciiOrBinary(n) <= 3) hriPosition_ = asciiOrBinary(n);
         return;
-    case 'f':
-        hriFont_ = asciiOrBinary(n) == 1 ? FontKind::B : FontKind::A;
-        return;
+    case 'f': hriFont_ = asciiOrBinary(n) == 1 ? FontKind::B : FontKind::A; return;
     case 'h':
         if (n > 0) barHeight_ = n;
         return;
@@ -261,17 +225,20 @@ void Interpreter::executeGs(const Frame& f, const std::vector<uint8_t>& c) {
     case 'r': {
         const DeviceStatus s = device_.status();
         const int which = asciiOrBinary(n);
-        if (which == 1) sendReply({paperSensorStatus(s)});
-        else if (which == 2) sendReply({drawerStatus(s, config_.drawerSwitch)});
-        else report_.note(commandStart_, "GS r " + std::to_string(n) + " not answered");
+        if (which == 1)
+            sendReply({paperSensorStatus(s)});
+        else if (which == 2)
+            sendReply({drawerStatus(s, config_.drawerSwitch)});
+        else
+            report_.note(commandStart_, "GS r " + std::to_string(n) + " not answered");
         return;
     }
     case 'I': {
         const int which = n >= 49 && n <= 51 ? n - 48 : n;
         switch (which) {
-        case 1: sendReply({0x20}); return;   // model
-        case 2: sendReply({0x03}); return;   // two-byte characters, autocutter
-        case 3: sendReply({0x10}); return;   // firmware
+        case 1: sendReply({0x20}); return;  // model
+        case 2: sendReply({0x03}); return;  // two-byte characters, autocutter
+        case 3: sendReply({0x10}); return;  // firmware
         default: break;
         }
         const char* text = nullptr;
@@ -305,13 +272,9 @@ void Interpreter::executeGs(const Frame& f, const std::vector<uint8_t>& c) {
         printStoredImage(downloadedBitImage_, (asciiOrBinary(n) & 1) + 1, ((asciiOrBinary(n) >> 1) & 1) + 1);
         return;
     case '$':
-    case '\\':
-        unsupportedOnce("page mode", "page mode commands are ignored; data prints in standard mode");
-        return;
+    case '\\': unsupportedOnce("page mode", "page mode commands are ignored; data prints in standard mode"); return;
     case ':':
-    case '^':
-        unsupportedOnce("GS :", "macros are not recorded");
-        return;
+    case '^': unsupportedOnce("GS :", "macros are not recorded"); return;
     default:
         // GS E, GS b, GS j, GS P, GS T, GS c, GS g, GS z, GS C: no effect on
         // the paper image.
@@ -322,12 +285,8 @@ void Interpreter::executeGs(const Frame& f, const std::vector<uint8_t>& c) {
 void Interpreter::executeFs(const std::vector<uint8_t>& c) {
     const uint8_t n = c.size() > 2 ? c[2] : 0;
     switch (c[1]) {
-    case '&':
-        modes_.chineseMode = true;
-        return;
-    case '.':
-        modes_.chineseMode = false;
-        return;
+    case '&': modes_.chineseMode = true; return;
+    case '.': modes_.chineseMode = false; return;
     case '!':
         modes_.cjkWidthMul = (n & 0x04) ? 2 : 1;
         modes_.cjkHeightMul = (n & 0x08) ? 2 : 1;
@@ -340,12 +299,8 @@ void Interpreter::executeFs(const std::vector<uint8_t>& c) {
         modes_.cjkLeftSpacing = c[2];
         modes_.cjkRightSpacing = c[3];
         return;
-    case 'W':
-        modes_.cjkWidthMul = modes_.cjkHeightMul = (n & 1) ? 2 : 1;
-        return;
-    case '2':
-        unsupportedOnce("FS 2", "user-defined Chinese characters are printed with the built-in font");
-        return;
+    case 'W': modes_.cjkWidthMul = modes_.cjkHeightMul = (n & 1) ? 2 : 1; return;
+    case '2': unsupportedOnce("FS 2", "user-defined Chinese characters are printed with the built-in font"); return;
     case 'p': {
         const auto it = nvBitImages_.find(n);
         if (it == nvBitImages_.end()) {
@@ -380,8 +335,7 @@ void Interpreter::executeDle(const std::vector<uint8_t>& c) {
             line_.clear();
         }
         return;
-    default:
-        return;  // DLE ENQ: nothing to recover from
+    default: return;  // DLE ENQ: nothing to recover from
     }
 }
 

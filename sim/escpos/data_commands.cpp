@@ -17,10 +17,14 @@ int asciiOrBinaryMode(uint8_t m) { return m >= '0' ? m - '0' : m; }
 // Bytes of a GS ( L function's own header, counted from m.
 size_t graphicsHeadLength(int fn) {
     switch (fn) {
-    case 112: case 113: return 10;
-    case 67: case 83: return 11;  // includes the colour byte of the first plane
-    case 69: case 85: return 6;
-    case 49: case 1: return 4;
+    case 112:
+    case 113: return 10;
+    case 67:
+    case 83: return 11;  // includes the colour byte of the first plane
+    case 69:
+    case 85: return 6;
+    case 49:
+    case 1: return 4;
     default: return 2;
     }
 }
@@ -92,16 +96,16 @@ void Interpreter::beginData(const Frame& f) {
         columns_.start(g, c[3]);
         break;
     }
-    case DataKind::Skip:
-        unsupportedOnce(f.name, "no effect on the paper image");
-        break;
-    case DataKind::None:
-        break;
+    case DataKind::Skip: unsupportedOnce(f.name, "no effect on the paper image"); break;
+    case DataKind::None: break;
     }
     const bool streamed = f.kind == DataKind::UserChars || f.kind == DataKind::NvBitImages;
-    if (!streamed && dataLeft_ == 0) endData(true);
-    else if (f.kind == DataKind::UserChars && userCharsLeft_ == 0) endData(true);
-    else if (f.kind == DataKind::NvBitImages && nvImagesLeft_ == 0) endData(true);
+    if (!streamed && dataLeft_ == 0)
+        endData(true);
+    else if (f.kind == DataKind::UserChars && userCharsLeft_ == 0)
+        endData(true);
+    else if (f.kind == DataKind::NvBitImages && nvImagesLeft_ == 0)
+        endData(true);
 }
 
 size_t Interpreter::consumeData(const uint8_t* p, size_t n) {
@@ -111,9 +115,7 @@ size_t Interpreter::consumeData(const uint8_t* p, size_t n) {
     size_t take = static_cast<size_t>(std::min<uint64_t>(dataLeft_, n));
     switch (frame_.kind) {
     case DataKind::BitImage:
-    case DataKind::DownloadImage:
-        columns_.push(p, take);
-        break;
+    case DataKind::DownloadImage: columns_.push(p, take); break;
     case DataKind::Raster: {
         // Push a bounded number of rows at a time, so a large piece of
         // input never piles up as one huge bitmap.
@@ -123,14 +125,9 @@ size_t Interpreter::consumeData(const uint8_t* p, size_t n) {
         flushRaster();
         break;
     }
-    case DataKind::Symbol2D:
-        payload_.insert(payload_.end(), p, p + take);
-        break;
-    case DataKind::Graphics:
-        graphicsData(p, take);
-        break;
-    default:
-        break;
+    case DataKind::Symbol2D: payload_.insert(payload_.end(), p, p + take); break;
+    case DataKind::Graphics: graphicsData(p, take); break;
+    default: break;
     }
     dataLeft_ -= take;
     if (dataLeft_ == 0) endData(true);
@@ -168,8 +165,7 @@ void Interpreter::endData(bool complete) {
     case DataKind::DownloadImage:
         if (complete) downloadedBitImage_ = columns_.take();
         break;
-    default:
-        break;
+    default: break;
     }
     command_.clear();
     payload_.clear();
@@ -213,8 +209,10 @@ void Interpreter::graphicsData(const uint8_t* p, size_t n) {
             if (dataHead_.size() >= 2 && dataHead_.size() == graphicsHeadLength(gfxFunction_)) graphicsHeader();
         } else if (gfxPhase_ == 1) {
             const size_t take = static_cast<size_t>(std::min<uint64_t>(gfxImageLeft_, n));
-            if (gfxFunction_ == 113) columns_.push(p, take);
-            else raster_.push(p, take);
+            if (gfxFunction_ == 113)
+                columns_.push(p, take);
+            else
+                raster_.push(p, take);
             gfxImageLeft_ -= take;
             p += take;
             n -= take;
@@ -250,9 +248,7 @@ void Interpreter::graphicsHeader() {
         }
         gfxPhase_ = gfxImageLeft_ > 0 ? 1 : 2;
         return;
-    default:
-        gfxPhase_ = 2;
-        return;
+    default: gfxPhase_ = 2; return;
     }
 }
 
@@ -266,18 +262,10 @@ void Interpreter::graphicsEnd() {
         return;
     }
     switch (gfxFunction_) {
-    case 112:
-        graphicsBuffer_ = raster_.takeRows();
-        return;
-    case 113:
-        graphicsBuffer_ = columns_.take();
-        return;
-    case 67:
-        storeImage(nvGraphics_, (h[3] << 8) | h[4], raster_.takeRows());
-        return;
-    case 83:
-        storeImage(downloadGraphics_, (h[3] << 8) | h[4], raster_.takeRows());
-        return;
+    case 112: graphicsBuffer_ = raster_.takeRows(); return;
+    case 113: graphicsBuffer_ = columns_.take(); return;
+    case 67: storeImage(nvGraphics_, (h[3] << 8) | h[4], raster_.takeRows()); return;
+    case 83: storeImage(downloadGraphics_, (h[3] << 8) | h[4], raster_.takeRows()); return;
     case 50:
     case 2:
         if (graphicsBuffer_.empty()) {
@@ -298,23 +286,15 @@ void Interpreter::graphicsEnd() {
         printStoredImage(it->second, std::clamp<int>(h[4], 1, 2), std::clamp<int>(h[5], 1, 2));
         return;
     }
-    case 65:
-        nvGraphics_.clear();
-        return;
-    case 66:
-        nvGraphics_.erase(key());
-        return;
-    case 80:
-        downloadGraphics_.clear();
-        return;
-    case 81:
-        downloadGraphics_.erase(key());
-        return;
-    case 48: case 0: case 49: case 1:
-        return;  // capacity query without effect, reference density
-    default:
-        unsupportedOnce("GS ( L fn " + std::to_string(gfxFunction_), "function not carried out");
-        return;
+    case 65: nvGraphics_.clear(); return;
+    case 66: nvGraphics_.erase(key()); return;
+    case 80: downloadGraphics_.clear(); return;
+    case 81: downloadGraphics_.erase(key()); return;
+    case 48:
+    case 0:
+    case 49:
+    case 1: return;  // capacity query without effect, reference density
+    default: unsupportedOnce("GS ( L fn " + std::to_string(gfxFunction_), "function not carried out"); return;
     }
 }
 
@@ -407,15 +387,9 @@ void Interpreter::symbolEnd() {
     case 69:
         if (d.size() >= 3 && d[2] >= 48 && d[2] <= 51) qrLevel_ = d[2] - 48;
         return;
-    case 80:
-        qrData_.assign(d.begin() + std::min<size_t>(3, d.size()), d.end());
-        return;
-    case 81:
-        printQr();
-        return;
-    default:
-        unsupportedOnce("GS ( k fn " + std::to_string(fn), "QR function not carried out");
-        return;
+    case 80: qrData_.assign(d.begin() + std::min<size_t>(3, d.size()), d.end()); return;
+    case 81: printQr(); return;
+    default: unsupportedOnce("GS ( k fn " + std::to_string(fn), "QR function not carried out"); return;
     }
 }
 

@@ -46,9 +46,9 @@ enum class DrawerSwitch : uint8_t { OpenIsLow, OpenIsHigh };
 bool pin3High(const DeviceStatus& s, DrawerSwitch wiring);
 
 // Status answers as the host reads them.
-uint8_t realtimeStatus(int n, const DeviceStatus& s, DrawerSwitch wiring);  // DLE EOT n, n = 1..4
-uint8_t paperSensorStatus(const DeviceStatus& s);                           // GS r 1, ESC v
-uint8_t drawerStatus(const DeviceStatus& s, DrawerSwitch wiring);           // GS r 2, ESC u
+uint8_t realtimeStatus(int n, const DeviceStatus& s, DrawerSwitch wiring);         // DLE EOT n, n = 1..4
+uint8_t paperSensorStatus(const DeviceStatus& s);                                  // GS r 1, ESC v
+uint8_t drawerStatus(const DeviceStatus& s, DrawerSwitch wiring);                  // GS r 2, ESC u
 std::vector<uint8_t> automaticStatus(const DeviceStatus& s, DrawerSwitch wiring);  // GS a
 
 }  // namespace zsim::escpos

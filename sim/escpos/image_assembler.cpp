@@ -19,8 +19,8 @@ void RasterAssembler::start(const ImageGeometry& g) {
     column_ = 0;
     rowsDone_ = 0;
     outWidth_ = clippedSize(g.widthDots, geometry_.scaleX, g.clipWidth);
-    keptBytes_ = static_cast<int>(std::min<uint64_t>(bytesPerRow_, (outWidth_ + 8 * geometry_.scaleX - 1) /
-                                                                       (8 * geometry_.scaleX)));
+    keptBytes_ = static_cast<int>(
+        std::min<uint64_t>(bytesPerRow_, (outWidth_ + 8 * geometry_.scaleX - 1) / (8 * geometry_.scaleX)));
     row_.assign(keptBytes_, 0);
     out_ = Bitmap(outWidth_, 0);
     clipped_ = static_cast<uint64_t>(outWidth_) < g.widthDots * geometry_.scaleX;
@@ -54,8 +54,8 @@ void RasterAssembler::finishRow() {
         clearRow();
         return;
     }
-    const int rows = static_cast<int>(
-        std::min<uint64_t>(geometry_.scaleY, static_cast<uint64_t>(geometry_.clipHeight) - outTop));
+    const int rows =
+        static_cast<int>(std::min<uint64_t>(geometry_.scaleY, static_cast<uint64_t>(geometry_.clipHeight) - outTop));
     const size_t base = out_.dots.size();
     out_.dots.resize(base + static_cast<size_t>(rows) * outWidth_, 0);
     uint8_t* first = out_.dots.data() + base;

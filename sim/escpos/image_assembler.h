@@ -12,11 +12,11 @@
 namespace zsim::escpos {
 
 struct ImageGeometry {
-    uint64_t widthDots = 0;   // as declared, before scaling
+    uint64_t widthDots = 0;  // as declared, before scaling
     uint64_t heightDots = 0;
     int scaleX = 1;
     int scaleY = 1;
-    int clipWidth = 0;        // output limits, in printed dots
+    int clipWidth = 0;  // output limits, in printed dots
     int clipHeight = 0;
 };
 
@@ -43,10 +43,10 @@ private:
 
     ImageGeometry geometry_;
     uint64_t bytesPerRow_ = 0;
-    uint64_t column_ = 0;   // byte index within the current row
+    uint64_t column_ = 0;  // byte index within the current row
     uint64_t rowsDone_ = 0;
     int outWidth_ = 0;
-    int keptBytes_ = 0;     // bytes per row that can reach the paper
+    int keptBytes_ = 0;  // bytes per row that can reach the paper
     std::vector<uint8_t> row_;
     Bitmap out_;
     bool clipped_ = false;

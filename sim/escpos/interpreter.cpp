@@ -136,12 +136,8 @@ void Interpreter::plainByte(uint8_t b) {
         // FF only matters in page mode, which this printer does not keep.
         report_.command("FF");
         return;
-    case 0x18:
-        report_.command("CAN");
-        return;
-    default:
-        report_.unknown(offset_, {b});
-        return;
+    case 0x18: report_.command("CAN"); return;
+    default: report_.unknown(offset_, {b}); return;
     }
 }
 

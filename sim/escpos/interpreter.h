@@ -29,8 +29,8 @@ struct InterpreterConfig {
     int paperWidth = 576;  // printable dots: 384 (58 mm) or 576 (80 mm)
     bool chineseModeAtReset = true;
     DrawerSwitch drawerSwitch = DrawerSwitch::OpenIsLow;
-    int maxImageRows = 4800;                   // stored graphics, per image
-    size_t maxStoredImageBytes = 8u << 20;     // all stored images together
+    int maxImageRows = 4800;                // stored graphics, per image
+    size_t maxStoredImageBytes = 8u << 20;  // all stored images together
 };
 
 struct InterpreterHooks {
@@ -41,8 +41,7 @@ struct InterpreterHooks {
 
 class Interpreter {
 public:
-    Interpreter(const InterpreterConfig& config, PrintSink& sink, const DeviceState& device,
-                InterpreterHooks hooks);
+    Interpreter(const InterpreterConfig& config, PrintSink& sink, const DeviceState& device, InterpreterHooks hooks);
 
     void feed(const uint8_t* data, size_t size);
     // The host's job is over: prints what is still in the line buffer,
@@ -117,7 +116,7 @@ private:
     PrintModes modes_;
     LineComposer line_;
 
-    uint64_t offset_ = 0;           // bytes of this job seen
+    uint64_t offset_ = 0;  // bytes of this job seen
     uint64_t commandStart_ = 0;
     std::vector<uint8_t> command_;  // header bytes of the command being read
     std::vector<uint8_t> multibyte_;

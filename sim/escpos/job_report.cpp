@@ -119,9 +119,10 @@ std::string JobReport::toJson() const {
                ", \"dropped_dots\": " + std::to_string(p.droppedDots) + ", \"symbols\": [";
         for (size_t k = 0; k < p.symbols.size(); ++k) {
             const SymbolMark& s = p.symbols[k];
-            out += std::string(k ? ", " : "") + "{\"type\": " + jsonString(s.type) + ", \"text\": " +
-                   jsonString(s.text) + ", \"x\": " + std::to_string(s.x) + ", \"y\": " + std::to_string(s.y) +
-                   ", \"width\": " + std::to_string(s.width) + ", \"height\": " + std::to_string(s.height) + "}";
+            out += std::string(k ? ", " : "") + "{\"type\": " + jsonString(s.type) +
+                   ", \"text\": " + jsonString(s.text) + ", \"x\": " + std::to_string(s.x) +
+                   ", \"y\": " + std::to_string(s.y) + ", \"width\": " + std::to_string(s.width) +
+                   ", \"height\": " + std::to_string(s.height) + "}";
         }
         out += "]}";
     }
@@ -139,11 +140,11 @@ std::string JobReport::toJson() const {
     out += "  \"unsupported\": " + entries(unsupported_) + ",\n";
     out += "  \"notes_total\": " + std::to_string(noteTotal_) + ",\n";
     out += "  \"notes\": " + entries(notes_) + ",\n";
-    out += "  \"ended_inside_command\": " + (truncated_.has ? entries({truncated_.entry}) : std::string("null")) + ",\n";
+    out +=
+        "  \"ended_inside_command\": " + (truncated_.has ? entries({truncated_.entry}) : std::string("null")) + ",\n";
     out += "  \"replies\": " + std::to_string(replies) + ",\n";
     out += "  \"drawer_pulses\": [";
-    for (size_t i = 0; i < drawerPulses.size(); ++i)
-        out += std::string(i ? ", " : "") + jsonString(drawerPulses[i]);
+    for (size_t i = 0; i < drawerPulses.size(); ++i) out += std::string(i ? ", " : "") + jsonString(drawerPulses[i]);
     out += "]\n}\n";
     return out;
 }

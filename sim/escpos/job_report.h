@@ -14,9 +14,9 @@ namespace zsim::escpos {
 
 struct ReportEntry {
     uint64_t offset = 0;
-    std::string name;          // command name, empty for unknown bytes
+    std::string name;            // command name, empty for unknown bytes
     std::vector<uint8_t> bytes;  // the bytes that were skipped (or their head)
-    std::string text;          // why, for notes
+    std::string text;            // why, for notes
 };
 
 struct PageInfo {

@@ -44,8 +44,8 @@ private:
     std::vector<GlyphItem> glyphs_;
     std::vector<ImageItem> images_;
     int cursor_ = 0;
-    int right_ = 0;    // rightmost dot used
-    int height_ = 0;   // tallest item
+    int right_ = 0;   // rightmost dot used
+    int height_ = 0;  // tallest item
 };
 
 }  // namespace zsim::escpos

@@ -27,7 +27,8 @@ void Interpreter::pdf417Function(const std::vector<uint8_t>& d) {
         return;
     case 69:
         // m = 48: a level (n = 48..56); m = 49: a ratio of n tenths.
-        if (n == 48 && m2 >= 48 && m2 <= 56) pdf417_.level = m2 - 48;
+        if (n == 48 && m2 >= 48 && m2 <= 56)
+            pdf417_.level = m2 - 48;
         else if (n == 49 && m2 >= 1 && m2 <= 40) {
             pdf417_.level = -1;
             pdf417_.ratioTenths = m2;
@@ -36,18 +37,10 @@ void Interpreter::pdf417Function(const std::vector<uint8_t>& d) {
     case 70:
         if (n >= 0) pdf417_.truncated = n & 1;
         return;
-    case 80:
-        pdfData_.assign(d.begin() + std::min<size_t>(3, d.size()), d.end());
-        return;
-    case 81:
-        printPdf417();
-        return;
-    case 82:
-        pdf417SizeReply();
-        return;
-    default:
-        unsupportedOnce("GS ( k cn 48 fn " + std::to_string(fn), "PDF417 function not carried out");
-        return;
+    case 80: pdfData_.assign(d.begin() + std::min<size_t>(3, d.size()), d.end()); return;
+    case 81: printPdf417(); return;
+    case 82: pdf417SizeReply(); return;
+    default: unsupportedOnce("GS ( k cn 48 fn " + std::to_string(fn), "PDF417 function not carried out"); return;
     }
 }
 

@@ -11,9 +11,9 @@ enum class Align : uint8_t { Left, Center, Right };
 
 struct PrintModes {
     FontKind font = FontKind::A;
-    int widthMul = 1;        // single-byte characters
+    int widthMul = 1;  // single-byte characters
     int heightMul = 1;
-    int cjkWidthMul = 1;     // two-byte characters
+    int cjkWidthMul = 1;  // two-byte characters
     int cjkHeightMul = 1;
     bool bold = false;
     int underline = 0;
@@ -26,7 +26,7 @@ struct PrintModes {
     int lineSpacing = kDefaultLineSpacing;
     Align align = Align::Left;
     int leftMargin = 0;
-    int areaWidth = 0;       // set from the paper width
+    int areaWidth = 0;  // set from the paper width
     std::vector<int> tabColumns = defaultTabs();
     int codePage = 0;
     bool chineseMode = true;

@@ -25,20 +25,16 @@ struct CodePage {
 // with the iconv charset that holds each. The Thai pages differ from one
 // another only in a few vowel and tone forms; TIS-620 gives their letters.
 constexpr CodePage kCodePages[] = {
-    {0, "CP437", nullptr},     {1, nullptr, katakana},     {2, "CP850", nullptr},
-    {3, "CP860", nullptr},     {4, "CP863", nullptr},      {5, "CP865", nullptr},
-    {11, "CP851", nullptr},    {13, "CP857", nullptr},     {14, "CP737", nullptr},
-    {15, "ISO-8859-7", nullptr}, {16, "CP1252", nullptr},  {17, "CP866", nullptr},
-    {18, "CP852", nullptr},    {19, "CP858", nullptr},     {20, "TIS-620", nullptr},
-    {21, "TIS-620", nullptr},  {22, "TIS-620", nullptr},   {23, "TIS-620", nullptr},
-    {24, "TIS-620", nullptr},  {25, "TIS-620", nullptr},   {26, "TIS-620", nullptr},
-    {30, "TCVN5712-1", nullptr}, {31, "TCVN5712-1", nullptr}, {33, "CP775", nullptr},
-    {34, "CP855", nullptr},    {35, "CP861", nullptr},     {36, "CP862", nullptr},
-    {37, "CP864", nullptr},    {38, "CP869", nullptr},     {39, "ISO-8859-2", nullptr},
-    {40, "ISO-8859-15", nullptr}, {44, "CP1125", nullptr}, {45, "CP1250", nullptr},
-    {46, "CP1251", nullptr},   {47, "CP1253", nullptr},    {48, "CP1254", nullptr},
-    {49, "CP1255", nullptr},   {50, "CP1256", nullptr},    {51, "CP1257", nullptr},
-    {52, "CP1258", nullptr},
+    {0, "CP437", nullptr},    {1, nullptr, katakana},      {2, "CP850", nullptr},        {3, "CP860", nullptr},
+    {4, "CP863", nullptr},    {5, "CP865", nullptr},       {11, "CP851", nullptr},       {13, "CP857", nullptr},
+    {14, "CP737", nullptr},   {15, "ISO-8859-7", nullptr}, {16, "CP1252", nullptr},      {17, "CP866", nullptr},
+    {18, "CP852", nullptr},   {19, "CP858", nullptr},      {20, "TIS-620", nullptr},     {21, "TIS-620", nullptr},
+    {22, "TIS-620", nullptr}, {23, "TIS-620", nullptr},    {24, "TIS-620", nullptr},     {25, "TIS-620", nullptr},
+    {26, "TIS-620", nullptr}, {30, "TCVN5712-1", nullptr}, {31, "TCVN5712-1", nullptr},  {33, "CP775", nullptr},
+    {34, "CP855", nullptr},   {35, "CP861", nullptr},      {36, "CP862", nullptr},       {37, "CP864", nullptr},
+    {38, "CP869", nullptr},   {39, "ISO-8859-2", nullptr}, {40, "ISO-8859-15", nullptr}, {44, "CP1125", nullptr},
+    {45, "CP1250", nullptr},  {46, "CP1251", nullptr},     {47, "CP1253", nullptr},      {48, "CP1254", nullptr},
+    {49, "CP1255", nullptr},  {50, "CP1256", nullptr},     {51, "CP1257", nullptr},      {52, "CP1258", nullptr},
 };
 
 const CodePage* findCodePage(int page) {

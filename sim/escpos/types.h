@@ -60,7 +60,7 @@ struct SymbolMark {
     int y = 0;
     int width = 0;
     int height = 0;
-    int module = 1;    // dots per module (narrow bar, QR cell)
+    int module = 1;  // dots per module (narrow bar, QR cell)
 };
 
 // A horizontal strip of paper: what one printed line (or one piece of an
@@ -77,7 +77,7 @@ struct Band {
 enum class CutKind : uint8_t { Full, Partial };
 
 struct DrawerPulse {
-    int pin = 2;        // drawer kick connector pin: 2 or 5
+    int pin = 2;  // drawer kick connector pin: 2 or 5
     int onMs = 0;
     int offMs = 0;
     std::string command;  // "ESC p" or "DLE DC4"

@@ -20,7 +20,8 @@ void Interpreter::defineUserChar(int code, int width, const std::vector<uint8_t>
     const CellSize cell = baseCell(modes_.font);
     if (y < 1 || y > 3 || width > cell.width) {
         report_.note(commandStart_, "ESC & character " + std::to_string(code) + ": pattern " + std::to_string(width) +
-                                        " x " + std::to_string(y * 8) + " dots does not fit the font's cell, not defined");
+                                        " x " + std::to_string(y * 8) +
+                                        " dots does not fit the font's cell, not defined");
         return;
     }
     // Width 0 defines a blank character.

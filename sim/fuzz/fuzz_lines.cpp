@@ -20,7 +20,8 @@ void checkBoardAnswer(const std::string& bytes) {
 }
 
 void checkScaleLine(const std::string& bytes) {
-    if (bytes.size() < 3 || bytes.size() > SdkScaleProtocol::kMaxLine + 2 || bytes.compare(bytes.size() - 2, 2, "\r\n") != 0)
+    if (bytes.size() < 3 || bytes.size() > SdkScaleProtocol::kMaxLine + 2 ||
+        bytes.compare(bytes.size() - 2, 2, "\r\n") != 0)
         std::abort();
     for (size_t i = 0; i + 2 < bytes.size(); ++i)
         if (bytes[i] < 0x20 || bytes[i] > 0x7E) std::abort();

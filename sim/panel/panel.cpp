@@ -118,11 +118,15 @@ nlohmann::json Panel::pollsJson(const nlohmann::json& scale) {
     // Readings that reached a program: none while nobody takes them off the line.
     const double taken = sample.sdkRead != first.sdkRead ? rate(first.readings, sample.readings) : 0.0;
     const char* last = boardPolledAt_ == 0 && sdkPolledAt_ == 0 ? "" : boardPolledAt_ >= sdkPolledAt_ ? "board" : "sdk";
-    return {{"last", last},
-            {"board", {{"requests", sample.board}, {"per_second", rate(first.board, sample.board)},
-                       {"last_ms", boardPolledAt_}}},
-            {"sdk", {{"requests", sample.sdk}, {"per_second", std::max(rate(first.sdk, sample.sdk), taken)},
-                     {"readings_per_second", rate(first.readings, sample.readings)}, {"last_ms", sdkPolledAt_}}}};
+    return {
+        {"last", last},
+        {"board",
+         {{"requests", sample.board}, {"per_second", rate(first.board, sample.board)}, {"last_ms", boardPolledAt_}}},
+        {"sdk",
+         {{"requests", sample.sdk},
+          {"per_second", std::max(rate(first.sdk, sample.sdk), taken)},
+          {"readings_per_second", rate(first.readings, sample.readings)},
+          {"last_ms", sdkPolledAt_}}}};
 }
 
 nlohmann::json Panel::wiringJson() {

@@ -29,7 +29,8 @@ bool isLoopbackLiteral(const std::string& host) {
 }  // namespace
 
 PanelAccess::PanelAccess(std::string host, int port, std::string token)
-    : host_(lower(host.find(':') != std::string::npos ? "[" + host + "]" : host)), port_(port),
+    : host_(lower(host.find(':') != std::string::npos ? "[" + host + "]" : host)),
+      port_(port),
       token_(std::move(token)) {}
 
 bool PanelAccess::hostAllowed(const std::string& hostHeader) const {
@@ -67,9 +68,8 @@ std::string PanelAccess::newToken() {
 
 bool PanelAccess::isPlainFileName(const std::string& name) {
     if (name.empty() || name.size() > 128 || name.front() == '.') return false;
-    return std::all_of(name.begin(), name.end(), [](unsigned char c) {
-        return std::isalnum(c) || c == '.' || c == '-' || c == '_';
-    });
+    return std::all_of(name.begin(), name.end(),
+                       [](unsigned char c) { return std::isalnum(c) || c == '.' || c == '-' || c == '_'; });
 }
 
 }  // namespace zsim::panel

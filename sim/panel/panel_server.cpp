@@ -186,7 +186,8 @@ void PanelServer::serveEvents(httplib::Response& r) {
     r.set_chunked_content_provider(
         "text/event-stream",
         [this, cursor](size_t, httplib::DataSink& sink) {
-            std::string events = feed_.next(*cursor, std::chrono::duration_cast<std::chrono::milliseconds>(kStreamBeat));
+            std::string events =
+                feed_.next(*cursor, std::chrono::duration_cast<std::chrono::milliseconds>(kStreamBeat));
             if (feed_.stopped()) {
                 sink.done();
                 return true;

@@ -97,8 +97,7 @@ JobResult VirtualPrinter::endJob() {
     if (!jobOpen_) return JobResult();
     interpreter_.finishJob();
     paper_.finish();
-    if (paper_.takeDroppedWhilePaperOut() > 0)
-        interpreter_.report().note(0, "paper out: output not printed");
+    if (paper_.takeDroppedWhilePaperOut() > 0) interpreter_.report().note(0, "paper out: output not printed");
     raw_.close();
 
     JobResult result = std::move(current_);

@@ -28,18 +28,18 @@
 namespace zsim {
 
 struct PrinterConfig {
-    int paperWidth = 576;          // 384 for 58 mm paper, 576 for 80 mm
-    int maxPageLength = 24000;     // dots (3 m); longer pages are cut off and reported
+    int paperWidth = 576;       // 384 for 58 mm paper, 576 for 80 mm
+    int maxPageLength = 24000;  // dots (3 m); longer pages are cut off and reported
     bool chineseModeAtReset = true;
     escpos::DrawerSwitch drawerSwitch = escpos::DrawerSwitch::OpenIsLow;
-    std::string outputDir;         // empty: nothing is written to disk
+    std::string outputDir;  // empty: nothing is written to disk
     std::string jobPrefix = "job";
-    int firstJob = 1;              // numbers below it are taken (by receipts of other kinds too)
-    bool keepPages = false;        // also return page images in JobResult
+    int firstJob = 1;        // numbers below it are taken (by receipts of other kinds too)
+    bool keepPages = false;  // also return page images in JobResult
 };
 
 struct JobResult {
-    int job = 0;                   // 0: there was no job to end
+    int job = 0;  // 0: there was no job to end
     escpos::JobReport report;
     std::vector<std::string> pageFiles;
     std::string rawFile;

@@ -49,7 +49,7 @@ private:
     GlyphCache& glyphs_;
     PageDone done_;
     PageImage page_;
-    int y_ = 0;           // paper position in dots
+    int y_ = 0;  // paper position in dots
     bool touched_ = false;
     bool paperOut_ = false;
     uint64_t droppedWhileOut_ = 0;

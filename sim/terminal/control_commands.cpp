@@ -86,8 +86,10 @@ std::string ControlCommands::execute(ControlServer::ClientId client, const std::
         if (!grams)
             return failed(command + ": \"" + arg + "\" is not a weight in kg from " + kilograms(-kMaxWeightGrams) +
                           " to " + kilograms(kMaxWeightGrams) + "; nothing changed");
-        if (command == "weight") scale.setLoad(*grams);
-        else scale.setTare(*grams);
+        if (command == "weight")
+            scale.setLoad(*grams);
+        else
+            scale.setTare(*grams);
         return done();
     }
     if (command == "zero") {
@@ -98,9 +100,12 @@ std::string ControlCommands::execute(ControlServer::ClientId client, const std::
     if (command == "stable" || command == "overload" || command == "not-zeroed") {
         const auto on = args == 1 ? onOff(arg) : std::nullopt;
         if (!on) return usage((command + " on|off").c_str());
-        if (command == "stable") scale.setStable(*on, now);
-        else if (command == "overload") scale.setOverload(*on);
-        else scale.setNotZeroed(*on);
+        if (command == "stable")
+            scale.setStable(*on, now);
+        else if (command == "overload")
+            scale.setOverload(*on);
+        else
+            scale.setNotZeroed(*on);
         return done();
     }
     if (command == "unit") {
@@ -139,8 +144,10 @@ std::string ControlCommands::execute(ControlServer::ClientId client, const std::
     }
     if (command == "drawer") {
         if (args != 1 || (arg != "open" && arg != "close")) return usage("drawer open|close");
-        if (arg == "open") terminal_.drawer().open("control");
-        else terminal_.drawer().close();
+        if (arg == "open")
+            terminal_.drawer().open("control");
+        else
+            terminal_.drawer().close();
         return done();
     }
     if (command == "drawer-time") {
@@ -168,8 +175,9 @@ std::string ControlCommands::execute(ControlServer::ClientId client, const std::
         return done();
     }
     if (command == "receipts") {
-        const auto newest = args == 0 ? std::optional<int64_t>(ReceiptFolder::kMaxListed)
-                                      : args == 1 ? count(arg, ReceiptFolder::kMaxListed) : std::nullopt;
+        const auto newest = args == 0   ? std::optional<int64_t>(ReceiptFolder::kMaxListed)
+                            : args == 1 ? count(arg, ReceiptFolder::kMaxListed)
+                                        : std::nullopt;
         if (!newest) return usage("receipts [N]");
         const auto& all = terminal_.receipts().receipts();
         json list = json::array();

@@ -21,9 +21,9 @@ void Drawer::open(const DrawerPulse& pulse) {
     const std::string by = pulse.by;
     pulses_.push_back(pulse);
     if (!pulses_.back().atMs)
-        pulses_.back().atMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                  std::chrono::system_clock::now().time_since_epoch())
-                                  .count();
+        pulses_.back().atMs =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+                .count();
     while (pulses_.size() > kPulsesKept) pulses_.pop_front();
     ++openings_;
     openedBy_ = by;

@@ -110,17 +110,22 @@ bool readDriverJobRequest(const std::string& dir, DriverJobRequest& request, std
         const size_t eq = line.find('=');
         if (eq == std::string::npos) continue;
         const std::string key = line.substr(0, eq), value = line.substr(eq + 1, 500);
-        if (key == "title") request.title = value;
-        else if (key == "drawer") request.drawer = value == "1";
-        else if (key == "error") request.error = value;
-        else if (key == "stopped-at-page-cap") request.stoppedAtPageCap = value == "1";
+        if (key == "title")
+            request.title = value;
+        else if (key == "drawer")
+            request.drawer = value == "1";
+        else if (key == "error")
+            request.error = value;
+        else if (key == "stopped-at-page-cap")
+            request.stoppedAtPageCap = value == "1";
     }
     const fs::path ps = fs::path(dir) / "job.ps";
     if (fs::exists(ps, ec) && fs::file_size(ps, ec) <= kMaxPostscriptBytes) request.postscript = ps.string();
     std::vector<std::string> pages;
     for (const auto& entry : fs::directory_iterator(dir, ec)) {
         const std::string name = entry.path().filename().string();
-        if (name.rfind("page-", 0) == 0 && (entry.path().extension() == ".pbm" || entry.path().extension() == ".pgm")) pages.push_back(entry.path().string());
+        if (name.rfind("page-", 0) == 0 && (entry.path().extension() == ".pbm" || entry.path().extension() == ".pgm"))
+            pages.push_back(entry.path().string());
     }
     std::sort(pages.begin(), pages.end());
     if (pages.size() > kMaxPages) pages.resize(kMaxPages);
@@ -134,7 +139,8 @@ JobResult writeDriverReceipt(const DriverJobRequest& request, int job, const std
     result.job = job;
     std::vector<std::string> notes;
     if (!request.error.empty()) notes.push_back(request.error);
-    if (request.stoppedAtPageCap) notes.push_back("more pages than fit on the longest receipt; later pages not printed");
+    if (request.stoppedAtPageCap)
+        notes.push_back("more pages than fit on the longest receipt; later pages not printed");
 
     render::PageImage page;
     page.width = config.paperWidth;
@@ -188,8 +194,11 @@ JobResult writeDriverReceipt(const DriverJobRequest& request, int job, const std
         std::string error;
         if (render::writePng(page, png, error)) {
             result.pageFiles.push_back(png);
-            pages.push_back({{"file", png}, {"width", page.width}, {"height", page.height},
-                             {"truncated", page.truncated}, {"dropped_dots", page.droppedDots}});
+            pages.push_back({{"file", png},
+                             {"width", page.width},
+                             {"height", page.height},
+                             {"truncated", page.truncated},
+                             {"dropped_dots", page.droppedDots}});
         } else {
             notes.push_back(error);
         }

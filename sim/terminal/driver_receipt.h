@@ -15,10 +15,10 @@ namespace zsim::term {
 
 struct DriverJobRequest {
     std::string title;
-    bool drawer = false;           // the queue pulses the drawer at each job
-    std::string error;             // the backend could not render the job
-    bool stoppedAtPageCap = false; // the backend rendered no further pages
-    std::string postscript;        // the job as the spooler gave it
+    bool drawer = false;             // the queue pulses the drawer at each job
+    std::string error;               // the backend could not render the job
+    bool stoppedAtPageCap = false;   // the backend rendered no further pages
+    std::string postscript;          // the job as the spooler gave it
     std::vector<std::string> pages;  // PBM or PGM files, in order
 };
 
@@ -26,8 +26,8 @@ struct DriverJobRequest {
 bool readDriverJobRequest(const std::string& dir, DriverJobRequest& request, std::string& error);
 
 struct DriverReceiptConfig {
-    int paperWidth = 576;        // printable dots
-    int maxPageLength = 24000;   // dots, as for ESC/POS receipts
+    int paperWidth = 576;       // printable dots
+    int maxPageLength = 24000;  // dots, as for ESC/POS receipts
 };
 
 // Writes driver-NNNN.ps, driver-NNNN-1.png (none when the job left the paper

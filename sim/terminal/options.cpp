@@ -69,8 +69,16 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
     bool allowRemote = false;
     using Setter = std::function<bool(const std::string&)>;
     const std::map<std::string, Setter> withValue = {
-        {"--state-dir", [&](const std::string& v) { o.stateDir = v; return !v.empty(); }},
-        {"--receipts", [&](const std::string& v) { o.receiptsDir = v; return !v.empty(); }},
+        {"--state-dir",
+         [&](const std::string& v) {
+             o.stateDir = v;
+             return !v.empty();
+         }},
+        {"--receipts",
+         [&](const std::string& v) {
+             o.receiptsDir = v;
+             return !v.empty();
+         }},
         {"--paper-width",
          [&](const std::string& v) {
              const auto n = integer(v, 384, 576);
@@ -90,7 +98,11 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
              if (n) o.printer.tcpPort = static_cast<int>(*n);
              return n.has_value();
          }},
-        {"--tcp-host", [&](const std::string& v) { o.printer.tcpHost = v; return !v.empty(); }},
+        {"--tcp-host",
+         [&](const std::string& v) {
+             o.printer.tcpHost = v;
+             return !v.empty();
+         }},
         {"--serial-idle-ms",
          [&](const std::string& v) {
              const auto n = integer(v, 1, 600000);
@@ -129,7 +141,11 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
              o.panelPortGiven = true;
              return n.has_value();
          }},
-        {"--panel-host", [&](const std::string& v) { o.panelHost = v; return !v.empty(); }},
+        {"--panel-host",
+         [&](const std::string& v) {
+             o.panelHost = v;
+             return !v.empty();
+         }},
         {"--scale-rate",
          [&](const std::string& v) {
              const auto n = integer(v, 1, 100);

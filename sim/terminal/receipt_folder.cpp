@@ -23,15 +23,14 @@ std::string baseName(const std::string& path) { return fs::path(path).filename()
 }  // namespace
 
 int64_t wallClockMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
         .count();
 }
 
 bool ReceiptFolder::isReceipt(const JobResult& job) {
     const escpos::JobReport& r = job.report;
-    return !job.pageFiles.empty() || !r.pages.empty() || r.unknownTotal() || r.unsupportedTotal() ||
-           r.noteTotal() || r.endedInsideCommand();
+    return !job.pageFiles.empty() || !r.pages.empty() || r.unknownTotal() || r.unsupportedTotal() || r.noteTotal() ||
+           r.endedInsideCommand();
 }
 
 void ReceiptFolder::keep(Receipt receipt) {

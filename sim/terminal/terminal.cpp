@@ -173,9 +173,14 @@ std::string jsonLine(const nlohmann::json& value) {
 nlohmann::json Terminal::receiptJson(const Receipt& r, const std::string& dir) {
     nlohmann::json pages = nlohmann::json::array();
     for (const std::string& page : r.pages) pages.push_back(dir + "/" + page);
-    return {{"job", r.job},     {"finished_ms", r.finishedMs},      {"pages", pages},
-            {"raw", dir + "/" + r.raw}, {"report", dir + "/" + r.report}, {"bytes", r.bytes},
-            {"unknown", r.unknown}, {"line", r.line}};
+    return {{"job", r.job},
+            {"finished_ms", r.finishedMs},
+            {"pages", pages},
+            {"raw", dir + "/" + r.raw},
+            {"report", dir + "/" + r.report},
+            {"bytes", r.bytes},
+            {"unknown", r.unknown},
+            {"line", r.line}};
 }
 
 namespace {
@@ -183,7 +188,11 @@ namespace {
 nlohmann::json pulsesJson(const std::deque<DrawerPulse>& pulses) {
     nlohmann::json list = nlohmann::json::array();
     for (const DrawerPulse& p : pulses)
-        list.push_back({{"by", p.by}, {"command", p.command}, {"pin", p.pin}, {"on_ms", p.onMs}, {"off_ms", p.offMs},
+        list.push_back({{"by", p.by},
+                        {"command", p.command},
+                        {"pin", p.pin},
+                        {"on_ms", p.onMs},
+                        {"off_ms", p.offMs},
                         {"at_ms", p.atMs}});
     return list;
 }

@@ -25,10 +25,10 @@ protected:
 
 TEST_F(Drawer, OnTheMainBoardOpensAndTheIndicatorFollowsIt)
 {
-    ASSERT_NO_FATAL_FAILURE(Start());  // RX720, drawer on the main board
+    ASSERT_NO_FATAL_FAILURE(Start()); // RX720, drawer on the main board
     EXPECT_FALSE(Indicator());
 
-    EXPECT_EQ(Press(Page::Printer, IDC_PRN_OPEN_DRAWER), std::vector<std::wstring>{kBoardHint});
+    EXPECT_EQ(Press(Page::Printer, IDC_PRN_OPEN_DRAWER), std::vector<std::wstring> {kBoardHint});
     EXPECT_TRUE(terminal.WaitForState(DrawerOpenedByBoard)) << terminal.State()["drawer"].dump();
     EXPECT_TRUE(Indicator());
 
@@ -36,7 +36,7 @@ TEST_F(Drawer, OnTheMainBoardOpensAndTheIndicatorFollowsIt)
     EXPECT_TRUE(Press(Page::Printer, IDC_PRN_DRAWER_STATUS).empty());
     EXPECT_FALSE(Indicator());
 
-    ASSERT_TRUE(terminal.Do("drawer open"));  // someone opens it by hand
+    ASSERT_TRUE(terminal.Do("drawer open")); // someone opens it by hand
     EXPECT_TRUE(Press(Page::Printer, IDC_PRN_DRAWER_STATUS).empty());
     EXPECT_TRUE(Indicator());
 }
@@ -45,10 +45,10 @@ TEST_F(Drawer, OnThePrinterOpensButItsStateCannotBeAsked)
 {
     ASSERT_NO_FATAL_FAILURE(Start({{"CashDrawer", "ControlType", "1"}}));
 
-    EXPECT_EQ(Press(Page::Printer, IDC_PRN_OPEN_DRAWER), std::vector<std::wstring>{kPrinterHint});
+    EXPECT_EQ(Press(Page::Printer, IDC_PRN_OPEN_DRAWER), std::vector<std::wstring> {kPrinterHint});
     EXPECT_TRUE(terminal.WaitForState(DrawerOpenedByPrinter)) << terminal.State()["drawer"].dump();
     EXPECT_FALSE(Indicator());
-    EXPECT_EQ(Press(Page::Printer, IDC_PRN_DRAWER_STATUS), std::vector<std::wstring>{kNoStatus});
+    EXPECT_EQ(Press(Page::Printer, IDC_PRN_DRAWER_STATUS), std::vector<std::wstring> {kNoStatus});
     EXPECT_FALSE(Indicator());
 }
 

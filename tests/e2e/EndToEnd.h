@@ -63,7 +63,8 @@ protected:
     std::wstring WaitForText(Page page, int id, const std::wstring& want, unsigned boundMs = 5000)
     {
         return Drive()
-            .WaitForText(page, id, [&](const std::wstring& text) { return text == want; }, boundMs)
+            .WaitForText(
+                page, id, [&](const std::wstring& text) { return text == want; }, boundMs)
             .value_or(L"(unreadable)");
     }
 

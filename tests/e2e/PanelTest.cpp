@@ -35,13 +35,13 @@ TEST_F(Panel, AWeightSetInThePanelShowsOnTheScalePageInBothModes)
     struct Mode {
         const char* name;
         std::vector<SettingChange> settings;
-        std::wstring net;    // as the page's net field shows 1.250 kg
-        std::wstring polled;  // the line the panel names as read last
+        std::wstring net; // as the page's net field shows 1.250 kg
+        std::wstring polled; // the line the panel names as read last
     };
     const Mode modes[] = {
         {"SDK (RX720)", {}, L"1.250", L"SDK 称台"},
         {"device library (RX520)", {{"POS", "TYPE", "1"}, {"SCALE", "PORT", "COM3"}, {"PRINTER", "PORT", "LPT1"}},
-         L"  1.250", L"称重板"},
+            L"  1.250", L"称重板"},
     };
     for (const Mode& mode : modes) {
         SCOPED_TRACE(mode.name);
@@ -66,8 +66,8 @@ TEST_F(Panel, TheSampleReceiptPrintedInTheProgramAppearsInThePanelWithItsReport)
     const int before = terminal.LastJob();
     // In the background: the page must be open before the print, and see it without a reload.
     ASSERT_EQ(RunOnHost("(" + Helper("watch-receipt " + std::to_string(before) + " '" + ready + "'") + " >'" + out +
-                        "' 2>&1; echo $? >'" + out + ".done') &"),
-              0);
+                  "' 2>&1; echo $? >'" + out + ".done') &"),
+        0);
     unsigned waited = 0;
     for (; !FileExists(DosPath(ready)) && !FileExists(DosPath(out + ".done")) && waited < kBrowserBoundMs;
          waited += 100)
@@ -79,15 +79,14 @@ TEST_F(Panel, TheSampleReceiptPrintedInTheProgramAppearsInThePanelWithItsReport)
         ::Sleep(100);
     const std::string seen = ReadWholeFile(DosPath(out));
     EXPECT_EQ(ReadWholeFile(DosPath(out + ".done")).substr(0, 1), "0") << seen;
-    EXPECT_NE(seen.find("receipt " + std::to_string(receipt.value("job", -1)) + " pages 1"), std::string::npos)
-        << seen;
+    EXPECT_NE(seen.find("receipt " + std::to_string(receipt.value("job", -1)) + " pages 1"), std::string::npos) << seen;
     // The report a click away: the sample receipt's barcode among its symbols.
     EXPECT_NE(seen.find("6931081400127"), std::string::npos) << seen;
 }
 
 TEST_F(Panel, TheDrawerClosedInThePanelClearsTheProgramsDrawerStatus)
 {
-    ASSERT_NO_FATAL_FAILURE(Start());  // RX720, drawer on the main board
+    ASSERT_NO_FATAL_FAILURE(Start()); // RX720, drawer on the main board
     Press(Page::Printer, IDC_PRN_OPEN_DRAWER);
     ASSERT_TRUE(terminal.WaitForState([](const nlohmann::json& s) { return s["drawer"].value("open", false); }));
     EXPECT_TRUE(Press(Page::Printer, IDC_PRN_DRAWER_STATUS).empty());

@@ -8,7 +8,6 @@
 #include "support/SampleReceipt.h"
 #include "support/TestFiles.h"
 
-
 namespace {
 
 // The decimal number right after label, searched from pos on; pos moves past it.
@@ -28,13 +27,13 @@ std::optional<unsigned long long> NumberAfter(const std::string& raw, const std:
     return value;
 }
 
-class PrinterPage : public EndToEnd {};
+class PrinterPage : public EndToEnd { };
 
 TEST_F(PrinterPage, SampleReceiptReachesThePaperWholeWithItsBarcodeAndLegibleChinese)
 {
     ASSERT_NO_FATAL_FAILURE(Start());
     const nlohmann::json receipt = PrintWith(Page::Printer, IDC_PRN_RECEIPT);
-    ASSERT_EQ(receipt.value("line", ""), "printer") << receipt.dump();  // COM1, the RX720's printer port
+    ASSERT_EQ(receipt.value("line", ""), "printer") << receipt.dump(); // COM1, the RX720's printer port
     ASSERT_EQ(receipt["pages"].size(), 1u) << receipt.dump();
     EXPECT_EQ(receipt["unknown"], 0);
 
@@ -44,7 +43,9 @@ TEST_F(PrinterPage, SampleReceiptReachesThePaperWholeWithItsBarcodeAndLegibleChi
     const std::optional<unsigned long long> start = NumberAfter(raw, "开始打印：", pos);
     ASSERT_TRUE(start.has_value()) << raw;
     for (const std::string& line : SampleReceiptLines()) {
-        const std::string wanted = line == "BARCODE" ? std::string("\x1dk\x43\x0c" "693108140012") : line + "\n";
+        const std::string wanted = line == "BARCODE" ? std::string("\x1dk\x43\x0c"
+                                                                   "693108140012")
+                                                     : line + "\n";
         const size_t at = raw.find(wanted, pos);
         ASSERT_NE(at, std::string::npos) << "line \"" << U8(Widen(line)) << "\" missing or out of order";
         pos = at + wanted.size();
@@ -55,9 +56,10 @@ TEST_F(PrinterPage, SampleReceiptReachesThePaperWholeWithItsBarcodeAndLegibleChi
     EXPECT_EQ(*elapsed, (*end - *start) & 0xFFFFFFFFull);
 
     const std::string page = receipt["pages"][0];
-    EXPECT_EQ(DecodeSymbols(page), std::vector<std::string>{"EAN-13:6931081400127"});
+    EXPECT_EQ(DecodeSymbols(page), std::vector<std::string> {"EAN-13:6931081400127"});
     const std::string text = ReadChineseText(page);
-    for (const char* words : {u8"测试店", u8"合计金额", u8"收款员", u8"支付方式", u8"开始打印", u8"结束时间", u8"合计用时"})
+    for (const char* words :
+        {u8"测试店", u8"合计金额", u8"收款员", u8"支付方式", u8"开始打印", u8"结束时间", u8"合计用时"})
         EXPECT_NE(text.find(words), std::string::npos) << words << " not read in: " << text;
 }
 
@@ -68,11 +70,11 @@ TEST_F(PrinterPage, BarcodeQrCodeAndTextButtonsPrintWhatTheirFieldsHold)
     const nlohmann::json qr = PrintWith(Page::Printer, IDC_PRN_QR);
     const std::wstring qrText = Text(Page::Printer, IDC_PRN_QR_EDIT);
     ASSERT_FALSE(qrText.empty());
-    EXPECT_EQ(DecodeSymbols(qr["pages"][0]), std::vector<std::string>{"QR-Code:" + U8(qrText)});
+    EXPECT_EQ(DecodeSymbols(qr["pages"][0]), std::vector<std::string> {"QR-Code:" + U8(qrText)});
 
     const nlohmann::json barcode = PrintWith(Page::Printer, IDC_PRN_BARCODE);
     EXPECT_EQ(DecodeSymbols(barcode["pages"][0]),
-              std::vector<std::string>{"EAN-13:" + U8(Text(Page::Printer, IDC_PRN_BARCODE_EDIT))});
+        std::vector<std::string> {"EAN-13:" + U8(Text(Page::Printer, IDC_PRN_BARCODE_EDIT))});
 
     const nlohmann::json text = PrintWith(Page::Printer, IDC_PRN_TEXT);
     const std::string line = Narrow(Text(Page::Printer, IDC_PRN_TEXT_EDIT)) + "\n";
@@ -97,7 +99,7 @@ TEST_F(PrinterPage, BitmapChosenInTheFileDialogIsPrinted)
     EXPECT_TRUE(outcome.fileDialogShown);
     const std::optional<nlohmann::json> receipt = terminal.WaitForReceipt(before);
     ASSERT_TRUE(receipt.has_value());
-    EXPECT_EQ(DecodeSymbols((*receipt)["pages"][0]), std::vector<std::string>{"EAN-13:4006381333931"});
+    EXPECT_EQ(DecodeSymbols((*receipt)["pages"][0]), std::vector<std::string> {"EAN-13:4006381333931"});
 
     // Cancelling the dialog prints nothing.
     const ClickOutcome cancelled = Drive().Click(Page::Printer, IDC_PRN_BITMAP);
@@ -124,7 +126,7 @@ TEST_F(PrinterPage, DriverRowPrintsTheSampleReceiptAndOpensTheDrawerThroughTheWi
     EXPECT_EQ(U8(Text(Page::Printer, IDC_PRN_DRIVER_LIST)), "Zantor-80mm-Receipt");
 
     int before = terminal.LastJob();
-    EXPECT_EQ(Press(Page::Printer, IDC_PRN_DRIVER_RECEIPT), std::vector<std::wstring>{L"打印完毕!"});
+    EXPECT_EQ(Press(Page::Printer, IDC_PRN_DRIVER_RECEIPT), std::vector<std::wstring> {L"打印完毕!"});
     const std::optional<nlohmann::json> receipt = terminal.WaitForReceipt(before, 60000);
     ASSERT_TRUE(receipt.has_value()) << "no receipt from the Windows printer";
     EXPECT_EQ(receipt->value("line", ""), "driver");

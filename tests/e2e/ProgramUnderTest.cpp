@@ -47,10 +47,10 @@ bool ProgramUnderTest::Start(std::string& error)
 {
     const std::wstring folder = ProgramFolder();
     std::wstring commandLine = L"\"" + folder + L"\\ZantorPosTest.exe\"";
-    STARTUPINFOW startup{};
+    STARTUPINFOW startup {};
     startup.cb = sizeof startup;
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                          &m_process)) {
+    if (!::CreateProcessW(
+            nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &m_process)) {
         error = "ZantorPosTest.exe does not start: error " + std::to_string(::GetLastError());
         return false;
     }
@@ -70,5 +70,5 @@ void ProgramUnderTest::Stop()
     }
     ::CloseHandle(m_process.hThread);
     ::CloseHandle(m_process.hProcess);
-    m_process = PROCESS_INFORMATION{};
+    m_process = PROCESS_INFORMATION {};
 }

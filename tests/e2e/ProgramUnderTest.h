@@ -32,6 +32,6 @@ public:
     ProgramDriver& Driver() { return m_driver; }
 
 private:
-    PROCESS_INFORMATION m_process{};
+    PROCESS_INFORMATION m_process {};
     ProgramDriver m_driver;
 };

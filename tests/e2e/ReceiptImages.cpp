@@ -14,14 +14,14 @@ std::string Quoted(const std::string& text)
 
 // EAN-13 element patterns (1 = bar) of the digits 0..9: L and G codes for the left half, R codes
 // for the right; the first digit chooses which left digits take G codes.
-const char* const kL[] = {"0001101", "0011001", "0010011", "0111101", "0100011",
-                          "0110001", "0101111", "0111011", "0110111", "0001011"};
-const char* const kG[] = {"0100111", "0110011", "0011011", "0100001", "0011101",
-                          "0111001", "0000101", "0010001", "0001001", "0010111"};
-const char* const kR[] = {"1110010", "1100110", "1101100", "1000010", "1011100",
-                          "1001110", "1010000", "1000100", "1001000", "1110100"};
-const char* const kParity[] = {"LLLLLL", "LLGLGG", "LLGGLG", "LLGGGL", "LGLLGG",
-                               "LGGLLG", "LGGGLL", "LGLGLG", "LGLGGL", "LGGLGL"};
+const char* const kL[] = {
+    "0001101", "0011001", "0010011", "0111101", "0100011", "0110001", "0101111", "0111011", "0110111", "0001011"};
+const char* const kG[] = {
+    "0100111", "0110011", "0011011", "0100001", "0011101", "0111001", "0000101", "0010001", "0001001", "0010111"};
+const char* const kR[] = {
+    "1110010", "1100110", "1101100", "1000010", "1011100", "1001110", "1010000", "1000100", "1001000", "1110100"};
+const char* const kParity[] = {
+    "LLLLLL", "LLGLGG", "LLGGLG", "LLGGGL", "LGLLGG", "LGGLLG", "LGGGLL", "LGLGLG", "LGLGGL", "LGGLGL"};
 
 std::string Ean13Modules(const std::string& digits)
 {
@@ -54,8 +54,9 @@ std::string ReadChineseText(const std::string& pngLinuxPath)
 {
     std::string output;
     // The receipt's 24-dot characters read more surely at twice the size.
-    RunOnHost("convert " + Quoted(pngLinuxPath) + " -scale 200% png:- 2>/dev/null | tesseract stdin stdout -l chi_sim 2>/dev/null",
-              &output);
+    RunOnHost("convert " + Quoted(pngLinuxPath) +
+            " -scale 200% png:- 2>/dev/null | tesseract stdin stdout -l chi_sim 2>/dev/null",
+        &output);
     std::string text;
     for (char c : output) {
         if (c != ' ' && c != '\n' && c != '\r' && c != '\t' && c != '\f')

@@ -25,9 +25,9 @@ protected:
 
 TEST_F(ScaleSdkMode, ReadingsAndStatusFollowTheScaleAndZeroAndTareReachIt)
 {
-    ASSERT_NO_FATAL_FAILURE(Start());  // RX720: the SDK scale on COM4
+    ASSERT_NO_FATAL_FAILURE(Start()); // RX720: the SDK scale on COM4
     EXPECT_EQ(Text(Page::Scale, IDC_SCALE_OPEN), L"打开端口");
-    EXPECT_EQ(Press(Page::Scale, IDC_SCALE_OPEN), std::vector<std::wstring>{kOpened});
+    EXPECT_EQ(Press(Page::Scale, IDC_SCALE_OPEN), std::vector<std::wstring> {kOpened});
 
     ASSERT_TRUE(terminal.Do("weight 1.25"));
     ExpectWeights(L"1.250", L"0.000", L"1.250");
@@ -39,13 +39,13 @@ TEST_F(ScaleSdkMode, ReadingsAndStatusFollowTheScaleAndZeroAndTareReachIt)
     // Zero on a little drift, then a tare on the load put on top; the same button clears it.
     ASSERT_TRUE(terminal.Do("weight 0.2"));
     ExpectWeights(L"0.200", L"0.000", L"0.200");
-    EXPECT_EQ(Press(Page::Scale, IDC_SCALE_ZERO), std::vector<std::wstring>{kZeroed});
+    EXPECT_EQ(Press(Page::Scale, IDC_SCALE_ZERO), std::vector<std::wstring> {kZeroed});
     ExpectWeights(L"0.000", L"0.000", L"0.000");
     ASSERT_TRUE(terminal.Do("weight 0.7"));
     ExpectWeights(L"0.500", L"0.000", L"0.500");
-    EXPECT_EQ(Press(Page::Scale, IDC_SCALE_TARE), std::vector<std::wstring>{kTared});
+    EXPECT_EQ(Press(Page::Scale, IDC_SCALE_TARE), std::vector<std::wstring> {kTared});
     ExpectWeights(L"0.000", L"0.500", L"0.500");
-    EXPECT_EQ(Press(Page::Scale, IDC_SCALE_TARE), std::vector<std::wstring>{kTared});
+    EXPECT_EQ(Press(Page::Scale, IDC_SCALE_TARE), std::vector<std::wstring> {kTared});
     ExpectWeights(L"0.500", L"0.000", L"0.500");
 
     // Beyond the 15 kg range and below zero the page shows its marks.
@@ -56,7 +56,7 @@ TEST_F(ScaleSdkMode, ReadingsAndStatusFollowTheScaleAndZeroAndTareReachIt)
     ExpectWeights(kNegativeMark, kNegativeMark, kNegativeMark);
     EXPECT_EQ(WaitForText(Page::Scale, IDC_SCALE_STATUS, kStable), kStable);
 
-    EXPECT_EQ(Press(Page::Scale, IDC_SCALE_CLOSE), std::vector<std::wstring>{kClosed});
+    EXPECT_EQ(Press(Page::Scale, IDC_SCALE_CLOSE), std::vector<std::wstring> {kClosed});
     EXPECT_EQ(Text(Page::Scale, IDC_SCALE_NET), L"");
     EXPECT_EQ(Text(Page::Scale, IDC_SCALE_STATUS), L"");
 }
@@ -87,15 +87,15 @@ TEST_F(ScaleDeviceMode, OnceASecondReadsFollowTheBoardAndZeroAndTareReachIt)
 
     ASSERT_TRUE(terminal.Do("weight 0.3"));
     EXPECT_EQ(WaitForText(Page::Scale, IDC_SCALE_NET, L"  0.300"), L"  0.300");
-    EXPECT_EQ(Press(Page::Scale, IDC_SCALE_ZERO), std::vector<std::wstring>{kZeroed});
+    EXPECT_EQ(Press(Page::Scale, IDC_SCALE_ZERO), std::vector<std::wstring> {kZeroed});
     EXPECT_EQ(WaitForText(Page::Scale, IDC_SCALE_NET, L"  0.000"), L"  0.000");
     ASSERT_TRUE(terminal.Do("weight 0.8"));
     EXPECT_EQ(WaitForText(Page::Scale, IDC_SCALE_NET, L"  0.500"), L"  0.500");
-    EXPECT_EQ(Press(Page::Scale, IDC_SCALE_TARE), std::vector<std::wstring>{kTared});
+    EXPECT_EQ(Press(Page::Scale, IDC_SCALE_TARE), std::vector<std::wstring> {kTared});
     EXPECT_EQ(WaitForText(Page::Scale, IDC_SCALE_FIELD_3, L"  0.500"), L"  0.500");
     EXPECT_EQ(WaitForText(Page::Scale, IDC_SCALE_FIELD_2, L"05,  0.000,  0.500"), L"05,  0.000,  0.500");
     // With the tare set, the button clears it.
-    EXPECT_EQ(Press(Page::Scale, IDC_SCALE_TARE), std::vector<std::wstring>{kTared});
+    EXPECT_EQ(Press(Page::Scale, IDC_SCALE_TARE), std::vector<std::wstring> {kTared});
     EXPECT_EQ(WaitForText(Page::Scale, IDC_SCALE_FIELD_3, L"  0.000"), L"  0.000");
 
     // Stopping leaves the last reading on the page.
@@ -108,21 +108,21 @@ TEST_F(ScaleDeviceMode, OnceASecondReadsFollowTheBoardAndZeroAndTareReachIt)
 TEST_F(ScaleDeviceMode, AModelSavedOnTheSetupPageSwitchesTheScaleButtonsToTheBoard)
 {
     ASSERT_NO_FATAL_FAILURE(Start());
-    EXPECT_EQ(Press(Page::Scale, IDC_SCALE_OPEN), std::vector<std::wstring>{kOpened});
+    EXPECT_EQ(Press(Page::Scale, IDC_SCALE_OPEN), std::vector<std::wstring> {kOpened});
     ASSERT_TRUE(terminal.Do("weight 1"));
     EXPECT_EQ(WaitForText(Page::Scale, IDC_SCALE_NET, L"1.000"), L"1.000");
-    EXPECT_EQ(Press(Page::Scale, IDC_SCALE_CLOSE), std::vector<std::wstring>{kClosed});
+    EXPECT_EQ(Press(Page::Scale, IDC_SCALE_CLOSE), std::vector<std::wstring> {kClosed});
 
     std::string error;
     ASSERT_TRUE(Drive().Select(Page::Setup, IDC_SETUP_MODEL, L"RX520", error)) << error;
-    ASSERT_EQ(Press(Page::Setup, IDC_SETUP_SAVE), std::vector<std::wstring>{L"保存配置信息成功!"});
+    ASSERT_EQ(Press(Page::Setup, IDC_SETUP_SAVE), std::vector<std::wstring> {L"保存配置信息成功!"});
 
     // The captions stay as the page started; the buttons now weigh on the board.
     EXPECT_EQ(Text(Page::Scale, IDC_SCALE_OPEN), L"打开端口");
     EXPECT_TRUE(Press(Page::Scale, IDC_SCALE_OPEN).empty());
     EXPECT_EQ(WaitForText(Page::Scale, IDC_SCALE_FIELD_2, L"01,  1.000,  0.000"), L"01,  1.000,  0.000");
     ASSERT_TRUE(terminal.Do("weight 0.4"));
-    EXPECT_EQ(Press(Page::Scale, IDC_SCALE_TARE), std::vector<std::wstring>{kTared});
+    EXPECT_EQ(Press(Page::Scale, IDC_SCALE_TARE), std::vector<std::wstring> {kTared});
     EXPECT_EQ(WaitForText(Page::Scale, IDC_SCALE_FIELD_3, L"  0.400"), L"  0.400");
     EXPECT_TRUE(Press(Page::Scale, IDC_SCALE_CLOSE).empty());
 }

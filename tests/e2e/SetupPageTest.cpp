@@ -13,19 +13,16 @@ protected:
     {
         std::string error;
         ASSERT_TRUE(Drive().Select(Page::Setup, IDC_SETUP_PRINTER_PORT, port, error)) << error;
-        ASSERT_EQ(Press(Page::Setup, IDC_SETUP_SAVE), std::vector<std::wstring>{kSaved});
+        ASSERT_EQ(Press(Page::Setup, IDC_SETUP_SAVE), std::vector<std::wstring> {kSaved});
     }
 
-    std::string LineOfNextText()
-    {
-        return PrintWith(Page::Printer, IDC_PRN_TEXT).value("line", "");
-    }
+    std::string LineOfNextText() { return PrintWith(Page::Printer, IDC_PRN_TEXT).value("line", ""); }
 };
 
 TEST_F(SetupPage, SavingAnotherPrinterPortMovesTheNextPrintToThatPort)
 {
     ASSERT_NO_FATAL_FAILURE(Start());
-    EXPECT_EQ(LineOfNextText(), "printer");  // COM1
+    EXPECT_EQ(LineOfNextText(), "printer"); // COM1
 
     ASSERT_NO_FATAL_FAILURE(SavePrinterPort(L"LPT1"));
     EXPECT_EQ(ReadSetting("PRINTER", "PORT"), "LPT1");
@@ -59,7 +56,7 @@ TEST_F(SetupPage, AModelsPresetSavedOnThePageIsWhatTheLibrariesUse)
     ASSERT_TRUE(Drive().Select(Page::Setup, IDC_SETUP_MODEL, L"RX520", error)) << error;
     EXPECT_EQ(Text(Page::Setup, IDC_SETUP_PRINTER_PORT), L"LPT1");
     EXPECT_EQ(Text(Page::Setup, IDC_SETUP_SCALE_PORT), L"COM3");
-    ASSERT_EQ(Press(Page::Setup, IDC_SETUP_SAVE), std::vector<std::wstring>{kSaved});
+    ASSERT_EQ(Press(Page::Setup, IDC_SETUP_SAVE), std::vector<std::wstring> {kSaved});
 
     // The RX520 prints on LPT1, drives the drawer from the printer and weighs on the board.
     EXPECT_EQ(LineOfNextText(), "printer-2");
@@ -69,7 +66,7 @@ TEST_F(SetupPage, AModelsPresetSavedOnThePageIsWhatTheLibrariesUse)
     })) << terminal.State()["drawer"].dump();
 
     ASSERT_TRUE(Drive().Select(Page::Setup, IDC_SETUP_MODEL, L"RX720", error)) << error;
-    ASSERT_EQ(Press(Page::Setup, IDC_SETUP_SAVE), std::vector<std::wstring>{kSaved});
+    ASSERT_EQ(Press(Page::Setup, IDC_SETUP_SAVE), std::vector<std::wstring> {kSaved});
     EXPECT_EQ(LineOfNextText(), "printer");
     EXPECT_EQ(ReadSetting("SCALE", "PORT"), "COM4");
 }

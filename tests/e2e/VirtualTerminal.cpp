@@ -40,8 +40,8 @@ nlohmann::json VirtualTerminal::Ask(const std::string& command, unsigned boundMs
     RunOnHost(Quoted(EnvOr("ZPT_SIMCTL")) + " --state-dir " + Quoted(StateDir()) + " " + command, &output, boundMs);
     // The answer is the one JSON line on stdout; anything else the client says is an error text.
     const size_t start = output.find('{');
-    nlohmann::json answer = nlohmann::json::parse(start == std::string::npos ? std::string() : output.substr(start),
-                                                  nullptr, false);
+    nlohmann::json answer =
+        nlohmann::json::parse(start == std::string::npos ? std::string() : output.substr(start), nullptr, false);
     if (!answer.is_object())
         return {{"ok", false}, {"error", "no answer from zantor-simctl: " + output}};
     return answer;
@@ -50,7 +50,7 @@ nlohmann::json VirtualTerminal::Ask(const std::string& command, unsigned boundMs
 bool VirtualTerminal::Reset() const
 {
     for (const char* command : {"profile stop", "stable on", "overload off", "not-zeroed off", "unit kg", "tare 0",
-                                "weight 0", "zero", "drawer close", "paper in", "cover closed"}) {
+             "weight 0", "zero", "drawer close", "paper in", "cover closed"}) {
         if (!Do(command))
             return false;
     }

@@ -41,7 +41,7 @@ int DefaultResult(const std::string& fn)
 int Record(const char* fn, const char* text, std::vector<int> ints)
 {
     State& s = S();
-    s.calls.push_back(Call{fn, text ? text : "", std::move(ints)});
+    s.calls.push_back(Call {fn, text ? text : "", std::move(ints)});
     if (auto hook = s.hooks.find(fn); hook != s.hooks.end() && hook->second)
         hook->second();
     if (auto queue = s.queued.find(fn); queue != s.queued.end() && !queue->second.empty()) {
@@ -68,7 +68,7 @@ std::string Call::str() const
 
 void Reset()
 {
-    S() = State{};
+    S() = State {};
 }
 
 const std::vector<Call>& Calls()
@@ -80,7 +80,7 @@ std::vector<Call> CallsOf(const std::string& fn)
 {
     std::vector<Call> matching;
     std::copy_if(S().calls.begin(), S().calls.end(), std::back_inserter(matching),
-                 [&](const Call& call) { return call.fn == fn; });
+        [&](const Call& call) { return call.fn == fn; });
     return matching;
 }
 
@@ -92,15 +92,27 @@ std::vector<std::string> Names()
     return names;
 }
 
-void SetResult(const std::string& fn, int value) { S().results[fn] = value; }
+void SetResult(const std::string& fn, int value)
+{
+    S().results[fn] = value;
+}
 void QueueResults(const std::string& fn, std::vector<int> values)
 {
     for (int value : values)
         S().queued[fn].push_back(value);
 }
-void OnCall(const std::string& fn, std::function<void()> hook) { S().hooks[fn] = std::move(hook); }
-void SetVersion(const std::string& text) { S().version = text; }
-void SetRecord(const std::string& bytes) { S().record = bytes.substr(0, 18); }
+void OnCall(const std::string& fn, std::function<void()> hook)
+{
+    S().hooks[fn] = std::move(hook);
+}
+void SetVersion(const std::string& text)
+{
+    S().version = text;
+}
+void SetRecord(const std::string& bytes)
+{
+    S().record = bytes.substr(0, 18);
+}
 
 } // namespace fake_pos_ad
 
@@ -116,24 +128,51 @@ int POSAD_API GetDllVersion(char* version)
         std::memcpy(version, S().version.c_str(), S().version.size() + 1);
     return result;
 }
-int POSAD_API BeginPrint(int lines) { return Record("BeginPrint", nullptr, {lines}); }
-int POSAD_API PrintText(const char* text, int mode) { return Record("PrintText", text, {mode}); }
+int POSAD_API BeginPrint(int lines)
+{
+    return Record("BeginPrint", nullptr, {lines});
+}
+int POSAD_API PrintText(const char* text, int mode)
+{
+    return Record("PrintText", text, {mode});
+}
 int POSAD_API PrintBarCode(const char* digits, int width, int height, int textPosition)
 {
     return Record("PrintBarCode", digits, {width, height, textPosition});
 }
-int POSAD_API PrintQrCode(const char* content, int moduleSize) { return Record("PrintQrCode", content, {moduleSize}); }
-int POSAD_API PrintBitmapFile(const char* path, int mode) { return Record("PrintBitmapFile", path, {mode}); }
+int POSAD_API PrintQrCode(const char* content, int moduleSize)
+{
+    return Record("PrintQrCode", content, {moduleSize});
+}
+int POSAD_API PrintBitmapFile(const char* path, int mode)
+{
+    return Record("PrintBitmapFile", path, {mode});
+}
 int POSAD_API PrintCommand(const char* bytes, int length)
 {
-    return Record("PrintCommand", std::string(bytes ? bytes : "", bytes ? static_cast<size_t>(length) : 0).c_str(),
-                  {length});
+    return Record(
+        "PrintCommand", std::string(bytes ? bytes : "", bytes ? static_cast<size_t>(length) : 0).c_str(), {length});
 }
-int POSAD_API CutPaper(void) { return Record("CutPaper", nullptr, {}); }
-int POSAD_API OpenCashDrawerEx(void) { return Record("OpenCashDrawerEx", nullptr, {}); }
-int POSAD_API GetCashDrawerStatus(void) { return Record("GetCashDrawerStatus", nullptr, {}); }
-int POSAD_API ClosePrinterEx(void) { return Record("ClosePrinterEx", nullptr, {}); }
-int POSAD_API send_zero(void) { return Record("send_zero", nullptr, {}); }
+int POSAD_API CutPaper(void)
+{
+    return Record("CutPaper", nullptr, {});
+}
+int POSAD_API OpenCashDrawerEx(void)
+{
+    return Record("OpenCashDrawerEx", nullptr, {});
+}
+int POSAD_API GetCashDrawerStatus(void)
+{
+    return Record("GetCashDrawerStatus", nullptr, {});
+}
+int POSAD_API ClosePrinterEx(void)
+{
+    return Record("ClosePrinterEx", nullptr, {});
+}
+int POSAD_API send_zero(void)
+{
+    return Record("send_zero", nullptr, {});
+}
 int POSAD_API read_standard(char* record)
 {
     const int result = Record("read_standard", nullptr, {});
@@ -141,15 +180,21 @@ int POSAD_API read_standard(char* record)
         std::memcpy(record, S().record.data(), S().record.size());
     return result;
 }
-int POSAD_API send_tare(char*) { return Record("send_tare", nullptr, {}); }
-int POSAD_API clear_tare(char*) { return Record("clear_tare", nullptr, {}); }
+int POSAD_API send_tare(char*)
+{
+    return Record("send_tare", nullptr, {});
+}
+int POSAD_API clear_tare(char*)
+{
+    return Record("clear_tare", nullptr, {});
+}
 
 } // extern "C"
 
 #if defined(__i386__)
 // On i686 the program calls through each import's address slot (devices/pos_ad.h); linked in
 // place of the import library, the stand-in fills those slots itself.
-#define FAKE_POSAD_IMPORT_SLOT(name, parameters, arguments) \
+#define FAKE_POSAD_IMPORT_SLOT(name, parameters, arguments)                                                            \
     extern "C" const void* const fake_posad_slot_##name __asm__("__imp__" #name) = reinterpret_cast<const void*>(&name);
 POSAD_FUNCTIONS(FAKE_POSAD_IMPORT_SLOT)
 #undef FAKE_POSAD_IMPORT_SLOT
@@ -158,7 +203,7 @@ POSAD_FUNCTIONS(FAKE_POSAD_IMPORT_SLOT)
 // Built __stdcall the functions' own symbols are decorated (_PrintText@8), while a maker's library
 // exports the bare names and the import library's jump stubs carry them. The same stubs here, so
 // that code calling the bare name as a C function reaches the stand-in as it would the maker's.
-#define FAKE_POSAD_IMPORT_STUB(name, parameters, arguments) \
+#define FAKE_POSAD_IMPORT_STUB(name, parameters, arguments)                                                            \
     asm(".text\n.globl _" #name "\n_" #name ": jmp *__imp__" #name);
 POSAD_FUNCTIONS(FAKE_POSAD_IMPORT_STUB)
 #undef FAKE_POSAD_IMPORT_STUB

@@ -12,10 +12,10 @@ namespace fake_pos_ad {
 
 struct Call {
     std::string fn;
-    std::string text;       // the string argument, if the function takes one
-    std::vector<int> ints;  // the integer arguments, in order
+    std::string text; // the string argument, if the function takes one
+    std::vector<int> ints; // the integer arguments, in order
 
-    std::string str() const;  // readable form for failure messages
+    std::string str() const; // readable form for failure messages
 };
 
 // Forgets the calls and restores every default: results 1 (240 for the scale calls), drawer

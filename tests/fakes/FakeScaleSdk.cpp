@@ -26,13 +26,13 @@ struct State {
     std::mutex mutex;
     std::vector<std::string> calls;
     std::map<std::string, int> results;
-    std::atomic<ResultCallback> callback{nullptr};
+    std::atomic<ResultCallback> callback {nullptr};
 
     std::thread firer;
-    std::atomic<int> fired{0};
+    std::atomic<int> fired {0};
     HANDLE firingDone = ::CreateEventW(nullptr, TRUE, TRUE, nullptr);
 
-    int openBlockMs = 0;  // the next OPO_Open waits for firingDone at most this long
+    int openBlockMs = 0; // the next OPO_Open waits for firingDone at most this long
     bool openWaitTimedOut = false;
 };
 
@@ -61,7 +61,7 @@ void Fire(Firing firing)
     for (int i = 0; i < firing.count; ++i) {
         const long long due = start.QuadPart + frequency.QuadPart * firing.intervalMicros / 1000000 * i;
         for (::QueryPerformanceCounter(&now); now.QuadPart < due; ::QueryPerformanceCounter(&now))
-            ::Sleep((due - now.QuadPart) * 2000 >= frequency.QuadPart ? 1 : 0);  // sleep from half a ms on
+            ::Sleep((due - now.QuadPart) * 2000 >= frequency.QuadPart ? 1 : 0); // sleep from half a ms on
         const std::string& text = firing.texts[static_cast<size_t>(i) % firing.texts.size()];
         if (const ResultCallback callback = s.callback.load())
             callback(text.c_str(), static_cast<int>(text.size()));
@@ -95,7 +95,10 @@ __declspec(dllexport) int __stdcall OPO_SetModuleCallBack(ResultCallback callbac
     S().callback.store(callback);
     return Record("OPO_SetModuleCallBack");
 }
-__declspec(dllexport) int __stdcall OPO_SetAutoMode(int on) { return Record("OPO_SetAutoMode", std::to_string(on)); }
+__declspec(dllexport) int __stdcall OPO_SetAutoMode(int on)
+{
+    return Record("OPO_SetAutoMode", std::to_string(on));
+}
 __declspec(dllexport) int __stdcall OPO_Open(const char* portAndBaud)
 {
     State& s = S();
@@ -111,7 +114,10 @@ __declspec(dllexport) int __stdcall OPO_Open(const char* portAndBaud)
     }
     return Record("OPO_Open", Text(portAndBaud));
 }
-__declspec(dllexport) int __stdcall OPO_Close() { return Record("OPO_Close"); }
+__declspec(dllexport) int __stdcall OPO_Close()
+{
+    return Record("OPO_Close");
+}
 __declspec(dllexport) int __stdcall OPO_GetResult(char* text, int size)
 {
     if (text && size > 0)
@@ -124,13 +130,31 @@ __declspec(dllexport) int __stdcall OPO_ReadResultCache(char* text, int size)
         text[0] = '\0';
     return Record("OPO_ReadResultCache");
 }
-__declspec(dllexport) int __stdcall OPO_SendFre(int perSecond) { return Record("OPO_SendFre", std::to_string(perSecond)); }
-__declspec(dllexport) int __stdcall OPO_Zero() { return Record("OPO_Zero"); }
-__declspec(dllexport) int __stdcall OPO_Tare() { return Record("OPO_Tare"); }
-__declspec(dllexport) int __stdcall OPO_PreTare(int grams) { return Record("OPO_PreTare", std::to_string(grams)); }
-__declspec(dllexport) int __stdcall OPO_SetUnit(int unit) { return Record("OPO_SetUnit", std::to_string(unit)); }
+__declspec(dllexport) int __stdcall OPO_SendFre(int perSecond)
+{
+    return Record("OPO_SendFre", std::to_string(perSecond));
+}
+__declspec(dllexport) int __stdcall OPO_Zero()
+{
+    return Record("OPO_Zero");
+}
+__declspec(dllexport) int __stdcall OPO_Tare()
+{
+    return Record("OPO_Tare");
+}
+__declspec(dllexport) int __stdcall OPO_PreTare(int grams)
+{
+    return Record("OPO_PreTare", std::to_string(grams));
+}
+__declspec(dllexport) int __stdcall OPO_SetUnit(int unit)
+{
+    return Record("OPO_SetUnit", std::to_string(unit));
+}
 #ifndef FAKE_SCALE_SDK_WITHOUT_POWONZERO
-__declspec(dllexport) int __stdcall OPO_PowOnZero(int on) { return Record("OPO_PowOnZero", std::to_string(on)); }
+__declspec(dllexport) int __stdcall OPO_PowOnZero(int on)
+{
+    return Record("OPO_PowOnZero", std::to_string(on));
+}
 #endif
 
 // Controls for the tests.
@@ -189,7 +213,7 @@ __declspec(dllexport) void FakeSdk_StartFiring(const char* texts, int count, int
         ::WaitForSingleObject(s.firingDone, 10000);
         s.firer.join();
     }
-    Firing firing{{}, count, intervalMicros};
+    Firing firing {{}, count, intervalMicros};
     std::string current;
     for (const char* p = texts; *p; ++p) {
         if (*p == '\n') {

@@ -6,8 +6,7 @@
 namespace fake_scale_sdk {
 namespace {
 
-template <typename Fn>
-Fn Control(const char* name)
+template <typename Fn> Fn Control(const char* name)
 {
     const HMODULE module = Module();
     const FARPROC address = module ? ::GetProcAddress(module, name) : nullptr;

@@ -8,7 +8,7 @@
 struct Picture {
     int width = 0;
     int height = 0;
-    std::vector<uint8_t> grey;  // rows top to bottom, 0 black .. 255 white
+    std::vector<uint8_t> grey; // rows top to bottom, 0 black .. 255 white
 
     // Black and white blocks of `block` pixels with a steep line, so that any flip, shift or
     // lost row shows.

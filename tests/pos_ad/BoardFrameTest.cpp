@@ -10,7 +10,10 @@
 
 namespace {
 
-const uint8_t* Data(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
+const uint8_t* Data(const std::string& s)
+{
+    return reinterpret_cast<const uint8_t*>(s.data());
+}
 
 board::Scan FindIn(const std::string& bytes, board::Frame& frame, size_t& consumed)
 {
@@ -30,7 +33,11 @@ TEST(BoardGolden, EveryRequestTheLibrarySends)
 TEST(BoardFrames, TheCheckByteIsTheXorOfLetterLengthAndData)
 {
     EXPECT_EQ(AsString(board::Build('W')), std::string("\x02W\x00W\x03", 5));
-    EXPECT_EQ(AsString(board::Build('O', "2")), std::string("\x02O\x01" "2" "\x7c\x03", 6));
+    EXPECT_EQ(AsString(board::Build('O', "2")),
+        std::string("\x02O\x01"
+                    "2"
+                    "\x7c\x03",
+            6));
 }
 
 TEST(BoardFrames, AFrameIsFoundAmongNoiseAndAcrossReads)
@@ -69,13 +76,13 @@ TEST(BoardFrames, ABrokenFrameIsSkippedToTheNextStx)
     board::Frame frame;
     size_t consumed = 0;
     std::string bad = AsString(board::Build('Z', "0"));
-    bad[4] ^= 0x01;  // wrong check byte
+    bad[4] ^= 0x01; // wrong check byte
     EXPECT_EQ(FindIn(bad, frame, consumed), board::Scan::Garbage);
     EXPECT_EQ(consumed, 1u);
     std::string noEtx = AsString(board::Build('Z', "0"));
     noEtx[5] = 0x04;
     EXPECT_EQ(FindIn(noEtx, frame, consumed), board::Scan::Garbage);
-    const std::string tooLong("\x02W\x41", 3);  // 65 bytes of data: never a frame
+    const std::string tooLong("\x02W\x41", 3); // 65 bytes of data: never a frame
     EXPECT_EQ(FindIn(tooLong, frame, consumed), board::Scan::Garbage);
     EXPECT_EQ(consumed, 1u);
     // A good frame right after a broken one is still found once the broken STX is dropped.
@@ -106,8 +113,12 @@ TEST(BoardRecord, ReadingsWithABadStatusOrTextAreRefused)
     board::Reading reading;
     std::string error;
     for (const std::string& payload : {std::string("8 12.345  0.150"), std::string("\x01 12.345  0.150"),
-                                       std::string("3 12.3\x00" "5  0.150", 15), std::string("3 12.345  0.15"),
-                                       std::string("3 12.345  0.1500"), std::string("3\x81\x40" "2.345  0.150")}) {
+             std::string("3 12.3\x00"
+                         "5  0.150",
+                 15),
+             std::string("3 12.345  0.15"), std::string("3 12.345  0.1500"),
+             std::string("3\x81\x40"
+                         "2.345  0.150")}) {
         board::Frame frame;
         frame.command = 'W';
         frame.payload.assign(payload.begin(), payload.end());

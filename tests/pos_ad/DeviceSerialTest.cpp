@@ -26,15 +26,26 @@ const int kLpt1 = 13;
 std::string Settings(const std::string& printerPort, int drawerControl, const std::string& extra = "")
 {
     return "[POS]\r\nTYPE=1\r\nLOG=1\r\nBOARD=J1900D\r\n"
-           "[PRINTER]\r\nPORT=" + printerPort + "\r\nRATE=9600\r\nLINESPACE=10\r\n"
-           "[Print]\r\nDensity=3\r\n"
-           "[CashDrawer]\r\nControlType=" + std::to_string(drawerControl) + "\r\n"
-           "[SCALE]\r\nPORT=COM6\r\nRATE=9600\r\n" + extra;
+           "[PRINTER]\r\nPORT=" +
+        printerPort +
+        "\r\nRATE=9600\r\nLINESPACE=10\r\n"
+        "[Print]\r\nDensity=3\r\n"
+        "[CashDrawer]\r\nControlType=" +
+        std::to_string(drawerControl) +
+        "\r\n"
+        "[SCALE]\r\nPORT=COM6\r\nRATE=9600\r\n" +
+        extra;
 }
 
-std::string Init() { return AsString(escpos::Initialize(10)); }
+std::string Init()
+{
+    return AsString(escpos::Initialize(10));
+}
 
-std::string Frame(uint8_t letter, const std::string& payload = "") { return AsString(board::Build(letter, payload)); }
+std::string Frame(uint8_t letter, const std::string& payload = "")
+{
+    return AsString(board::Build(letter, payload));
+}
 
 // Everything of the sample receipt, as the printer page calls the library.
 void PrintSampleReceipt()
@@ -55,7 +66,7 @@ TEST(SerialPrinter, TheSampleReceiptGoesOutWholeAtBeginPrint)
     ASSERT_TRUE(printer.Connected()) << printer.Error();
     EXPECT_EQ(PrintText("held until the job ends", 8), 1);
     EXPECT_EQ(printer.Drain(200), "") << "the job waits for BeginPrint";
-    ClosePrinterEx();  // sends the held line: nothing is lost
+    ClosePrinterEx(); // sends the held line: nothing is lost
     EXPECT_EQ(printer.Drain(300), Init() + "held until the job ends\n");
 
     PrintSampleReceipt();
@@ -103,7 +114,8 @@ TEST(SerialPrinter, PrinterDrawerOpensAndReportsPinThree)
         std::string bytes;
         int expected;
     };
-    for (const Answer& a : {Answer{"\x16", 0}, Answer{"\x12", 1}, Answer{"A\x1a", 1}, Answer{"", -4}, Answer{"A", -4}}) {
+    for (const Answer& a :
+        {Answer {"\x16", 0}, Answer {"\x12", 1}, Answer {"A\x1a", 1}, Answer {"", -4}, Answer {"A", -4}}) {
         auto status = std::async(std::launch::async, [] { return GetCashDrawerStatus(); });
         EXPECT_EQ(printer.Read(3, 3000), "\x10\x04\x01");
         printer.Send(a.bytes);
@@ -169,7 +181,12 @@ TEST(Board, ZeroTareAndClearTareSucceedOnlyWhenTheBoardSaysSo)
         {"no answer", [] { return send_zero(); }, 'Z', "", 2},
         {"only a broken frame", [] { return send_zero(); }, 'Z', broken, 3},
         {"an answer to something else", [] { return send_zero(); }, 'Z', Frame('W', "3  0.000  0.000"), 3},
-        {"a weight that is no weight", [&] { char r[18]; return read_standard(r); }, 'W', Frame('W', "x"), 3},
+        {"a weight that is no weight",
+            [&] {
+                char r[18];
+                return read_standard(r);
+            },
+            'W', Frame('W', "x"), 3},
     };
     for (const Case& c : cases) {
         auto call = std::async(std::launch::async, c.call);
@@ -186,18 +203,30 @@ TEST(Settings, ANewPortTakesEffectOnlyAfterClosePrinterEx)
     ASSERT_TRUE(com5.Connected() && com6.Connected());
     PrintText("one", 8);
     BeginPrint(0);
-    EXPECT_EQ(com5.Read(Init().size() + 7, 3000), Init() + "one\n\x1b" "d" + std::string(1, '\0'));
+    EXPECT_EQ(com5.Read(Init().size() + 7, 3000),
+        Init() +
+            "one\n\x1b"
+            "d" +
+            std::string(1, '\0'));
 
     ini.Rewrite(Settings("COM6", 1));
     PrintText("two", 8);
     BeginPrint(0);
-    EXPECT_EQ(com5.Read(7, 3000), "two\n\x1b" "d" + std::string(1, '\0')) << "the open connection keeps its settings";
+    EXPECT_EQ(com5.Read(7, 3000),
+        "two\n\x1b"
+        "d" +
+            std::string(1, '\0'))
+        << "the open connection keeps its settings";
     EXPECT_EQ(com6.Drain(200), "");
 
     ClosePrinterEx();
     PrintText("three", 8);
     BeginPrint(0);
-    EXPECT_EQ(com6.Read(Init().size() + 9, 3000), Init() + "three\n\x1b" "d" + std::string(1, '\0'));
+    EXPECT_EQ(com6.Read(Init().size() + 9, 3000),
+        Init() +
+            "three\n\x1b"
+            "d" +
+            std::string(1, '\0'));
     EXPECT_EQ(com5.Drain(200), "");
 }
 
@@ -217,7 +246,7 @@ std::vector<std::string> LogLines()
     std::vector<std::string> lines;
     const std::string text = RunLogText();
     for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-        lines.push_back(text.substr(start + 24, end - start - 24));  // after "YYYY-MM-DD hh:mm:ss.mmm "
+        lines.push_back(text.substr(start + 24, end - start - 24)); // after "YYYY-MM-DD hh:mm:ss.mmm "
     return lines;
 }
 
@@ -230,13 +259,13 @@ TEST(BadInput, EachCallFailsClearlyLogsWhyAndSendsNothing)
 
     const std::string good = WriteBmp(Picture::Pattern(16, 16), 24, false);
     std::string lying = good;
-    lying[18] = static_cast<char>(0xA0);  // 4000 wide
+    lying[18] = static_cast<char>(0xA0); // 4000 wide
     lying[19] = 0x0F;
     std::string empty = good;
     for (int i = 18; i < 26; ++i)
         empty[i] = 0;
     std::string huge = good;
-    huge[20] = 0x01;  // 65552 wide
+    huge[20] = 0x01; // 65552 wide
     struct Case {
         const char* what;
         std::function<int()> call;

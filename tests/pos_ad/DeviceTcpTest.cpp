@@ -26,9 +26,9 @@ public:
         ::WSAStartup(MAKEWORD(2, 2), &wsa);
         m_listen = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
         if (receiveBuffer)
-            ::setsockopt(m_listen, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveBuffer),
-                         sizeof receiveBuffer);
-        sockaddr_in address{};
+            ::setsockopt(
+                m_listen, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveBuffer), sizeof receiveBuffer);
+        sockaddr_in address {};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         ::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address);
@@ -69,7 +69,11 @@ public:
         return m_received;
     }
 
-    void Take() { std::lock_guard<std::mutex> lock(m_mutex); m_received.clear(); }
+    void Take()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_received.clear();
+    }
     int Connections() const { return m_connections; }
     void ReadAgain() { m_readLimit = SIZE_MAX; }
 
@@ -120,8 +124,8 @@ private:
     SOCKET m_client = INVALID_SOCKET;
     int m_port = 0;
     std::atomic<size_t> m_readLimit;
-    std::atomic<bool> m_stop{false};
-    std::atomic<int> m_connections{0};
+    std::atomic<bool> m_stop {false};
+    std::atomic<int> m_connections {0};
     std::mutex m_mutex;
     std::string m_received;
     std::thread m_thread;
@@ -130,7 +134,8 @@ private:
 std::string Settings(const std::string& address)
 {
     return "[POS]\r\nLOG=1\r\n[PRINTER]\r\nPORT=COM1\r\nRATE=115200\r\nLINESPACE=10\r\n[Print]\r\nDensity=3\r\n"
-           "[CashDrawer]\r\nControlType=1\r\n[PosAdDll]\r\nPrinterAddress=" + address + "\r\n";
+           "[CashDrawer]\r\nControlType=1\r\n[PosAdDll]\r\nPrinterAddress=" +
+        address + "\r\n";
 }
 
 TEST(NetworkPrinter, TheSampleReceiptArrivesAsGoldenBytes)
@@ -177,7 +182,9 @@ TEST(NetworkPrinter, APrinterThatStopsReadingMidJobFailsTheCallAndTheNextJobReco
     printer.Take();
     EXPECT_EQ(PrintText("after", 8), 1);
     EXPECT_EQ(BeginPrint(1), 1);
-    const std::string next = AsString(escpos::Initialize(10)) + "after\n\x1b" "d\x01";
+    const std::string next = AsString(escpos::Initialize(10)) +
+        "after\n\x1b"
+        "d\x01";
     EXPECT_NE(printer.Received(SIZE_MAX, 1000).find(next), std::string::npos);
     EXPECT_EQ(printer.Connections(), 2);
 }

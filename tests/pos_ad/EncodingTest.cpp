@@ -65,7 +65,7 @@ TEST(EscPos, DrawerStateComesFromPinThreeOfAValidStatusByte)
 {
     EXPECT_TRUE(escpos::IsPrinterStatus(0x12));
     EXPECT_TRUE(escpos::IsPrinterStatus(0x16));
-    EXPECT_TRUE(escpos::IsPrinterStatus(0x1E));  // offline as well
+    EXPECT_TRUE(escpos::IsPrinterStatus(0x1E)); // offline as well
     EXPECT_FALSE(escpos::IsPrinterStatus(0x00));
     EXPECT_FALSE(escpos::IsPrinterStatus(0xFF));
     EXPECT_FALSE(escpos::IsPrinterStatus('1'));
@@ -76,8 +76,13 @@ TEST(EscPos, DrawerStateComesFromPinThreeOfAValidStatusByte)
 
 TEST(EscPos, FeedTakesZeroToTwoHundredFiftyFiveLines)
 {
-    EXPECT_EQ(Bytes_(escpos::Feed(0)), std::string("\x1b" "d\0", 3));
-    EXPECT_EQ(Bytes_(escpos::Feed(255)), "\x1b" "d\xff");
+    EXPECT_EQ(Bytes_(escpos::Feed(0)),
+        std::string("\x1b"
+                    "d\0",
+            3));
+    EXPECT_EQ(Bytes_(escpos::Feed(255)),
+        "\x1b"
+        "d\xff");
     EXPECT_FALSE(escpos::Feed(-1).ok());
     EXPECT_FALSE(escpos::Feed(256).ok());
 }
@@ -160,7 +165,7 @@ TEST(PortSettings, PrinterPortFormsAndTheirFaults)
     EXPECT_EQ(p.kind, PortKind::Serial);
     EXPECT_EQ(p.device, "\\\\.\\COM3");
     EXPECT_EQ(p.baud, 9600);
-    c.printerBaud = 0;  // the setup page stores 0 when no rate is chosen
+    c.printerBaud = 0; // the setup page stores 0 when no rate is chosen
     EXPECT_EQ(PrinterPort(c).baud, 115200);
     c.printerPort = "LPT1";
     EXPECT_EQ(PrinterPort(c).kind, PortKind::Parallel);
@@ -211,9 +216,10 @@ TEST(PortSettings, TheBoardUsesTheScaleLineUnlessToldOtherwise)
 
 TEST(RunLogLine, OneLinePerCallWithItsTextsEscapedAndCut)
 {
-    const runlog::Stamp t{2024, 3, 5, 7, 8, 9, 45};
+    const runlog::Stamp t {2024, 3, 5, 7, 8, 9, 45};
     EXPECT_EQ(runlog::FileName(t), "pos_ad_20240305.log");
-    EXPECT_EQ(runlog::Line(t, "CutPaper()", "1 done", 4), "2024-03-05 07:08:09.045 CutPaper() -> 1 done; sent 4 bytes\r\n");
+    EXPECT_EQ(
+        runlog::Line(t, "CutPaper()", "1 done", 4), "2024-03-05 07:08:09.045 CutPaper() -> 1 done; sent 4 bytes\r\n");
     EXPECT_EQ(runlog::Quote("a\"b\\c\r\n\t\x1b"), "\"a\\\"b\\\\c\\r\\n\\t\\x1B\"");
     EXPECT_EQ(runlog::Quote("测试"), "\"测试\"");
     EXPECT_EQ(runlog::Quote(nullptr), "NULL");

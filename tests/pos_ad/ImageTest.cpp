@@ -12,7 +12,10 @@
 
 namespace {
 
-const uint8_t* Data(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
+const uint8_t* Data(const std::string& s)
+{
+    return reinterpret_cast<const uint8_t*>(s.data());
+}
 
 // The grey of each decoded pixel; the test pictures are pure black and white.
 std::vector<uint8_t> Greys(const image::Rgba& rgba)
@@ -55,19 +58,28 @@ struct Flavour {
 };
 
 const Flavour kFlavours[] = {
-    {1, false, BmpKind::Rgb},  {1, true, BmpKind::Rgb},  {4, false, BmpKind::Rgb},       {4, true, BmpKind::Rgb},
-    {8, false, BmpKind::Rgb},  {8, true, BmpKind::Rgb},  {16, false, BmpKind::Rgb},      {16, true, BmpKind::BitFields},
-    {24, false, BmpKind::Rgb}, {24, true, BmpKind::Rgb}, {32, false, BmpKind::Rgb},      {32, true, BmpKind::Rgb},
+    {1, false, BmpKind::Rgb},
+    {1, true, BmpKind::Rgb},
+    {4, false, BmpKind::Rgb},
+    {4, true, BmpKind::Rgb},
+    {8, false, BmpKind::Rgb},
+    {8, true, BmpKind::Rgb},
+    {16, false, BmpKind::Rgb},
+    {16, true, BmpKind::BitFields},
+    {24, false, BmpKind::Rgb},
+    {24, true, BmpKind::Rgb},
+    {32, false, BmpKind::Rgb},
+    {32, true, BmpKind::Rgb},
     {32, false, BmpKind::BitFields},
 };
 
 TEST(BmpFlavours, EveryKindDecodesToThePictureAndAgreesWithTheSystem)
 {
-    const Picture picture = Picture::Pattern(37, 29, 5);  // odd sizes: every row has padding
+    const Picture picture = Picture::Pattern(37, 29, 5); // odd sizes: every row has padding
     const std::string folder = "PosAdBmp";
     for (const Flavour& f : kFlavours) {
         const std::string what = std::to_string(f.bits) + (f.topDown ? " top-down" : " bottom-up") +
-                                 (f.kind == BmpKind::BitFields ? " bitfields" : "");
+            (f.kind == BmpKind::BitFields ? " bitfields" : "");
         const std::string file = WriteBmp(picture, f.bits, f.topDown, f.kind);
         const image::Rgba ours = Decoded(file);
         EXPECT_EQ(ours.width, picture.width) << what;
@@ -105,7 +117,7 @@ TEST(BmpFlavours, RleFilesGoToTheSystemDecoder)
 std::string With32(std::string file, size_t at, uint32_t value)
 {
     const char bytes[4] = {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
-                           static_cast<char>(value >> 24)};
+        static_cast<char>(value >> 24)};
     return file.replace(at, 4, bytes, 4);
 }
 
@@ -154,16 +166,24 @@ TEST(ImageRaster, ThePictureFillsThePaperWidthInEachDensity)
     };
     // 576 dots wide and 432 tall on paper; single density halves the columns, 8-dot bands
     // print rows three dots tall.
-    for (const Expect& e : {Expect{0, 0, 288, 18}, Expect{1, 1, 576, 18}, Expect{2, 32, 288, 18},
-                            Expect{3, 33, 576, 18}, Expect{-1, 33, 576, 18}, Expect{7, 33, 576, 18}}) {
+    for (const Expect& e : {Expect {0, 0, 288, 18}, Expect {1, 1, 576, 18}, Expect {2, 32, 288, 18},
+             Expect {3, 33, 576, 18}, Expect {-1, 33, 576, 18}, Expect {7, 33, 576, 18}}) {
         const std::string bytes = Encoded_(rgba, e.density);
         const int bandRows = e.mode < 32 ? 8 : 24;
         const size_t bandBytes = 5 + static_cast<size_t>(e.columns) * bandRows / 8 + 1;
         ASSERT_EQ(bytes.size(), 6 + e.bands * bandBytes + 3) << "density " << e.density;
-        EXPECT_EQ(bytes.substr(0, 6), std::string("\x1b" "a\0\x1b" "3\x18", 6)) << e.density;
+        EXPECT_EQ(bytes.substr(0, 6),
+            std::string("\x1b"
+                        "a\0\x1b"
+                        "3\x18",
+                6))
+            << e.density;
         EXPECT_EQ(static_cast<uint8_t>(bytes[8]), e.mode) << e.density;
         EXPECT_EQ(static_cast<uint8_t>(bytes[9]) | static_cast<uint8_t>(bytes[10]) << 8, e.columns) << e.density;
-        EXPECT_EQ(bytes.substr(bytes.size() - 3), "\x1b" "3\x22") << "the configured line pitch follows the image";
+        EXPECT_EQ(bytes.substr(bytes.size() - 3),
+            "\x1b"
+            "3\x22")
+            << "the configured line pitch follows the image";
     }
 }
 
@@ -173,12 +193,29 @@ TEST(ImageRaster, DotsLandInTheirColumnBytesTopBitFirst)
     dots.width = 3;
     dots.height = 30;
     dots.dots.assign(90, 0);
-    dots.dots[9 * 3 + 1] = 1;   // x 1, y 9: second byte of column 1 in the first 24-dot band
-    dots.dots[25 * 3 + 2] = 1;  // x 2, y 25: first byte of column 2 in the second band
+    dots.dots[9 * 3 + 1] = 1; // x 1, y 9: second byte of column 1 in the first 24-dot band
+    dots.dots[25 * 3 + 2] = 1; // x 2, y 25: first byte of column 2 in the second band
     const std::string bytes = AsString(raster::EncodeBands(dots, raster::ModeForDensity(3), 0));
-    const std::string band1 = std::string("\x1b*\x21\x03\0", 5) + std::string("\0\0\0" "\0\x40\0" "\0\0\0", 9) + "\n";
-    const std::string band2 = std::string("\x1b*\x21\x03\0", 5) + std::string("\0\0\0" "\0\0\0" "\x40\0\0", 9) + "\n";
-    EXPECT_EQ(bytes, std::string("\x1b" "a\0\x1b" "3\x18", 6) + band1 + band2 + "\x1b" "3\x18");
+    const std::string band1 = std::string("\x1b*\x21\x03\0", 5) +
+        std::string("\0\0\0"
+                    "\0\x40\0"
+                    "\0\0\0",
+            9) +
+        "\n";
+    const std::string band2 = std::string("\x1b*\x21\x03\0", 5) +
+        std::string("\0\0\0"
+                    "\0\0\0"
+                    "\x40\0\0",
+            9) +
+        "\n";
+    EXPECT_EQ(bytes,
+        std::string("\x1b"
+                    "a\0\x1b"
+                    "3\x18",
+            6) +
+            band1 + band2 +
+            "\x1b"
+            "3\x18");
 
     const std::string eight = AsString(raster::EncodeBands(dots, raster::ModeForDensity(1), 0));
     // y 9 is bit 1 of the second 8-dot band; y 25 bit 1 of the fourth.
@@ -208,7 +245,7 @@ TEST(ImageRaster, ScalingAveragesDownAndRepeatsUp)
     g.height = 2;
     g.pixels = {0, 255, 0, 255, 0, 0, 255, 255};
     const image::Gray half = raster::Scale(g, 2, 1);
-    EXPECT_EQ(half.pixels, (std::vector<uint8_t>{63, 191}));
+    EXPECT_EQ(half.pixels, (std::vector<uint8_t> {63, 191}));
     const image::Gray twice = raster::Scale(g, 8, 4);
     EXPECT_EQ(twice.pixels[0], 0);
     EXPECT_EQ(twice.pixels[2], 255);
@@ -229,13 +266,13 @@ TEST(ImageRaster, APictureTooTallForThePaperIsRefused)
     thin.width = 1;
     thin.height = 100;
     thin.pixels.assign(400, 0);
-    const Encoded e = raster::Encode(thin, 3, 576, 10);  // 57600 dots tall
+    const Encoded e = raster::Encode(thin, 3, 576, 10); // 57600 dots tall
     EXPECT_FALSE(e.ok());
     EXPECT_NE(e.error.find("dots tall"), std::string::npos) << e.error;
     image::Rgba none;
     EXPECT_FALSE(raster::Encode(none, 3, 576, 10).ok());
     image::Rgba lying = thin;
-    lying.height = 1000;  // more rows than pixels
+    lying.height = 1000; // more rows than pixels
     EXPECT_FALSE(raster::Encode(lying, 3, 576, 10).ok());
 }
 

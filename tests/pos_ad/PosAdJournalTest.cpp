@@ -32,8 +32,7 @@ protected:
         WriteWholeFile(kSettings, previousSettings);
     }
 
-    template <typename Fn>
-    Fn Get(const char* name)
+    template <typename Fn> Fn Get(const char* name)
     {
         return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
     }
@@ -45,7 +44,7 @@ protected:
         size_t start = 0;
         for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
             const std::string line = text.substr(start, end - start);
-            calls.push_back(line.size() > 24 ? line.substr(24) : line);  // after "YYYY-MM-DD hh:mm:ss.mmm "
+            calls.push_back(line.size() > 24 ? line.substr(24) : line); // after "YYYY-MM-DD hh:mm:ss.mmm "
         }
         return calls;
     }
@@ -58,8 +57,8 @@ protected:
 TEST_F(PosAdJournal, ExportsAllFifteenNames)
 {
     for (const char* name : {"GetDllVersion", "BeginPrint", "PrintText", "PrintBarCode", "PrintQrCode",
-                             "PrintBitmapFile", "PrintCommand", "CutPaper", "OpenCashDrawerEx", "GetCashDrawerStatus",
-                             "ClosePrinterEx", "send_zero", "read_standard", "send_tare", "clear_tare"})
+             "PrintBitmapFile", "PrintCommand", "CutPaper", "OpenCashDrawerEx", "GetCashDrawerStatus", "ClosePrinterEx",
+             "send_zero", "read_standard", "send_tare", "clear_tare"})
         EXPECT_NE(::GetProcAddress(library, name), nullptr) << name;
 }
 
@@ -76,14 +75,15 @@ TEST_F(PosAdJournal, EveryCallIsOneReadableLine)
     EXPECT_EQ(Get<int (*)(char*)>("read_standard")(record), POSAD_OK);
     EXPECT_EQ(record[0], '3');
 
-    EXPECT_EQ(JournalCalls(), (std::vector<std::string>{
-                                  "GetDllVersion() = 1",
-                                  "PrintText(\"合计金额：\\\"2.50\\\"\\t\\r\\n\", 8) = 1",
-                                  "PrintBarCode(\"6931081400127\", 2, 50, 2) = 1",
-                                  "PrintCommand([1B 40], 2) = 1",
-                                  "BeginPrint(4) = 1",
-                                  "read_standard(record) = 240",
-                              }));
+    EXPECT_EQ(JournalCalls(),
+        (std::vector<std::string> {
+            "GetDllVersion() = 1",
+            "PrintText(\"合计金额：\\\"2.50\\\"\\t\\r\\n\", 8) = 1",
+            "PrintBarCode(\"6931081400127\", 2, 50, 2) = 1",
+            "PrintCommand([1B 40], 2) = 1",
+            "BeginPrint(4) = 1",
+            "read_standard(record) = 240",
+        }));
 }
 
 TEST_F(PosAdJournal, ClosePrinterMakesTheNextCallReadTheSettingsAgain)
@@ -91,12 +91,12 @@ TEST_F(PosAdJournal, ClosePrinterMakesTheNextCallReadTheSettingsAgain)
     Get<int (*)()>("CutPaper")();
     const std::string moved = folder + "moved.log";
     WriteWholeFile(kSettings, "[PosAdDll]\r\nBackend=journal\r\nJournal=" + moved + "\r\n");
-    Get<int (*)()>("OpenCashDrawerEx")();  // still the old journal until the connection closes
+    Get<int (*)()>("OpenCashDrawerEx")(); // still the old journal until the connection closes
     Get<int (*)()>("ClosePrinterEx")();
     Get<int (*)()>("send_zero")();
 
-    EXPECT_EQ(JournalCalls(), (std::vector<std::string>{"CutPaper() = 1", "OpenCashDrawerEx() = 1",
-                                                        "ClosePrinterEx() = 1"}));
+    EXPECT_EQ(JournalCalls(),
+        (std::vector<std::string> {"CutPaper() = 1", "OpenCashDrawerEx() = 1", "ClosePrinterEx() = 1"}));
     EXPECT_NE(ReadWholeFile(moved).find("send_zero() = 240"), std::string::npos);
 }
 

@@ -80,9 +80,9 @@ int QueuedJobs(const std::string& queue)
 
 struct Device {
     int dpi = 0;
-    int offsetX = 0;     // printable area's left edge from the paper's
-    int offsetY = 0;     // printable area's top edge from the paper's
-    int pageHeight = 0;  // printable height
+    int offsetX = 0; // printable area's left edge from the paper's
+    int offsetY = 0; // printable area's top edge from the paper's
+    int pageHeight = 0; // printable height
 };
 
 Device DeviceOf(const std::string& printer)
@@ -142,7 +142,7 @@ protected:
         seams.boxes.clear();
         host->Click(IDC_PRN_DRIVER_RECEIPT);
 
-        EXPECT_EQ(seams.Texts(), std::vector<std::string>{"打印完毕!"});
+        EXPECT_EQ(seams.Texts(), std::vector<std::string> {"打印完毕!"});
         if (!seams.boxes.empty()) {
             EXPECT_EQ(seams.boxes[0].caption, std::optional<std::string>("提示"));
             EXPECT_EQ(seams.boxes[0].type, static_cast<UINT>(MB_ICONINFORMATION));
@@ -159,7 +159,7 @@ protected:
 
     void ExpectOnlyBox(const char* text)
     {
-        ASSERT_EQ(seams.Texts(), std::vector<std::string>{text});
+        ASSERT_EQ(seams.Texts(), std::vector<std::string> {text});
         EXPECT_EQ(seams.boxes[0].caption, std::nullopt) << "the system's own caption";
         EXPECT_EQ(seams.boxes[0].type, static_cast<UINT>(MB_OK)) << "no icon";
     }
@@ -170,8 +170,8 @@ protected:
 
 TEST_F(DriverPrinting, ListsEveryQueueSortedAndSelectsTheLongNamedDefault)
 {
-    const std::vector<std::string> expected = {"Alpha",     "Paused",      "POS58",      "Rejecting",
-                                               "Vanishing", kDefaultQueue, kChineseQueue};
+    const std::vector<std::string> expected = {
+        "Alpha", "Paused", "POS58", "Rejecting", "Vanishing", kDefaultQueue, kChineseQueue};
     EXPECT_EQ(ComboItems(*host), expected);
 
     CComboBox list;
@@ -192,12 +192,26 @@ TEST_F(DriverPrinting, SampleReceiptLinesAndMarkStandThirtyUnitsApart)
     EXPECT_EQ(job.pages, 1);
     // Lines 16 to 19 hold only tabs and a space: nothing visible, but each takes its line.
     const std::vector<std::pair<int, std::string>> expected = {
-        {0, "测试店"}, {1, "POS机号:0001 收款员：王五"}, {2, "交易时间：2020-05-30 11:08:12"},
-        {3, "品名 单价 数量 金额"}, {4, "可口可乐 2.50 1.00 2.50"}, {5, "生鱼片 98.0 1.00 98.00"},
-        {6, "生鱼片 98.0 1.00 98.00"}, {7, "生鱼片 98.0 1.00 98.00"}, {8, "生鱼片 98.0 1.00 98.00"},
-        {9, "--------------------------------"}, {10, "合计金额：2323230.00"}, {11, "实付金额：0.01"},
-        {12, "支付方式：扫描支付"}, {13, "BARCODE"}, {14, "--------------------------------"},
-        {15, ""}, {16, ""}, {17, ""}, {18, ""}, {20, "-"},
+        {0, "测试店"},
+        {1, "POS机号:0001 收款员：王五"},
+        {2, "交易时间：2020-05-30 11:08:12"},
+        {3, "品名 单价 数量 金额"},
+        {4, "可口可乐 2.50 1.00 2.50"},
+        {5, "生鱼片 98.0 1.00 98.00"},
+        {6, "生鱼片 98.0 1.00 98.00"},
+        {7, "生鱼片 98.0 1.00 98.00"},
+        {8, "生鱼片 98.0 1.00 98.00"},
+        {9, "--------------------------------"},
+        {10, "合计金额：2323230.00"},
+        {11, "实付金额：0.01"},
+        {12, "支付方式：扫描支付"},
+        {13, "BARCODE"},
+        {14, "--------------------------------"},
+        {15, ""},
+        {16, ""},
+        {17, ""},
+        {18, ""},
+        {20, "-"},
     };
     const std::vector<PrintedLine>& lines = job.lines;
     ASSERT_EQ(lines.size(), expected.size());
@@ -270,7 +284,7 @@ TEST_F(DriverPrinting, StoppedQueueKeepsTheJobUntilItIsStarted)
     host->Page().m_editReceipt.SetWindowText("暂停的打印机\r\n");
     host->Click(IDC_PRN_DRIVER_RECEIPT);
     // The queue took the job; it only waits to be printed.
-    EXPECT_EQ(seams.Texts(), std::vector<std::string>{"打印完毕!"});
+    EXPECT_EQ(seams.Texts(), std::vector<std::string> {"打印完毕!"});
     EXPECT_EQ(QueuedJobs("Paused"), 1);
     EXPECT_TRUE(Jobs("Paused").empty());
 
@@ -329,7 +343,7 @@ TEST_F(DriverPrinting, NameThatIsNotAnInstalledPrinterIsRefused)
         seams.boxes.clear();
         host->Click(IDC_PRN_DRIVER_RECEIPT);
         host->Click(IDC_PRN_DRIVER_DRAWER);
-        EXPECT_EQ(seams.Texts(), (std::vector<std::string>{"取打印机信息失败!", "取打印机信息失败!"})) << typed;
+        EXPECT_EQ(seams.Texts(), (std::vector<std::string> {"取打印机信息失败!", "取打印机信息失败!"})) << typed;
         for (const RecordedBox& box : seams.boxes) {
             EXPECT_EQ(box.caption, std::nullopt);
             EXPECT_EQ(box.type, static_cast<UINT>(MB_OK));
@@ -371,7 +385,7 @@ TEST_F(DriverPrintingDefault, DefaultNotInTheListLeavesNoSelection)
         seams.boxes.clear();
         host.Click(IDC_PRN_DRIVER_RECEIPT);
         host.Click(IDC_PRN_DRIVER_DRAWER);
-        EXPECT_EQ(seams.Texts(), (std::vector<std::string>{"请选择打印机!", "请选择打印机!"})) << entry;
+        EXPECT_EQ(seams.Texts(), (std::vector<std::string> {"请选择打印机!", "请选择打印机!"})) << entry;
         for (const RecordedBox& box : seams.boxes) {
             EXPECT_EQ(box.caption, std::nullopt);
             EXPECT_EQ(box.type, static_cast<UINT>(MB_OK));
@@ -402,7 +416,7 @@ TEST(DriverPrintingWithoutPrinters, BothButtonsSayNoPrinterIsInstalled)
     ASSERT_EQ(list.GetCount(), 0) << "a printer is installed outside the test's CUPS server";
     host.Click(IDC_PRN_DRIVER_RECEIPT);
     host.Click(IDC_PRN_DRIVER_DRAWER);
-    EXPECT_EQ(seams.Texts(), (std::vector<std::string>{"没有安装打印机!", "没有安装打印机!"}));
+    EXPECT_EQ(seams.Texts(), (std::vector<std::string> {"没有安装打印机!", "没有安装打印机!"}));
     for (const RecordedBox& box : seams.boxes) {
         EXPECT_EQ(box.caption, std::nullopt);
         EXPECT_EQ(box.type, static_cast<UINT>(MB_OK));

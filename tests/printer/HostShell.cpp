@@ -46,22 +46,27 @@ std::string DosPath(const std::string& unixPath)
 int RunOnHost(const std::string& command, std::string* output, unsigned timeoutMs)
 {
     static unsigned counter = 0;
-    const std::string base = ScratchDir() + "/host-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                             std::to_string(++counter);
+    const std::string base =
+        ScratchDir() + "/host-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++counter);
     // The script reports its end through a file: the process Wine starts for a Linux program
     // cannot be waited on like a Windows one.
     WriteWholeFile(DosPath(base + ".sh"),
-                   "export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin\n"
-                   "export CUPS_SERVER='" + EnvOr("CUPS_SERVER") + "'\n"
-                   "( " + command + " ) >'" + base + ".out' 2>&1 </dev/null\n"
-                   "echo $? >'" + base + ".rc.part' && mv '" + base + ".rc.part' '" + base + ".rc'\n");
+        "export PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin\n"
+        "export CUPS_SERVER='" +
+            EnvOr("CUPS_SERVER") +
+            "'\n"
+            "( " +
+            command + " ) >'" + base +
+            ".out' 2>&1 </dev/null\n"
+            "echo $? >'" +
+            base + ".rc.part' && mv '" + base + ".rc.part' '" + base + ".rc'\n");
 
     std::wstring commandLine = L"Z:\\bin\\sh " + FromUtf8(base + ".sh");
-    STARTUPINFOW startup{};
+    STARTUPINFOW startup {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &process))
+    PROCESS_INFORMATION process {};
+    if (!::CreateProcessW(
+            nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return -1;
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);

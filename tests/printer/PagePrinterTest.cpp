@@ -47,10 +47,10 @@ struct DrawerCase {
     const char* name;
     int model;
     int control;
-    int status;              // what GetCashDrawerStatus answers
-    bool checkedBefore;      // the indicator before the click
+    int status; // what GetCashDrawerStatus answers
+    bool checkedBefore; // the indicator before the click
     std::vector<std::string> calls;
-    const char* box;         // nullptr: no message
+    const char* box; // nullptr: no message
     bool checkedAfter;
 };
 
@@ -59,7 +59,7 @@ protected:
     void SetUp() override
     {
         fake_pos_ad::Reset();
-        g_settings = Settings{};
+        g_settings = Settings {};
         g_ticks.clear();
         m_previousTicks = SetReceiptTickSource(ScriptedTicks);
     }
@@ -90,7 +90,7 @@ protected:
         host->Click(button);
 
         EXPECT_EQ(Recorded(), c.calls) << c.name;
-        EXPECT_EQ(seams.Texts(), c.box ? std::vector<std::string>{c.box} : std::vector<std::string>{}) << c.name;
+        EXPECT_EQ(seams.Texts(), c.box ? std::vector<std::string> {c.box} : std::vector<std::string> {}) << c.name;
         if (c.box && !seams.boxes.empty()) {
             EXPECT_EQ(seams.boxes[0].caption, std::optional<std::string>("提示")) << c.name;
             EXPECT_EQ(seams.boxes[0].type, static_cast<UINT>(MB_ICONEXCLAMATION)) << c.name;
@@ -123,7 +123,7 @@ TEST_F(PrinterPage, StartsWithTheSampleTextsAndTheReceiptFont)
     EXPECT_EQ(host->Text(IDC_PRN_BARCODE_EDIT), "6931081400127");
     EXPECT_EQ(host->Text(IDC_PRN_QR_EDIT), "https://zantor.example.com/zantorpostest");
 
-    LOGFONTW font{};
+    LOGFONTW font {};
     ASSERT_TRUE(::GetObjectW(host->Page().m_editReceipt.GetFont(), sizeof font, &font));
     EXPECT_EQ(font.lfHeight, 28);
     EXPECT_EQ(font.lfWeight, FW_NORMAL);
@@ -156,7 +156,10 @@ TEST_F(PrinterPage, SampleReceiptByCommandsMakesEachCallInOrder)
         Text("支付方式：扫描支付"),
         "PrintBarCode(\"6931081400127\", 2, 50, 2)",
         Text("--------------------------------"),
-        Text("\t\t "), Text("\t\t "), Text("\t\t "), Text("\t\t "),
+        Text("\t\t "),
+        Text("\t\t "),
+        Text("\t\t "),
+        Text("\t\t "),
         Text("结束时间：1234\r\n"),
         Text("合计用时：234\r\n"),
         "BeginPrint(4)",
@@ -175,10 +178,15 @@ TEST_F(PrinterPage, OnlyTheExactWordBarcodeBecomesTheReceiptBarcode)
     const auto calls = PrintReceipt("barcode\r\n BARCODE\r\nBARCODE \r\nBARCODE\r\nBarCode\r\nBARCODEBARCODE", 7, 7);
     const std::vector<std::string> expected = {
         Text("开始打印：7\r\n"),
-        Text("barcode"), Text(" BARCODE"), Text("BARCODE "),
+        Text("barcode"),
+        Text(" BARCODE"),
+        Text("BARCODE "),
         "PrintBarCode(\"6931081400127\", 2, 50, 2)",
-        Text("BarCode"), Text("BARCODEBARCODE"),
-        Text("结束时间：7\r\n"), Text("合计用时：0\r\n"), "BeginPrint(4)",
+        Text("BarCode"),
+        Text("BARCODEBARCODE"),
+        Text("结束时间：7\r\n"),
+        Text("合计用时：0\r\n"),
+        "BeginPrint(4)",
     };
     EXPECT_EQ(calls, expected);
 }
@@ -211,22 +219,28 @@ TEST_F(PrinterPage, ElapsedTimeIsTrueAcrossATickCounterWrap)
 
     auto calls = PrintReceipt("x", 0xFFFFFF00u, 0x00000100u);
     EXPECT_EQ(startLine(calls), Text("开始打印：4294967040\r\n")) << "the count is printed unsigned";
-    EXPECT_EQ(lastTwo(calls), (std::vector<std::string>{Text("结束时间：256\r\n"), Text("合计用时：512\r\n")}));
+    EXPECT_EQ(lastTwo(calls), (std::vector<std::string> {Text("结束时间：256\r\n"), Text("合计用时：512\r\n")}));
 
     calls = PrintReceipt("x", 0xFFFFFFFFu, 0u);
-    EXPECT_EQ(lastTwo(calls), (std::vector<std::string>{Text("结束时间：0\r\n"), Text("合计用时：1\r\n")}));
+    EXPECT_EQ(lastTwo(calls), (std::vector<std::string> {Text("结束时间：0\r\n"), Text("合计用时：1\r\n")}));
 
     calls = PrintReceipt("x", 0u, 0xFFFFFFFFu);
-    EXPECT_EQ(lastTwo(calls), (std::vector<std::string>{Text("结束时间：4294967295\r\n"), Text("合计用时：4294967295\r\n")}));
+    EXPECT_EQ(lastTwo(calls),
+        (std::vector<std::string> {Text("结束时间：4294967295\r\n"), Text("合计用时：4294967295\r\n")}));
 
     calls = PrintReceipt("x", 5u, 5u);
-    EXPECT_EQ(lastTwo(calls), (std::vector<std::string>{Text("结束时间：5\r\n"), Text("合计用时：0\r\n")}));
+    EXPECT_EQ(lastTwo(calls), (std::vector<std::string> {Text("结束时间：5\r\n"), Text("合计用时：0\r\n")}));
 }
 
 TEST_F(PrinterPage, EditButtonsPassTheirTextUnchangedThenFeed)
 {
     Open();
-    struct Case { int edit; int button; std::string text; std::string call; };
+    struct Case {
+        int edit;
+        int button;
+        std::string text;
+        std::string call;
+    };
     const Case cases[] = {
         {IDC_PRN_BARCODE_EDIT, IDC_PRN_BARCODE, "6931081400127", "PrintBarCode(\"6931081400127\", 2, 50, 2)"},
         {IDC_PRN_BARCODE_EDIT, IDC_PRN_BARCODE, "", "PrintBarCode(2, 50, 2)"},
@@ -234,20 +248,21 @@ TEST_F(PrinterPage, EditButtonsPassTheirTextUnchangedThenFeed)
         {IDC_PRN_TEXT_EDIT, IDC_PRN_TEXT, "打印测试 Text", "PrintText(\"打印测试 Text\", 8)"},
         {IDC_PRN_TEXT_EDIT, IDC_PRN_TEXT, "", "PrintText(8)"},
         {IDC_PRN_TEXT_EDIT, IDC_PRN_TEXT, "两行\r\n文本", "PrintText(\"两行\r\n文本\", 8)"},
-        {IDC_PRN_QR_EDIT, IDC_PRN_QR, "https://zantor.example.com/a?b=1&c=二", "PrintQrCode(\"https://zantor.example.com/a?b=1&c=二\", 8)"},
+        {IDC_PRN_QR_EDIT, IDC_PRN_QR, "https://zantor.example.com/a?b=1&c=二",
+            "PrintQrCode(\"https://zantor.example.com/a?b=1&c=二\", 8)"},
         {IDC_PRN_QR_EDIT, IDC_PRN_QR, "", "PrintQrCode(8)"},
     };
     for (const Case& c : cases) {
         host->SetText(c.edit, c.text);
         fake_pos_ad::Reset();
         host->Click(c.button);
-        EXPECT_EQ(Recorded(), (std::vector<std::string>{c.call, "BeginPrint(4)"})) << "text \"" << c.text << "\"";
+        EXPECT_EQ(Recorded(), (std::vector<std::string> {c.call, "BeginPrint(4)"})) << "text \"" << c.text << "\"";
     }
 
     fake_pos_ad::Reset();
     host->Click(IDC_PRN_FEED);
     host->Click(IDC_PRN_CUT);
-    EXPECT_EQ(Recorded(), (std::vector<std::string>{"BeginPrint(4)", "CutPaper()"}));
+    EXPECT_EQ(Recorded(), (std::vector<std::string> {"BeginPrint(4)", "CutPaper()"}));
     EXPECT_TRUE(seams.boxes.empty());
 }
 
@@ -256,8 +271,10 @@ TEST_F(PrinterPage, OpenDrawerByMachineModelAndDrawerControl)
     const char* boardHint = "当前为主板控制钱箱，请确保钱箱接在主板上！";
     const char* printerHint = "当前为打印机控制钱箱，请确保钱箱接在打印机上！";
     const DrawerCase cases[] = {
-        {"RX720 board, drawer open", 0, 0, 0x0100, false, {"OpenCashDrawerEx()", "GetCashDrawerStatus()"}, boardHint, true},
-        {"RX720 board, drawer closed", 0, 0, 0x0001, true, {"OpenCashDrawerEx()", "GetCashDrawerStatus()"}, boardHint, false},
+        {"RX720 board, drawer open", 0, 0, 0x0100, false, {"OpenCashDrawerEx()", "GetCashDrawerStatus()"}, boardHint,
+            true},
+        {"RX720 board, drawer closed", 0, 0, 0x0001, true, {"OpenCashDrawerEx()", "GetCashDrawerStatus()"}, boardHint,
+            false},
         {"RX720 printer", 0, 1, 0, true, {"OpenCashDrawerEx()"}, printerHint, true},
         {"RX720 printer, unchecked", 0, 1, 0, false, {"OpenCashDrawerEx()"}, printerHint, false},
         {"RX520 board", 1, 0, 0, false, {"OpenCashDrawerEx()"}, nullptr, false},
@@ -317,7 +334,7 @@ TEST_F(PrinterPage, BitmapIsPrintedOnlyFromAnExistingFile)
         host->Click(IDC_PRN_BITMAP);
 
     EXPECT_EQ(seams.fileFilters, std::vector<std::string>(5, "BMP图片(*.bmp)|*.bmp||"));
-    EXPECT_EQ(Recorded(), (std::vector<std::string>{"PrintBitmapFile(\"" + bitmap + "\", 0)"}))
+    EXPECT_EQ(Recorded(), (std::vector<std::string> {"PrintBitmapFile(\"" + bitmap + "\", 0)"}))
         << "cancel, a missing file and a folder print nothing; no feed follows the bitmap";
     EXPECT_TRUE(seams.boxes.empty());
 }

@@ -30,11 +30,16 @@ std::wstring DecodeEntities(const std::string& utf8)
         }
         const size_t end = text.find(L';', i);
         const std::wstring entity = text.substr(i + 1, end - i - 1);
-        if (entity == L"amp") out.push_back(L'&');
-        else if (entity == L"lt") out.push_back(L'<');
-        else if (entity == L"gt") out.push_back(L'>');
-        else if (entity == L"quot") out.push_back(L'"');
-        else if (entity == L"apos") out.push_back(L'\'');
+        if (entity == L"amp")
+            out.push_back(L'&');
+        else if (entity == L"lt")
+            out.push_back(L'<');
+        else if (entity == L"gt")
+            out.push_back(L'>');
+        else if (entity == L"quot")
+            out.push_back(L'"');
+        else if (entity == L"apos")
+            out.push_back(L'\'');
         else if (entity.size() > 2 && entity[0] == L'#' && entity[1] == L'x')
             out.push_back(static_cast<wchar_t>(std::wcstoul(entity.c_str() + 2, nullptr, 16)));
         else if (entity.size() > 1 && entity[0] == L'#')
@@ -79,8 +84,8 @@ bool ReadPrintedJob(const std::string& unixPath, int dpi, PrintedJob& job, std::
     const std::string xmlPath = unixPath + ".xml";
     std::string output;
     const int rc = RunOnHost("gs -q -dSAFER -dNOPAUSE -dBATCH -r" + std::to_string(dpi) +
-                                 " -sDEVICE=txtwrite -dTextFormat=1 -sOutputFile='" + xmlPath + "' '" + unixPath + "'",
-                             &output);
+            " -sDEVICE=txtwrite -dTextFormat=1 -sOutputFile='" + xmlPath + "' '" + unixPath + "'",
+        &output);
     if (rc != 0) {
         error = "ghostscript failed (" + std::to_string(rc) + "): " + output;
         return false;

@@ -6,15 +6,15 @@
 #include <vector>
 
 struct PrintedLine {
-    int page = 0;      // counted from 0
-    int x = 0;         // left edge, device units from the paper's left edge
-    int baseline = 0;  // device units from the paper's top edge
+    int page = 0; // counted from 0
+    int x = 0; // left edge, device units from the paper's left edge
+    int baseline = 0; // device units from the paper's top edge
     std::wstring text;
 };
 
 struct PrintedJob {
     int pages = 0;
-    std::vector<PrintedLine> lines;  // in the order they stand on the paper
+    std::vector<PrintedLine> lines; // in the order they stand on the paper
     std::string postscript;
 };
 

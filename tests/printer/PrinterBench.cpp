@@ -39,9 +39,9 @@ size_t PrinterBytes()
         if (call.fn == "PrintText")
             bytes += call.text.size() + 1;
         else if (call.fn == "PrintBarCode")
-            bytes += call.text.size() + 13;  // GS h, GS w, GS H, GS k m n
+            bytes += call.text.size() + 13; // GS h, GS w, GS H, GS k m n
         else if (call.fn == "BeginPrint")
-            bytes += 3;  // ESC d n
+            bytes += 3; // ESC d n
     }
     return bytes;
 }
@@ -60,10 +60,11 @@ void BenchCommands(PageHost& host, const char* name, const std::string& text, in
         times.push_back(lastCall - start);
         bytes = PrinterBytes();
     }
-    const double serialMs = bytes * 10 * 1000.0 / 115200;  // 8N1: ten bits a byte
+    const double serialMs = bytes * 10 * 1000.0 / 115200; // 8N1: ten bits a byte
     const double median = Median(times);
-    std::printf("commands %-14s median %9.3f ms over %d runs; %zu bytes need %9.1f ms at 115200 baud; overhead %.3f%%\n",
-                name, median, runs, bytes, serialMs, 100.0 * median / serialMs);
+    std::printf(
+        "commands %-14s median %9.3f ms over %d runs; %zu bytes need %9.1f ms at 115200 baud; overhead %.3f%%\n", name,
+        median, runs, bytes, serialMs, 100.0 * median / serialMs);
 }
 
 size_t StoredJobs(const std::string& folder)
@@ -105,11 +106,11 @@ void BenchDriver(PageHost& host, const char* name, const std::string& text, int 
         for (int waited = 0; StoredJobs(folder) <= before && waited < 120000; waited += 2)
             ::Sleep(2);
         stored.push_back(NowMs() - start);
-        if (seams.Texts() != std::vector<std::string>{"打印完毕!"})
+        if (seams.Texts() != std::vector<std::string> {"打印完毕!"})
             std::printf("driver   %-14s run %d: unexpected message\n", name, run);
     }
     std::printf("driver   %-14s median %9.1f ms to the spooler, %9.1f ms to the stored job, over %d runs\n", name,
-                Median(accepted), Median(stored), runs);
+        Median(accepted), Median(stored), runs);
 }
 
 } // namespace
@@ -120,7 +121,7 @@ int main(int argc, char** argv)
     const int driverRuns = argc > 2 ? std::atoi(argv[2]) : 5;
     // Wine's PostScript driver takes about 50 ms a line, so the long driver job is timed less often.
     const int longDriverRuns = argc > 3 ? std::atoi(argv[3]) : 3;
-    SeamRecorder seams;  // no dialog may wait for a click during the timings
+    SeamRecorder seams; // no dialog may wait for a click during the timings
     PageHost host;
     const std::string sample = host.Text(IDC_PRN_RECEIPT_EDIT);
     const std::string longText = LongReceipt(2000);

@@ -5,7 +5,7 @@
 
 namespace {
 
-const int kA4At300Dpi = 3358;  // printable height of an A4 page at 300 dpi
+const int kA4At300Dpi = 3358; // printable height of an A4 page at 300 dpi
 const int kFontHeight = 20;
 
 TEST(ReceiptLayout, FirstPageStepsThirtyAndMarksOneEmptyLineAfterTheLast)
@@ -57,7 +57,7 @@ TEST(ReceiptLayout, LongReceiptLosesNoLineAndEveryPageRestartsAtTheTop)
 {
     const ReceiptLayout layout = LayoutReceipt(2000, kA4At300Dpi, kFontHeight);
     ASSERT_EQ(layout.lines.size(), 2000u);
-    const int perPage = (kA4At300Dpi - kFontHeight) / 30 + 1;  // 112: the last one at 3330
+    const int perPage = (kA4At300Dpi - kFontHeight) / 30 + 1; // 112: the last one at 3330
     for (int i = 0; i < 2000; ++i) {
         EXPECT_EQ(layout.lines[i].page, i / perPage) << "line " << i;
         EXPECT_EQ(layout.lines[i].y, 30 * (i % perPage)) << "line " << i;

@@ -46,7 +46,10 @@ TEST_F(ScalePageDevice, StartsWithWeighingCaptionsAndLeavesTheSdkAlone)
 
 TEST_F(ScalePageDevice, EachReadShowsStatusDiagnosticNetAndTare)
 {
-    struct Case { std::string record; Strings fields; };
+    struct Case {
+        std::string record;
+        Strings fields;
+    };
     const Case cases[] = {
         {"3  1.250,  0.000", {"稳定 零位", "  1.250", "03,  1.250,  0.000", "  0.000"}},
         {"4  1.250,  0.300", {"不稳定 非零位", "  1.250", "04,  1.250,  0.300", "  0.300"}},
@@ -69,9 +72,13 @@ TEST_F(ScalePageDevice, EachReadShowsStatusDiagnosticNetAndTare)
 
 TEST_F(ScalePageDevice, StatusBytesBelow30OrFarAboveGiveTwoHexDigits)
 {
-    struct Case { char status; const char* bits; const char* state; };
+    struct Case {
+        char status;
+        const char* bits;
+        const char* state;
+    };
     const Case cases[] = {
-        {'\x00', "D0", "不稳定 非零位"},  // a zero byte in a record reported as read
+        {'\x00', "D0", "不稳定 非零位"}, // a zero byte in a record reported as read
         {'\x2F', "FF", "稳定 零位"},
         {'\xB0', "80", "不稳定 非零位"},
         {'\xFF', "CF", "稳定 零位"},
@@ -120,14 +127,20 @@ TEST_F(ScalePageDevice, ZeroSucceedsOnlyOn240)
     for (const int result : {240, 0, 1, 241, -16}) {
         fake_pos_ad::SetResult("send_zero", result);
         Click(IDC_SCALE_ZERO);
-        EXPECT_EQ(TakeBoxes(), Strings{result == 240 ? "清零成功!" : "清零失败!"}) << result;
+        EXPECT_EQ(TakeBoxes(), Strings {result == 240 ? "清零成功!" : "清零失败!"}) << result;
     }
     EXPECT_EQ(fake_pos_ad::CallsOf("send_zero").size(), 5u);
 }
 
 TEST_F(ScalePageDevice, TareReadsFirstThenClearsOrTakesByTheTareFlag)
 {
-    struct Case { const char* record; int readResult; int tareResult; Strings calls; const char* box; };
+    struct Case {
+        const char* record;
+        int readResult;
+        int tareResult;
+        Strings calls;
+        const char* box;
+    };
     const Case cases[] = {
         {"4  1.250,  0.300", 240, 240, {"read_standard", "clear_tare"}, "去皮/清皮成功!"},
         {"7  1.250,  0.300", 240, 0, {"read_standard", "clear_tare"}, "去皮/清皮失败!"},
@@ -144,7 +157,7 @@ TEST_F(ScalePageDevice, TareReadsFirstThenClearsOrTakesByTheTareFlag)
         fake_pos_ad::SetResult("send_tare", c.tareResult);
         Click(IDC_SCALE_TARE);
         EXPECT_EQ(fake_pos_ad::Names(), c.calls) << c.record << " read " << c.readResult;
-        EXPECT_EQ(TakeBoxes(), Strings{c.box}) << c.record << " read " << c.readResult;
+        EXPECT_EQ(TakeBoxes(), Strings {c.box}) << c.record << " read " << c.readResult;
     }
 }
 
@@ -155,8 +168,8 @@ TEST_F(ScalePageDevice, CloseCallsTheSdkOnceLoadedWhateverTheMode)
     fake_pos_ad::SetRecord("3  1.250,  0.000");
     Tick();
     Click(IDC_SCALE_CLOSE);
-    EXPECT_EQ(fake_scale_sdk::Calls(), Strings{"OPO_Close"});
-    EXPECT_EQ(TakeBoxes(), Strings{"关闭端口成功"});
+    EXPECT_EQ(fake_scale_sdk::Calls(), Strings {"OPO_Close"});
+    EXPECT_EQ(TakeBoxes(), Strings {"关闭端口成功"});
     EXPECT_EQ(Fields(), Strings(4, ""));
 }
 

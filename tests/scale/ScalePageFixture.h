@@ -23,8 +23,7 @@ protected:
     {
         fake_pos_ad::Reset();
         const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        g_settings.iniPath =
-            FreshTestFolder(std::string(info->test_suite_name()) + "." + info->name()) + "scales.ini";
+        g_settings.iniPath = FreshTestFolder(std::string(info->test_suite_name()) + "." + info->name()) + "scales.ini";
     }
 
     void TearDown() override { dlg.reset(); }
@@ -32,8 +31,8 @@ protected:
     // Machine model 0 drives the scale through the SDK, any other through the device library.
     void UseSettings(int machineModel, const std::string& scalePort = "COM4")
     {
-        WriteWholeFile(g_settings.iniPath, "[POS]\r\nTYPE=" + std::to_string(machineModel) +
-                                               "\r\n[SCALE]\r\nPORT=" + scalePort + "\r\nRATE=9600\r\n");
+        WriteWholeFile(g_settings.iniPath,
+            "[POS]\r\nTYPE=" + std::to_string(machineModel) + "\r\n[SCALE]\r\nPORT=" + scalePort + "\r\nRATE=9600\r\n");
     }
 
     void OpenMainWindow()
@@ -75,6 +74,6 @@ inline bool AllScaleSdkSlotsNull()
 {
     const ScaleSdk& s = g_scaleSdk;
     return !s.module && !s.OPO_SetModuleCallBack && !s.OPO_SetAutoMode && !s.OPO_Open && !s.OPO_Close &&
-           !s.OPO_GetResult && !s.OPO_ReadResultCache && !s.OPO_SendFre && !s.OPO_Zero && !s.OPO_Tare &&
-           !s.OPO_PreTare && !s.OPO_SetUnit && !s.OPO_PowOnZero;
+        !s.OPO_GetResult && !s.OPO_ReadResultCache && !s.OPO_SendFre && !s.OPO_Zero && !s.OPO_Tare && !s.OPO_PreTare &&
+        !s.OPO_SetUnit && !s.OPO_PowOnZero;
 }

@@ -30,7 +30,7 @@ TEST_F(ScalePageSdk, StartsWithSdkCaptionsEmptyFieldsAndTheCallbackRegistered)
     EXPECT_EQ(Fields(), Strings(4, ""));
     EXPECT_TRUE(seams.boxes.empty());
     // Registered at every start, also when the SDK was loaded already.
-    EXPECT_EQ(fake_scale_sdk::Calls(), Strings{"OPO_SetModuleCallBack"});
+    EXPECT_EQ(fake_scale_sdk::Calls(), Strings {"OPO_SetModuleCallBack"});
     EXPECT_EQ(fake_scale_sdk::RegisteredCallback(), &CPageScale::onScaleResult);
 }
 
@@ -38,15 +38,20 @@ TEST_F(ScalePageSdk, OpenPassesTheStoredPortAtFixedSpeedAndReloadsTheSettingsEac
 {
     fake_scale_sdk::Reset();
     Click(IDC_SCALE_OPEN);
-    UseSettings(0, "COM11");  // saved elsewhere meanwhile; the stored rate 9600 is not used
+    UseSettings(0, "COM11"); // saved elsewhere meanwhile; the stored rate 9600 is not used
     Click(IDC_SCALE_OPEN);
-    EXPECT_EQ(fake_scale_sdk::Calls(), (Strings{"OPO_Open(COM4:115200)", "OPO_Open(COM11:115200)"}));
-    EXPECT_EQ(TakeBoxes(), (Strings{"打开端口成功", "打开端口成功"}));
+    EXPECT_EQ(fake_scale_sdk::Calls(), (Strings {"OPO_Open(COM4:115200)", "OPO_Open(COM11:115200)"}));
+    EXPECT_EQ(TakeBoxes(), (Strings {"打开端口成功", "打开端口成功"}));
 }
 
 TEST_F(ScalePageSdk, EachButtonReportsSuccessOnlyForResultOne)
 {
-    struct Case { int button; const char* entry; const char* success; const char* failure; };
+    struct Case {
+        int button;
+        const char* entry;
+        const char* success;
+        const char* failure;
+    };
     const Case cases[] = {
         {IDC_SCALE_OPEN, "OPO_Open", "打开端口成功", "打开端口失败!"},
         {IDC_SCALE_ZERO, "OPO_Zero", "清零成功!", "清零失败!"},
@@ -60,7 +65,7 @@ TEST_F(ScalePageSdk, EachButtonReportsSuccessOnlyForResultOne)
             ASSERT_EQ(seams.boxes.size(), 1u) << c.entry << " -> " << result;
             EXPECT_EQ(seams.boxes[0].caption.value_or(""), "ZantorPosTest");
             EXPECT_EQ(seams.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
-            EXPECT_EQ(TakeBoxes(), Strings{result == 1 ? c.success : c.failure}) << c.entry << " -> " << result;
+            EXPECT_EQ(TakeBoxes(), Strings {result == 1 ? c.success : c.failure}) << c.entry << " -> " << result;
         }
     }
 }
@@ -71,11 +76,11 @@ TEST_F(ScalePageSdk, CloseEmptiesTheFieldsOnlyWhenTheSdkClosed)
     fake_scale_sdk::SetResult("OPO_Close", 0);
     Click(IDC_SCALE_CLOSE);
     EXPECT_TRUE(seams.boxes.empty());
-    EXPECT_EQ(Fields(), (Strings{"稳定", "1.250", "0.000", "1.250"}));
+    EXPECT_EQ(Fields(), (Strings {"稳定", "1.250", "0.000", "1.250"}));
 
     fake_scale_sdk::SetResult("OPO_Close", 1);
     Click(IDC_SCALE_CLOSE);
-    EXPECT_EQ(TakeBoxes(), Strings{"关闭端口成功"});
+    EXPECT_EQ(TakeBoxes(), Strings {"关闭端口成功"});
     EXPECT_EQ(Fields(), Strings(4, ""));
 }
 
@@ -85,19 +90,22 @@ TEST_F(ScalePageSdk, AReadingStillUnshownAtCloseDoesNotRefillTheFields)
     Click(IDC_SCALE_CLOSE);
     PumpMessages();
     EXPECT_EQ(Fields(), Strings(4, ""));
-    EXPECT_EQ(TakeBoxes(), Strings{"关闭端口成功"});
+    EXPECT_EQ(TakeBoxes(), Strings {"关闭端口成功"});
 }
 
 TEST_F(ScalePageSdk, ReadingsShowStatusAndWeightsAsReceivedWithinRange)
 {
-    struct Case { const char* text; Strings fields; };
+    struct Case {
+        const char* text;
+        Strings fields;
+    };
     const Case cases[] = {
         {"W,S,Z,kg,1.250,0.000,1.250", {"稳定", "1.250", "0.000", "1.250"}},
-        {"W,U,N,kg,-0.0004,0.000,-0.0004", {"不稳定", "-0.0004", "0.000", "-0.0004"}},  // 0 g
+        {"W,U,N,kg,-0.0004,0.000,-0.0004", {"不稳定", "-0.0004", "0.000", "-0.0004"}}, // 0 g
         {"W,F,N,kg,15.000,0.100,15.100", {"重量溢出或没有开机归零", "15.000", "0.100", "15.100"}},
-        {"W,S,N,kg,,0.000,0.000", {"稳定", "", "0.000", "0.000"}},   // empty net counts as 0 g
-        {"W,S,N,kg,abc,x y,  7", {"稳定", "abc", "x y", "  7"}},      // so does text
-        {"W,S,N,kg,  0.5kg,0,0.5", {"稳定", "  0.5kg", "0", "0.5"}},  // atof stops at "kg"
+        {"W,S,N,kg,,0.000,0.000", {"稳定", "", "0.000", "0.000"}}, // empty net counts as 0 g
+        {"W,S,N,kg,abc,x y,  7", {"稳定", "abc", "x y", "  7"}}, // so does text
+        {"W,S,N,kg,  0.5kg,0,0.5", {"稳定", "  0.5kg", "0", "0.5"}}, // atof stops at "kg"
     };
     for (const Case& c : cases) {
         Deliver(c.text);
@@ -107,16 +115,17 @@ TEST_F(ScalePageSdk, ReadingsShowStatusAndWeightsAsReceivedWithinRange)
 
 TEST_F(ScalePageSdk, NetWeightsOutsideZeroTo15KgShowRangeMarksInAllThreeWeightFields)
 {
-    struct Case { const char* text; const char* mark; };
+    struct Case {
+        const char* text;
+        const char* mark;
+    };
     const Case cases[] = {
-        {"W,U,N,kg,-0.002,0.000,-0.002", "┏━┓"},
-        {"W,S,N,kg,-1e9,0,0", "┏━┓"},
-        {"W,S,N,kg,15.001,0.000,15.001", "┗━┛"},
-        {"W,S,N,kg,1e300,0,0", "┗━┛"},  // beyond int: still over the top
+        {"W,U,N,kg,-0.002,0.000,-0.002", "┏━┓"}, {"W,S,N,kg,-1e9,0,0", "┏━┓"}, {"W,S,N,kg,15.001,0.000,15.001", "┗━┛"},
+        {"W,S,N,kg,1e300,0,0", "┗━┛"}, // beyond int: still over the top
     };
     for (const Case& c : cases) {
         Deliver(c.text);
-        EXPECT_EQ(Fields(), (Strings{c.text[2] == 'S' ? "稳定" : "不稳定", c.mark, c.mark, c.mark})) << c.text;
+        EXPECT_EQ(Fields(), (Strings {c.text[2] == 'S' ? "稳定" : "不稳定", c.mark, c.mark, c.mark})) << c.text;
     }
 }
 
@@ -124,9 +133,9 @@ TEST_F(ScalePageSdk, UnknownStatusKeepsTheShownStatusButTheWeightsAreWritten)
 {
     Deliver("W,U,N,kg,1.000,0.000,1.000");
     for (const char* text : {"W,s,N,kg,2.000,0.000,2.000", "W,,N,kg,2.000,0.000,2.000", "W,SU,N,kg,2.000,0.000,2.000",
-                             "W,X,N,kg,2.000,0.000,2.000"}) {
+             "W,X,N,kg,2.000,0.000,2.000"}) {
         Deliver(text);
-        EXPECT_EQ(Fields(), (Strings{"不稳定", "2.000", "0.000", "2.000"})) << text;
+        EXPECT_EQ(Fields(), (Strings {"不稳定", "2.000", "0.000", "2.000"})) << text;
     }
 }
 
@@ -134,8 +143,8 @@ TEST_F(ScalePageSdk, TextsWithoutExactlySevenFieldsChangeNothing)
 {
     Deliver("W,S,Z,kg,1.250,0.000,1.250");
     const Strings before = Fields();
-    for (const char* text : {"S,Z,kg,9.000,0.000,9.000", "W,U,Z,kg,9.000,0.000,9.000,1", "W,U,Z,kg,9.000,0.000,", "",
-                             "W;U;Z;kg;9;0;9"}) {
+    for (const char* text :
+        {"S,Z,kg,9.000,0.000,9.000", "W,U,Z,kg,9.000,0.000,9.000,1", "W,U,Z,kg,9.000,0.000,", "", "W;U;Z;kg;9;0;9"}) {
         Deliver(text);
         EXPECT_EQ(Fields(), before) << text;
     }
@@ -150,7 +159,7 @@ TEST_F(ScalePageSdk, ReadingsQueuedUnshownAreShownInTurn)
     CPageScale::onScaleResult("W,?,N,kg,-1.000,0.000,-1.000", 0);
     CPageScale::onScaleResult("W,??,N,kg,3.000,1.000,4.000", 0);
     PumpMessages();
-    EXPECT_EQ(Fields(), (Strings{"重量溢出或没有开机归零", "3.000", "1.000", "4.000"}));
+    EXPECT_EQ(Fields(), (Strings {"重量溢出或没有开机归零", "3.000", "1.000", "4.000"}));
 }
 
 TEST_F(ScalePageSdk, AReadingWhoseNotificationIsLostIsShownAllTheSameAndSoAreLaterOnes)
@@ -164,7 +173,7 @@ TEST_F(ScalePageSdk, AReadingWhoseNotificationIsLostIsShownAllTheSameAndSoAreLat
 
     CPageScale::onScaleResult("W,U,N,kg,2.500,0.000,2.500", 0);
     EXPECT_TRUE(PumpUntil([&] { return Text(IDC_SCALE_NET) == "2.500"; }, 5000));
-    EXPECT_EQ(Fields(), (Strings{"不稳定", "2.500", "0.000", "2.500"}));
+    EXPECT_EQ(Fields(), (Strings {"不稳定", "2.500", "0.000", "2.500"}));
 }
 
 TEST_F(ScalePageSdk, ReadingsReachTheFieldsWhileAnotherPageIsShown)
@@ -190,12 +199,12 @@ TEST_F(ScalePageSdk, AModeSavedLaterChangesTheButtonsWorkButNotTheCaptions)
     UseSettings(1);
     Click(IDC_SCALE_ZERO);
     Click(IDC_SCALE_OPEN);
-    EXPECT_EQ(fake_pos_ad::Names(), Strings{"send_zero"});
+    EXPECT_EQ(fake_pos_ad::Names(), Strings {"send_zero"});
     EXPECT_TRUE(fake_scale_sdk::Calls().empty());
-    EXPECT_TRUE(::KillTimer(Page().m_hWnd, CPageScale::kPollTimer));  // open started weighing
+    EXPECT_TRUE(::KillTimer(Page().m_hWnd, CPageScale::kPollTimer)); // open started weighing
     EXPECT_EQ(Text(IDC_SCALE_OPEN), "打开端口");
     EXPECT_EQ(Text(IDC_SCALE_LABEL_3), "毛重:");
-    EXPECT_EQ(TakeBoxes(), Strings{"清零成功!"});
+    EXPECT_EQ(TakeBoxes(), Strings {"清零成功!"});
 }
 
 } // namespace

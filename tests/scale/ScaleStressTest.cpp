@@ -14,8 +14,12 @@ namespace {
 using Strings = std::vector<std::string>;
 
 const Strings kMixedTexts = {
-    "W,S,Z,kg,1.250,0.000,1.250", "W,U,N,kg,-0.002,0.000,-0.002", "W,F,N,kg,15.001,0.000,15.001",
-    "W,S,Z,kg,1.250,0.000",       "W,x,N,kg,abc,,0",               "W,S,Z,kg,2.500,0.500,3.000",
+    "W,S,Z,kg,1.250,0.000,1.250",
+    "W,U,N,kg,-0.002,0.000,-0.002",
+    "W,F,N,kg,15.001,0.000,15.001",
+    "W,S,Z,kg,1.250,0.000",
+    "W,x,N,kg,abc,,0",
+    "W,S,Z,kg,2.500,0.500,3.000",
 };
 
 // A main window in storage of the test's own, so that once it is destroyed the memory can be
@@ -23,7 +27,7 @@ const Strings kMixedTexts = {
 // unnoticed.
 class PoisonedWindow {
 public:
-    PoisonedWindow() : m_dlg(new (m_storage) CZantorPosTestDlg) {}
+    PoisonedWindow() : m_dlg(new (m_storage) CZantorPosTestDlg) { }
     ~PoisonedWindow()
     {
         m_dlg->~CZantorPosTestDlg();
@@ -82,7 +86,7 @@ TEST_F(ScaleStress, ReadingsWhileMainWindowsAreCreatedShownHiddenAndDestroyed)
     fake_scale_sdk::StartFiring({"W,U,N,kg,4.000,1.000,5.000"}, 1, 0);
     ASSERT_TRUE(fake_scale_sdk::WaitFiring(20000));
     PumpMessages();
-    EXPECT_EQ(Fields(), (Strings{"不稳定", "4.000", "1.000", "5.000"}));
+    EXPECT_EQ(Fields(), (Strings {"不稳定", "4.000", "1.000", "5.000"}));
 }
 
 TEST_F(ScaleStress, ReadingsWhileTheUserInterfaceWaitsInsideOpen)
@@ -96,13 +100,13 @@ TEST_F(ScaleStress, ReadingsWhileTheUserInterfaceWaitsInsideOpen)
     Click(IDC_SCALE_OPEN);
     EXPECT_FALSE(fake_scale_sdk::OpenWaitTimedOut());
     EXPECT_EQ(fake_scale_sdk::Fired(), total);
-    EXPECT_EQ(TakeBoxes(), Strings{"打开端口成功"});
+    EXPECT_EQ(TakeBoxes(), Strings {"打开端口成功"});
 
     // The readings waited for this thread and show as if shown one by one: the weights of the
     // last one (kMixedTexts[4]), the status of the last known letter (kMixedTexts[2], as
     // kMixedTexts[3] has six fields).
     PumpMessages();
-    EXPECT_EQ(Fields(), (Strings{"重量溢出或没有开机归零", "abc", "", "0"}));
+    EXPECT_EQ(Fields(), (Strings {"重量溢出或没有开机归零", "abc", "", "0"}));
 }
 
 TEST_F(ScaleStress, AfterEachCloseAndOpenUnderAStreamTheNewestReadingIsShown)
@@ -136,7 +140,7 @@ TEST_F(ScaleStress, AfterEachCloseAndOpenUnderAStreamTheNewestReadingIsShown)
     for (; cycles < 8 && fake_scale_sdk::Fired() < total - 1000; ++cycles) {
         Click(IDC_SCALE_CLOSE);
         Click(IDC_SCALE_OPEN);
-        const int newest = fake_scale_sdk::Fired() - 1;  // delivered before the open returned
+        const int newest = fake_scale_sdk::Fired() - 1; // delivered before the open returned
         ASSERT_TRUE(PumpUntil([&] { return shownIndex() >= newest; }, 5000))
             << "cycle " << cycles << ": showing " << shownIndex() << ", newest " << newest;
     }

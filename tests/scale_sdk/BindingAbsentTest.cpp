@@ -17,19 +17,19 @@ TEST(NoScaleSdk, EveryLoadFailsAndLeavesAllSlotsNull)
     EXPECT_EQ(::GetModuleHandleA("MvScalesSDK.dll"), nullptr);
 }
 
-class NoScaleSdkPage : public ScalePageTest {};
+class NoScaleSdkPage : public ScalePageTest { };
 
 TEST_F(NoScaleSdkPage, SdkModeReportsTheFailureAtStartAndAtEachRequestButCloseIsSilent)
 {
     UseSettings(0);
     OpenMainWindow();
-    EXPECT_EQ(TakeBoxes(), Strings{"加载MvScalesSDK.dll失败!"});
-    EXPECT_EQ(Text(IDC_SCALE_OPEN), "打开端口");  // the page comes up all the same
+    EXPECT_EQ(TakeBoxes(), Strings {"加载MvScalesSDK.dll失败!"});
+    EXPECT_EQ(Text(IDC_SCALE_OPEN), "打开端口"); // the page comes up all the same
     EXPECT_EQ(Text(IDC_SCALE_LABEL_3), "毛重:");
 
     for (const int button : {IDC_SCALE_OPEN, IDC_SCALE_ZERO, IDC_SCALE_TARE}) {
         Click(button);
-        EXPECT_EQ(TakeBoxes(), Strings{"加载MvScalesSDK.dll失败!"}) << button;
+        EXPECT_EQ(TakeBoxes(), Strings {"加载MvScalesSDK.dll失败!"}) << button;
     }
     Click(IDC_SCALE_CLOSE);
     EXPECT_TRUE(seams.boxes.empty());

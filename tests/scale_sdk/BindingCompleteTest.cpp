@@ -9,7 +9,7 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-class CompleteScaleSdk : public ScalePageTest {};
+class CompleteScaleSdk : public ScalePageTest { };
 
 TEST_F(CompleteScaleSdk, LoadedOnceByTheFirstRequestThenKept)
 {
@@ -21,9 +21,9 @@ TEST_F(CompleteScaleSdk, LoadedOnceByTheFirstRequestThenKept)
     UseSettings(0);
     Click(IDC_SCALE_ZERO);
     ASSERT_EQ(fake_scale_sdk::Loads(), 1);
-    EXPECT_EQ(fake_scale_sdk::Calls(), (Strings{"OPO_SetModuleCallBack", "OPO_Zero"}));
+    EXPECT_EQ(fake_scale_sdk::Calls(), (Strings {"OPO_SetModuleCallBack", "OPO_Zero"}));
     EXPECT_EQ(fake_scale_sdk::RegisteredCallback(), &CPageScale::onScaleResult);
-    EXPECT_EQ(TakeBoxes(), Strings{"清零成功!"});
+    EXPECT_EQ(TakeBoxes(), Strings {"清零成功!"});
 
     // Each slot holds the entry point of its own name.
     const HMODULE module = g_scaleSdk.module;
@@ -52,7 +52,7 @@ TEST_F(CompleteScaleSdk, LoadedOnceByTheFirstRequestThenKept)
     fake_scale_sdk::Reset();
     Click(IDC_SCALE_OPEN);
     Click(IDC_SCALE_TARE);
-    EXPECT_EQ(fake_scale_sdk::Calls(), (Strings{"OPO_Open(COM4:115200)", "OPO_Tare"}));
+    EXPECT_EQ(fake_scale_sdk::Calls(), (Strings {"OPO_Open(COM4:115200)", "OPO_Tare"}));
     for (int i = 0; i < 3; ++i)
         EXPECT_TRUE(loadScaleSdk());
     EXPECT_EQ(fake_scale_sdk::Loads(), 1);
@@ -62,7 +62,7 @@ TEST_F(CompleteScaleSdk, LoadedOnceByTheFirstRequestThenKept)
     dlg.reset();
     ::FreeLibrary(module);
     EXPECT_EQ(::GetModuleHandleA("MvScalesSDK.dll"), nullptr);
-    g_scaleSdk = ScaleSdk{};
+    g_scaleSdk = ScaleSdk {};
 }
 
 } // namespace

@@ -17,7 +17,7 @@ TEST(IncompleteScaleSdk, EachLoadFailsAndReleasesTheLibrary)
     }
 }
 
-class IncompleteScaleSdkPage : public ScalePageTest {};
+class IncompleteScaleSdkPage : public ScalePageTest { };
 
 TEST_F(IncompleteScaleSdkPage, SdkModeLoadsAfreshAtEachRequestAndReportsTheFailure)
 {

@@ -140,7 +140,7 @@ int Latency(int seconds, int com)
     Click(page, IDC_SCALE_OPEN);
 
     const int total = std::min<int>(seconds * 100, static_cast<int>(kMaxReadings) - 1);
-    std::atomic<bool> done{false};
+    std::atomic<bool> done {false};
     std::thread player([&] {
         const double start = NowMs();
         for (int n = 1; n <= total; ++n) {
@@ -160,9 +160,9 @@ int Latency(int seconds, int com)
     std::printf("readings sent            %d at 100 Hz\n", total);
     std::printf("shown one by one         %zu (the rest folded into a later one)\n", g_pageMs.size());
     std::printf("callback -> field text   p50 %.3f ms  p99 %.3f ms  max %.3f ms\n", Percentile(g_pageMs, 0.5),
-                Percentile(g_pageMs, 0.99), Percentile(g_pageMs, 1.0));
+        Percentile(g_pageMs, 0.99), Percentile(g_pageMs, 1.0));
     std::printf("sent on the line -> callback (bridge, pty, SDK)  p50 %.3f ms  p99 %.3f ms\n",
-                Percentile(g_wireMs, 0.5), Percentile(g_wireMs, 0.99));
+        Percentile(g_wireMs, 0.5), Percentile(g_wireMs, 0.99));
     return g_pageMs.empty() ? 1 : 0;
 }
 
@@ -175,15 +175,15 @@ int Idle(int seconds, const std::string& serverPid, double ticksPerSecond, bool 
     dlg.ShowPage(CZantorPosTestDlg::kPageScale);
     if (weighing)
         Click(dlg.m_pageScale, IDC_SCALE_OPEN);
-    RunMessagesFor(1500);  // settle
+    RunMessagesFor(1500); // settle
 
     const double program0 = ProcessCpuMs(), server0 = LinuxCpuTicks(serverPid), wall0 = NowMs();
     RunMessagesFor(seconds * 1000.0);
     const double program = ProcessCpuMs() - program0, server = LinuxCpuTicks(serverPid) - server0;
     const double wallSeconds = (NowMs() - wall0) / 1000.0;
     std::printf("idle, read timer %s, %.1f s: program %.3f %% of one core, Wine server %.3f %%\n",
-                weighing ? "running" : "stopped", wallSeconds,
-                program / 10.0 / wallSeconds, 100.0 * server / ticksPerSecond / wallSeconds);
+        weighing ? "running" : "stopped", wallSeconds, program / 10.0 / wallSeconds,
+        100.0 * server / ticksPerSecond / wallSeconds);
     std::printf("status field now: %s\n", dlg.m_pageScale.GetDlgItemText(IDC_SCALE_STATUS).empty() ? "(empty)" : "set");
     Click(dlg.m_pageScale, IDC_SCALE_CLOSE);
     return 0;
@@ -193,7 +193,7 @@ int Idle(int seconds, const std::string& serverPid, double ticksPerSecond, bool 
 
 int main(int argc, char** argv)
 {
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
+    INITCOMMONCONTROLSEX controls {sizeof(controls), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
     CurrentSeams().messageBox = [](HWND, const std::string&, const char*, UINT) { return IDOK; };
     const std::string mode = argc > 1 ? argv[1] : "";
@@ -202,6 +202,7 @@ int main(int argc, char** argv)
         return Latency(seconds, argc > 3 ? std::atoi(argv[3]) : 10);
     if (mode == "idle" && argc > 4)
         return Idle(seconds, argv[3], std::atof(argv[4]), argc <= 5 || std::string(argv[5]) != "stopped");
-    std::fprintf(stderr, "usage: scale_bench latency SECONDS COMn | idle SECONDS WINESERVER-PID CLOCK-TICKS [stopped]\n");
+    std::fprintf(
+        stderr, "usage: scale_bench latency SECONDS COMn | idle SECONDS WINESERVER-PID CLOCK-TICKS [stopped]\n");
     return 2;
 }

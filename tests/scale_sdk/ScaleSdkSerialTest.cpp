@@ -26,23 +26,22 @@ const char kOpenText[] = "COM11:115200";
 
 struct Api {
     HMODULE module = ::LoadLibraryA("MvScalesSDK.dll");
-    template <typename Fn>
-    Fn Get(const char* name) const
+    template <typename Fn> Fn Get(const char* name) const
     {
         return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
     }
-    int (__stdcall* SetModuleCallBack)(OPO_ResultCallback) = Get<decltype(SetModuleCallBack)>("OPO_SetModuleCallBack");
-    int (__stdcall* SetAutoMode)(int) = Get<decltype(SetAutoMode)>("OPO_SetAutoMode");
-    int (__stdcall* Open)(const char*) = Get<decltype(Open)>("OPO_Open");
-    int (__stdcall* Close)() = Get<decltype(Close)>("OPO_Close");
-    int (__stdcall* GetResult)(char*, int) = Get<decltype(GetResult)>("OPO_GetResult");
-    int (__stdcall* ReadResultCache)(char*, int) = Get<decltype(ReadResultCache)>("OPO_ReadResultCache");
-    int (__stdcall* SendFre)(int) = Get<decltype(SendFre)>("OPO_SendFre");
-    int (__stdcall* Zero)() = Get<decltype(Zero)>("OPO_Zero");
-    int (__stdcall* Tare)() = Get<decltype(Tare)>("OPO_Tare");
-    int (__stdcall* PreTare)(int) = Get<decltype(PreTare)>("OPO_PreTare");
-    int (__stdcall* SetUnit)(int) = Get<decltype(SetUnit)>("OPO_SetUnit");
-    int (__stdcall* PowOnZero)(int) = Get<decltype(PowOnZero)>("OPO_PowOnZero");
+    int(__stdcall* SetModuleCallBack)(OPO_ResultCallback) = Get<decltype(SetModuleCallBack)>("OPO_SetModuleCallBack");
+    int(__stdcall* SetAutoMode)(int) = Get<decltype(SetAutoMode)>("OPO_SetAutoMode");
+    int(__stdcall* Open)(const char*) = Get<decltype(Open)>("OPO_Open");
+    int(__stdcall* Close)() = Get<decltype(Close)>("OPO_Close");
+    int(__stdcall* GetResult)(char*, int) = Get<decltype(GetResult)>("OPO_GetResult");
+    int(__stdcall* ReadResultCache)(char*, int) = Get<decltype(ReadResultCache)>("OPO_ReadResultCache");
+    int(__stdcall* SendFre)(int) = Get<decltype(SendFre)>("OPO_SendFre");
+    int(__stdcall* Zero)() = Get<decltype(Zero)>("OPO_Zero");
+    int(__stdcall* Tare)() = Get<decltype(Tare)>("OPO_Tare");
+    int(__stdcall* PreTare)(int) = Get<decltype(PreTare)>("OPO_PreTare");
+    int(__stdcall* SetUnit)(int) = Get<decltype(SetUnit)>("OPO_SetUnit");
+    int(__stdcall* PowOnZero)(int) = Get<decltype(PowOnZero)>("OPO_PowOnZero");
 };
 
 const Api& Sdk()
@@ -79,7 +78,8 @@ void __stdcall Collect(const char* text, int length)
 Strings Readings(size_t count, int waitMs = 3000)
 {
     std::unique_lock<std::mutex> lock(g_received.mutex);
-    g_received.changed.wait_for(lock, std::chrono::milliseconds(waitMs), [&] { return g_received.texts.size() >= count; });
+    g_received.changed.wait_for(
+        lock, std::chrono::milliseconds(waitMs), [&] { return g_received.texts.size() >= count; });
     return g_received.texts;
 }
 
@@ -130,9 +130,9 @@ TEST_F(OurScaleSdk, OpenTakesOnlyAStrictPortTextAndAnExistingPort)
 {
     const char* const refused[] = {
         "", "COM", "COM11", "COM11:", "COM11:abc", "COM0:115200", "COM011:115200", "COM11:0115200", "COM11:115200x",
-        " COM11:115200", "COM11 :115200", "COM11: 115200", "COM11:+115200", "COM11:-9600", "COM11:100",
-        "COM11:1000000", "COM256:9600", "LPT1:9600", "COM11:115200:1", "COM11,115200", "CON11:115200",
-        "COM200:115200",  // no such port
+        " COM11:115200", "COM11 :115200", "COM11: 115200", "COM11:+115200", "COM11:-9600", "COM11:100", "COM11:1000000",
+        "COM256:9600", "LPT1:9600", "COM11:115200:1", "COM11,115200", "CON11:115200",
+        "COM200:115200", // no such port
     };
     EXPECT_EQ(Sdk().Open(nullptr), 0);
     for (const char* text : refused)
@@ -170,11 +170,11 @@ TEST_F(OurScaleSdk, ReadingsReachTheCallbackExactlyAsSentAndAreCached)
     peer->Send("W,S,Z,kg,1.250,0.000,1.250\r\n");
     peer->Send("W,U,N,g,-2,0,-2\n");
     peer->Send("W,F,N,lb,123456.1234,-0.5,0\r\n");
-    peer->Send("W,S,N,kg,0.");  // a frame in two pieces
+    peer->Send("W,S,N,kg,0."); // a frame in two pieces
     ::Sleep(50);
     peer->Send("500,0.000,0.500\r\n");
-    const Strings expected = {"W,S,Z,kg,1.250,0.000,1.250", "W,U,N,g,-2,0,-2", "W,F,N,lb,123456.1234,-0.5,0",
-                              "W,S,N,kg,0.500,0.000,0.500"};
+    const Strings expected = {
+        "W,S,Z,kg,1.250,0.000,1.250", "W,U,N,g,-2,0,-2", "W,F,N,lb,123456.1234,-0.5,0", "W,S,N,kg,0.500,0.000,0.500"};
     EXPECT_EQ(Readings(4), expected);
     {
         std::lock_guard<std::mutex> lock(g_received.mutex);
@@ -183,7 +183,7 @@ TEST_F(OurScaleSdk, ReadingsReachTheCallbackExactlyAsSentAndAreCached)
     }
     EXPECT_EQ(Sdk().ReadResultCache(cache, sizeof cache), 1);
     EXPECT_STREQ(cache, "W,S,N,kg,0.500,0.000,0.500");
-    char small[26];  // one byte short of the text and its NUL
+    char small[26]; // one byte short of the text and its NUL
     EXPECT_EQ(Sdk().ReadResultCache(small, sizeof small), 0);
     EXPECT_EQ(Sdk().ReadResultCache(nullptr, 64), 0);
 }
@@ -192,27 +192,47 @@ TEST_F(OurScaleSdk, MalformedAndOverlongLinesNeverReachTheCallback)
 {
     OpenPort();
     const Strings bad = {
-        "W,S,Z,kg,1.250,0.000",         "W,S,Z,kg,1.250,0.000,1.250,1", "W,s,Z,kg,1,0,1",
-        "W,S,z,kg,1,0,1",               "W,S,Z,KG,1,0,1",               "X,S,Z,kg,1,0,1",
-        "W,S,Z,kg, 1.250,0,1",          "W,S,Z,kg,1.2.3,0,1",           "W,S,Z,kg,1.,0,1",
-        "W,S,Z,kg,.5,0,1",              "W,S,Z,kg,1234567,0,1",         "W,S,Z,kg,1.12345,0,1",
-        "W,S,Z,kg,--1,0,1",             "W,S,Z,kg,,0,1",                "W,S,Z,kg,1\r,0,1",
-        "W,S,Z,kg,1,0,1\x80",           std::string("W,S,Z,kg,1,0\0,1", 15), "W,S,Z,kg,1,0,1\t",
-        "W,S,Z,kg,\xD6\xD8,0,1",        std::string(200000, 'W') + ",S,Z,kg,1,0,1", "A,Z",
-        "N,T,busy",                     "",                             "W,S,Z,kg,1,0,1,",
+        "W,S,Z,kg,1.250,0.000",
+        "W,S,Z,kg,1.250,0.000,1.250,1",
+        "W,s,Z,kg,1,0,1",
+        "W,S,z,kg,1,0,1",
+        "W,S,Z,KG,1,0,1",
+        "X,S,Z,kg,1,0,1",
+        "W,S,Z,kg, 1.250,0,1",
+        "W,S,Z,kg,1.2.3,0,1",
+        "W,S,Z,kg,1.,0,1",
+        "W,S,Z,kg,.5,0,1",
+        "W,S,Z,kg,1234567,0,1",
+        "W,S,Z,kg,1.12345,0,1",
+        "W,S,Z,kg,--1,0,1",
+        "W,S,Z,kg,,0,1",
+        "W,S,Z,kg,1\r,0,1",
+        "W,S,Z,kg,1,0,1\x80",
+        std::string("W,S,Z,kg,1,0\0,1", 15),
+        "W,S,Z,kg,1,0,1\t",
+        "W,S,Z,kg,\xD6\xD8,0,1",
+        std::string(200000, 'W') + ",S,Z,kg,1,0,1",
+        "A,Z",
+        "N,T,busy",
+        "",
+        "W,S,Z,kg,1,0,1,",
     };
     for (const std::string& line : bad)
         peer->Send(line + "\r\n");
     peer->Send("W,S,Z,kg,9.999,0.000,9.999\r\n");
-    EXPECT_EQ(Readings(1), Strings{"W,S,Z,kg,9.999,0.000,9.999"});
+    EXPECT_EQ(Readings(1), Strings {"W,S,Z,kg,9.999,0.000,9.999"});
     ::Sleep(200);
-    EXPECT_EQ(Readings(2, 0), Strings{"W,S,Z,kg,9.999,0.000,9.999"});
+    EXPECT_EQ(Readings(2, 0), Strings {"W,S,Z,kg,9.999,0.000,9.999"});
 }
 
 TEST_F(OurScaleSdk, CommandsGoOutAsLinesAndSucceedOnlyWhenAccepted)
 {
     OpenPort();
-    struct Case { const char* name; std::function<int()> call; std::string line; };
+    struct Case {
+        const char* name;
+        std::function<int()> call;
+        std::string line;
+    };
     const Api& sdk = Sdk();
     const Case cases[] = {
         {"Zero", [&] { return sdk.Zero(); }, "Z\r\n"},
@@ -226,22 +246,30 @@ TEST_F(OurScaleSdk, CommandsGoOutAsLinesAndSucceedOnlyWhenAccepted)
     for (const Case& c : cases) {
         const std::string letter = c.line.substr(0, 1);
         std::string sent;
-        EXPECT_EQ(CallAnswered(c.call, [&] {
-                      sent = peer->ReadLine(3000);
-                      peer->Send("A," + letter + "\r\n");
-                  }), 1) << c.name;
+        EXPECT_EQ(CallAnswered(c.call,
+                      [&] {
+                          sent = peer->ReadLine(3000);
+                          peer->Send("A," + letter + "\r\n");
+                      }),
+            1)
+            << c.name;
         EXPECT_EQ(sent, c.line) << c.name;
-        EXPECT_EQ(CallAnswered(c.call, [&] {
-                      peer->ReadLine(3000);
-                      peer->Send("N," + letter + ",not now\r\n");
-                  }), 0) << c.name;
+        EXPECT_EQ(CallAnswered(c.call,
+                      [&] {
+                          peer->ReadLine(3000);
+                          peer->Send("N," + letter + ",not now\r\n");
+                      }),
+            0)
+            << c.name;
     }
     // The answer may come amid readings; readings meanwhile still reach the callback.
-    EXPECT_EQ(CallAnswered([&] { return sdk.Zero(); }, [&] {
-                  peer->ReadLine(3000);
-                  peer->Send("W,S,Z,kg,0.000,0.000,0.000\r\nA,T\r\nA,Z\r\n");
-              }), 1);
-    EXPECT_EQ(Readings(1), Strings{"W,S,Z,kg,0.000,0.000,0.000"});
+    EXPECT_EQ(CallAnswered([&] { return sdk.Zero(); },
+                  [&] {
+                      peer->ReadLine(3000);
+                      peer->Send("W,S,Z,kg,0.000,0.000,0.000\r\nA,T\r\nA,Z\r\n");
+                  }),
+        1);
+    EXPECT_EQ(Readings(1), Strings {"W,S,Z,kg,0.000,0.000,0.000"});
 }
 
 TEST_F(OurScaleSdk, ArgumentsOutOfRangeAreRefusedWithoutAWord)
@@ -261,13 +289,15 @@ TEST_F(OurScaleSdk, GetResultAsksForTheNextReading)
     OpenPort();
     char text[64] = {};
     std::string sent;
-    EXPECT_EQ(CallAnswered([&] { return Sdk().GetResult(text, sizeof text); }, [&] {
-                  sent = peer->ReadLine(3000);
-                  peer->Send("W,S,Z,kg,2.000,0.000,2.000\r\n");
-              }), 1);
+    EXPECT_EQ(CallAnswered([&] { return Sdk().GetResult(text, sizeof text); },
+                  [&] {
+                      sent = peer->ReadLine(3000);
+                      peer->Send("W,S,Z,kg,2.000,0.000,2.000\r\n");
+                  }),
+        1);
     EXPECT_EQ(sent, "R\r\n");
     EXPECT_STREQ(text, "W,S,Z,kg,2.000,0.000,2.000");
-    EXPECT_EQ(Readings(1), Strings{"W,S,Z,kg,2.000,0.000,2.000"});
+    EXPECT_EQ(Readings(1), Strings {"W,S,Z,kg,2.000,0.000,2.000"});
     EXPECT_EQ(Sdk().GetResult(nullptr, 64), 0);
     EXPECT_EQ(Sdk().GetResult(text, 0), 0);
 }
@@ -284,7 +314,7 @@ TEST_F(OurScaleSdk, SilenceAndGarbageEndEachCallWithinItsBound)
     ::testing::Test::RecordProperty("silent_get_result_ms", static_cast<int>(MillisecondsSince(start)));
 
     // A scale that babbles without end: commands fail at their bound, close still closes.
-    std::atomic<bool> babbling{true};
+    std::atomic<bool> babbling {true};
     std::thread babbler([&] {
         SerialPeer& line = *peer;
         while (babbling.load()) {
@@ -308,7 +338,7 @@ TEST_F(OurScaleSdk, OpeningAgainReplacesTheConnection)
     OpenPort();
     OpenPort();
     peer->Send("W,S,Z,kg,1.000,0.000,1.000\r\n");
-    EXPECT_EQ(Readings(1), Strings{"W,S,Z,kg,1.000,0.000,1.000"});
+    EXPECT_EQ(Readings(1), Strings {"W,S,Z,kg,1.000,0.000,1.000"});
     ::Sleep(200);
     EXPECT_EQ(Readings(2, 0).size(), 1u) << "two readers on one port";
 }
@@ -323,20 +353,20 @@ TEST_F(OurScaleSdk, CloseEndsTheReadingsAndThePortOpensAgain)
 
     OpenPort();
     peer->Send("W,U,N,kg,2.000,0.000,2.000\r\n");
-    EXPECT_EQ(Readings(1), Strings{"W,U,N,kg,2.000,0.000,2.000"});
+    EXPECT_EQ(Readings(1), Strings {"W,U,N,kg,2.000,0.000,2.000"});
 }
 
 TEST_F(OurScaleSdk, TheCallbackMayCallTheSdkWithoutDeadlock)
 {
     OpenPort();
     std::promise<std::pair<int, int>> results;
-    std::atomic<int> calls{0};
+    std::atomic<int> calls {0};
     {
         std::lock_guard<std::mutex> lock(g_received.mutex);
         g_received.during = [&](const std::string&) {
             if (calls++ > 0)
                 return;
-            const int zero = Sdk().Zero();  // its answer could only be read by this thread
+            const int zero = Sdk().Zero(); // its answer could only be read by this thread
             const int close = Sdk().Close();
             results.set_value({zero, close});
         };
@@ -349,7 +379,7 @@ TEST_F(OurScaleSdk, TheCallbackMayCallTheSdkWithoutDeadlock)
     EXPECT_EQ(peer->Drain(200), "") << "a command went out from inside the callback";
     peer->Send("W,S,Z,kg,3.000,0.000,3.000\r\n");
     ::Sleep(200);
-    EXPECT_EQ(Readings(2, 0), Strings{"W,S,Z,kg,1.000,0.000,1.000"});
+    EXPECT_EQ(Readings(2, 0), Strings {"W,S,Z,kg,1.000,0.000,1.000"});
 }
 
 } // namespace

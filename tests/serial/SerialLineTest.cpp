@@ -13,7 +13,7 @@ HANDLE OpenPort(const char* name)
     const HANDLE port = ::CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (port == INVALID_HANDLE_VALUE)
         return port;
-    DCB dcb{};
+    DCB dcb {};
     dcb.DCBlength = sizeof dcb;
     ::GetCommState(port, &dcb);
     dcb.BaudRate = CBR_115200;
@@ -22,7 +22,7 @@ HANDLE OpenPort(const char* name)
     dcb.StopBits = ONESTOPBIT;
     dcb.fBinary = TRUE;
     ::SetCommState(port, &dcb);
-    COMMTIMEOUTS timeouts{};
+    COMMTIMEOUTS timeouts {};
     timeouts.ReadIntervalTimeout = 20;
     timeouts.ReadTotalTimeoutConstant = 200;
     timeouts.WriteTotalTimeoutConstant = 1000;

@@ -6,10 +6,10 @@ void SetupPage::SetUp()
 {
     fake_pos_ad::Reset();
     folder = FreshTestFolder(std::string("setup_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    g_settings = Settings{};
+    g_settings = Settings {};
     g_settings.iniPath = folder + "scales.ini";
     parent = ::CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr,
-                               ::GetModuleHandleW(nullptr), nullptr);
+        ::GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(parent, nullptr) << "error " << ::GetLastError();
 }
 
@@ -48,8 +48,8 @@ std::vector<std::string> SetupPage::Form() const
 {
     std::vector<std::string> values;
     for (int id : {IDC_SETUP_MODEL, IDC_SETUP_SOFTWARE, IDC_SETUP_SCALE_PORT, IDC_SETUP_SCALE_BAUD, IDC_SETUP_ALARM,
-                   IDC_SETUP_PRINTER_PORT, IDC_SETUP_PRINTER_BAUD, IDC_SETUP_LINESPACE, IDC_SETUP_DENSITY,
-                   IDC_SETUP_DRAWER_BOARD, IDC_SETUP_DRAWER_PRINTER, IDC_SETUP_BOARD, IDC_SETUP_RUNLOG})
+             IDC_SETUP_PRINTER_PORT, IDC_SETUP_PRINTER_BAUD, IDC_SETUP_LINESPACE, IDC_SETUP_DENSITY,
+             IDC_SETUP_DRAWER_BOARD, IDC_SETUP_DRAWER_PRINTER, IDC_SETUP_BOARD, IDC_SETUP_RUNLOG})
         values.push_back(std::to_string(id) + "=" + Value(id));
     return values;
 }
@@ -77,7 +77,7 @@ void SetupPage::ChooseModel(const std::string& model) const
 {
     Select(IDC_SETUP_MODEL, model);
     page->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_SETUP_MODEL, CBN_SELCHANGE),
-                      reinterpret_cast<LPARAM>(page->GetDlgItem(IDC_SETUP_MODEL)));
+        reinterpret_cast<LPARAM>(page->GetDlgItem(IDC_SETUP_MODEL)));
 }
 
 void SetupPage::SetCheck(int id, bool checked) const
@@ -93,8 +93,8 @@ std::string SetupPage::Stored(const std::string& section, const std::string& key
 std::string Describe(const Settings& s)
 {
     return "type=" + std::to_string(s.softwareType) + " TYPE=" + std::to_string(s.machineModel) +
-           " LOG=" + std::to_string(s.runLog) + " PORT=" + s.printerPort + " RATE=" + std::to_string(s.printerBaud) +
-           " Density=" + std::to_string(s.imageDensity) + " LINESPACE=" + std::to_string(s.lineSpacing) +
-           " ControlType=" + std::to_string(s.drawerControl) + " BOARD=" + s.boardType + " SCALE.PORT=" +
-           s.scalePort + " SCALE.RATE=" + std::to_string(s.scaleBaud) + " ALARM=" + std::to_string(s.negativeWeightAlarm);
+        " LOG=" + std::to_string(s.runLog) + " PORT=" + s.printerPort + " RATE=" + std::to_string(s.printerBaud) +
+        " Density=" + std::to_string(s.imageDensity) + " LINESPACE=" + std::to_string(s.lineSpacing) +
+        " ControlType=" + std::to_string(s.drawerControl) + " BOARD=" + s.boardType + " SCALE.PORT=" + s.scalePort +
+        " SCALE.RATE=" + std::to_string(s.scaleBaud) + " ALARM=" + std::to_string(s.negativeWeightAlarm);
 }

@@ -6,13 +6,14 @@ namespace {
 using Strings = std::vector<std::string>;
 
 const int kModelLocked[] = {IDC_SETUP_PRINTER_PORT, IDC_SETUP_PRINTER_BAUD, IDC_SETUP_BOARD, IDC_SETUP_DRAWER_BOARD,
-                            IDC_SETUP_DRAWER_PRINTER, IDC_SETUP_ALARM};
+    IDC_SETUP_DRAWER_PRINTER, IDC_SETUP_ALARM};
 
 TEST_F(SetupPage, WithoutAFileShowsTheDefaultsAndWritesNothing)
 {
     Open();
-    EXPECT_EQ(Form(), (Strings{"1024=RX720", "1025=Quillo软件", "1027=COM4", "1028=115200", "1029=0", "1030=USB",
-                               "1031=115200", "1035=10", "1032=双24点", "1036=1", "1037=0", "1038=J1900", "1039=0"}));
+    EXPECT_EQ(Form(),
+        (Strings {"1024=RX720", "1025=Quillo软件", "1027=COM4", "1028=115200", "1029=0", "1030=USB", "1031=115200",
+            "1035=10", "1032=双24点", "1036=1", "1037=0", "1038=J1900", "1039=0"}));
     EXPECT_FALSE(Enabled(IDC_SETUP_SCALE_PORT));
     EXPECT_FALSE(Enabled(IDC_SETUP_SCALE_BAUD));
     for (int id : kModelLocked)
@@ -24,14 +25,15 @@ TEST_F(SetupPage, WithoutAFileShowsTheDefaultsAndWritesNothing)
 TEST_F(SetupPage, ListsOfferTheirEntriesInOrder)
 {
     Open();
-    EXPECT_EQ(Entries(IDC_SETUP_MODEL), (Strings{"RX720", "RX520", "Veyla"}));
-    EXPECT_EQ(Entries(IDC_SETUP_SOFTWARE), (Strings{"Quillo软件", "Morvane软件", "其他"}));
-    EXPECT_EQ(Entries(IDC_SETUP_SCALE_PORT), (Strings{"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8",
-                                                      "COM9", "COM10", "COM11", "COM12"}));
-    EXPECT_EQ(Entries(IDC_SETUP_PRINTER_PORT), (Strings{"USB", "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "LPT1"}));
-    EXPECT_EQ(Entries(IDC_SETUP_PRINTER_BAUD), (Strings{"9600", "19200", "38400", "115200"}));
-    EXPECT_EQ(Entries(IDC_SETUP_DENSITY), (Strings{"单8点", "双8点", "单24点", "双24点"}));
-    EXPECT_EQ(Entries(IDC_SETUP_BOARD), (Strings{"J1900", "J1900D", "I3/I5"}));
+    EXPECT_EQ(Entries(IDC_SETUP_MODEL), (Strings {"RX720", "RX520", "Veyla"}));
+    EXPECT_EQ(Entries(IDC_SETUP_SOFTWARE), (Strings {"Quillo软件", "Morvane软件", "其他"}));
+    EXPECT_EQ(Entries(IDC_SETUP_SCALE_PORT),
+        (Strings {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", "COM9", "COM10", "COM11", "COM12"}));
+    EXPECT_EQ(
+        Entries(IDC_SETUP_PRINTER_PORT), (Strings {"USB", "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "LPT1"}));
+    EXPECT_EQ(Entries(IDC_SETUP_PRINTER_BAUD), (Strings {"9600", "19200", "38400", "115200"}));
+    EXPECT_EQ(Entries(IDC_SETUP_DENSITY), (Strings {"单8点", "双8点", "单24点", "双24点"}));
+    EXPECT_EQ(Entries(IDC_SETUP_BOARD), (Strings {"J1900", "J1900D", "I3/I5"}));
     EXPECT_TRUE(Entries(IDC_SETUP_SCALE_BAUD).empty());
 }
 
@@ -51,12 +53,17 @@ TEST_F(SetupPage, StoredRX520LocksItsControlsButShowsTheStoredValues)
 
 TEST_F(SetupPage, ChoosingAModelAppliesItsPresetWithoutStoringIt)
 {
-    struct Preset { const char* model; Strings shown; };
+    struct Preset {
+        const char* model;
+        Strings shown;
+    };
     const Preset presets[] = {
-        {"RX520", {"1024=RX520", "1025=Quillo软件", "1027=COM3", "1028=115200", "1029=1", "1030=LPT1", "1031=",
-                   "1035=10", "1032=双24点", "1036=0", "1037=1", "1038=J1900", "1039=0"}},
-        {"Veyla", {"1024=Veyla", "1025=Quillo软件", "1027=COM3", "1028=115200", "1029=1", "1030=USB", "1031=",
-                   "1035=10", "1032=双24点", "1036=0", "1037=1", "1038=J1900", "1039=0"}},
+        {"RX520",
+            {"1024=RX520", "1025=Quillo软件", "1027=COM3", "1028=115200", "1029=1", "1030=LPT1", "1031=", "1035=10",
+                "1032=双24点", "1036=0", "1037=1", "1038=J1900", "1039=0"}},
+        {"Veyla",
+            {"1024=Veyla", "1025=Quillo软件", "1027=COM3", "1028=115200", "1029=1", "1030=USB", "1031=", "1035=10",
+                "1032=双24点", "1036=0", "1037=1", "1038=J1900", "1039=0"}},
     };
     for (const Preset& preset : presets) {
         Store("[PRINTER]\r\nPORT=COM5\r\nRATE=9600\r\n[POS]\r\nBOARD=I3/I5\r\n");
@@ -122,7 +129,14 @@ TEST_F(SetupPage, StoredPrinterDrawerControlUnderRX720LeavesTheBoardListEnabledU
 
 TEST_F(SetupPage, ValuesTheFormCannotShowFallBackAndSaveAsTheFormShowsThem)
 {
-    struct Case { const char* stored; int id; const char* shown; const char* section; const char* key; const char* saved; };
+    struct Case {
+        const char* stored;
+        int id;
+        const char* shown;
+        const char* section;
+        const char* key;
+        const char* saved;
+    };
     const Case cases[] = {
         {"[POS]\r\nTYPE=3\r\n", IDC_SETUP_MODEL, "RX720", "POS", "TYPE", "0"},
         {"[POS]\r\nTYPE=-1\r\n", IDC_SETUP_MODEL, "RX720", "POS", "TYPE", "0"},

@@ -36,7 +36,7 @@ TEST_F(SetupPage, OtherSoftwareTypeIsStoredAs99AndShownAfterARestart)
     Select(IDC_SETUP_SOFTWARE, "其他");
     Save();
     EXPECT_EQ(Stored("SOFT", "type"), "99");
-    g_settings = Settings{};
+    g_settings = Settings {};
     g_settings.iniPath = folder + "scales.ini";
     Open();
     EXPECT_EQ(Value(IDC_SETUP_SOFTWARE), "其他");
@@ -45,8 +45,8 @@ TEST_F(SetupPage, OtherSoftwareTypeIsStoredAs99AndShownAfterARestart)
 TEST_F(SetupPage, LineSpacingIsStoredAsTheNumberTyped)
 {
     Open();
-    for (const auto& [typed, stored] : {std::pair{"", "0"}, std::pair{"24", "24"}, std::pair{"007", "7"},
-                                        std::pair{"99999999999", "2147483647"}}) {
+    for (const auto& [typed, stored] : {std::pair {"", "0"}, std::pair {"24", "24"}, std::pair {"007", "7"},
+             std::pair {"99999999999", "2147483647"}}) {
         SetText(IDC_SETUP_LINESPACE, typed);
         Save();
         EXPECT_EQ(Stored("PRINTER", "LINESPACE"), stored) << "typed \"" << typed << "\"";
@@ -57,7 +57,10 @@ TEST_F(SetupPage, LineSpacingIsStoredAsTheNumberTyped)
 // into a new page, shows the same and saves the same file.
 TEST_F(SetupPage, SaveAndLoadKeepEveryValueTheFormOffers)
 {
-    struct Edit { int id; std::string value; };
+    struct Edit {
+        int id;
+        std::string value;
+    };
     std::vector<std::vector<Edit>> cases;
     for (const std::string model : {"RX720", "RX520", "Veyla"})
         cases.push_back({{IDC_SETUP_MODEL, model}});
@@ -123,9 +126,9 @@ TEST_F(SetupPage, EachSaveClosesThePrinterOnceAfterTheFileIsWrittenAndBeforeTheM
     Save();
     ChooseModel("RX720");
     Save();
-    EXPECT_EQ(fake_pos_ad::Names(), (std::vector<std::string>{"ClosePrinterEx", "ClosePrinterEx"}));
-    EXPECT_EQ(typeAtClose, (std::vector<std::string>{"2", "0"}));
-    EXPECT_EQ(boxesAtClose, (std::vector<size_t>{0, 1}));
+    EXPECT_EQ(fake_pos_ad::Names(), (std::vector<std::string> {"ClosePrinterEx", "ClosePrinterEx"}));
+    EXPECT_EQ(typeAtClose, (std::vector<std::string> {"2", "0"}));
+    EXPECT_EQ(boxesAtClose, (std::vector<size_t> {0, 1}));
 }
 
 // A save that cannot write the file says so, names the file, closes the printer all the same
@@ -139,7 +142,7 @@ protected:
         EXPECT_EQ(seams.boxes[0].caption, std::optional<std::string>("提示"));
         EXPECT_EQ(seams.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
         EXPECT_EQ(seams.boxes[0].owner, page->m_hWnd);
-        EXPECT_EQ(fake_pos_ad::Names(), std::vector<std::string>{"ClosePrinterEx"});
+        EXPECT_EQ(fake_pos_ad::Names(), std::vector<std::string> {"ClosePrinterEx"});
     }
 };
 
@@ -180,21 +183,21 @@ TEST_F(SetupPage, AMissingFolderIsCreatedBySaving)
     Open();
     Save();
     EXPECT_EQ(Stored("SCALE", "PORT"), "COM4");
-    EXPECT_EQ(seams.Texts(), std::vector<std::string>{kSaved});
+    EXPECT_EQ(seams.Texts(), std::vector<std::string> {kSaved});
 }
 
 // The whole program's path on the terminal's own file: the main window loads it, the setup page
 // shows it and saves the twelve keys back. The prefix's file is restored afterwards.
 TEST_F(SetupPage, TheMainWindowsSetupPageEditsTheTerminalsSettingsFile)
 {
-    const std::string path = Settings{}.iniPath;
+    const std::string path = Settings {}.iniPath;
     const bool existed = FileExists(path);
     const std::string kept = existed ? ReadWholeFile(path) : std::string();
     struct Restore {
         std::string path, kept;
         bool existed;
         ~Restore() { existed ? WriteWholeFile(path, kept) : void(::DeleteFileA(path.c_str())); }
-    } restore{path, kept, existed};
+    } restore {path, kept, existed};
 
     g_settings.iniPath = path;
     ::CreateDirectoryA("C:\\Morvane", nullptr);
@@ -211,12 +214,12 @@ TEST_F(SetupPage, TheMainWindowsSetupPageEditsTheTerminalsSettingsFile)
     ::SendMessageW(setup.GetDlgItem(IDC_SETUP_SAVE), BM_CLICK, 0, 0);
     dlg.reset();
     EXPECT_EQ(ReadWholeFile(path),
-              "[POS]\r\nTYPE=2\r\nBOARD=I3/I5\r\nLOG=0\r\nALARM=0\r\n"
-              "[SCALE]\r\nPORT=COM9\r\nRATE=115200\r\n"
-              "[SOFT]\r\ntype=0\r\n"
-              "[PRINTER]\r\nPORT=USB\r\nRATE=115200\r\nLINESPACE=10\r\n"
-              "[Print]\r\nDensity=3\r\n"
-              "[CashDrawer]\r\nControlType=0\r\n");
+        "[POS]\r\nTYPE=2\r\nBOARD=I3/I5\r\nLOG=0\r\nALARM=0\r\n"
+        "[SCALE]\r\nPORT=COM9\r\nRATE=115200\r\n"
+        "[SOFT]\r\ntype=0\r\n"
+        "[PRINTER]\r\nPORT=USB\r\nRATE=115200\r\nLINESPACE=10\r\n"
+        "[Print]\r\nDensity=3\r\n"
+        "[CashDrawer]\r\nControlType=0\r\n");
     EXPECT_EQ(seams.boxes.back().text, kSaved);
 }
 

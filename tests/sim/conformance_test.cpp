@@ -19,10 +19,24 @@ std::string expandUpcE(const std::string& e) {
     const std::string d = e.substr(1, 6);
     std::string m, p;
     switch (d[5]) {
-    case '0': case '1': case '2': m = d.substr(0, 2) + d[5] + "00"; p = "00" + d.substr(2, 3); break;
-    case '3': m = d.substr(0, 3) + "00"; p = "000" + d.substr(3, 2); break;
-    case '4': m = d.substr(0, 4) + "0"; p = "0000" + d.substr(4, 1); break;
-    default: m = d.substr(0, 5); p = "0000" + d.substr(5, 1); break;
+    case '0':
+    case '1':
+    case '2':
+        m = d.substr(0, 2) + d[5] + "00";
+        p = "00" + d.substr(2, 3);
+        break;
+    case '3':
+        m = d.substr(0, 3) + "00";
+        p = "000" + d.substr(3, 2);
+        break;
+    case '4':
+        m = d.substr(0, 4) + "0";
+        p = "0000" + d.substr(4, 1);
+        break;
+    default:
+        m = d.substr(0, 5);
+        p = "0000" + d.substr(5, 1);
+        break;
     }
     return "0" + e.substr(0, 1) + m + p + e.substr(7, 1);
 }

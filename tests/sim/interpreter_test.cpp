@@ -15,9 +15,8 @@ Bytes mixedStream() {
     // GBK text, sizes, a bit image, a raster image, a barcode, a QR code
     // and a cut: something of every framing kind.
     return bytes({ESC, '@'}) + bytes({ESC, 'a', 1, GS, '!', 0x11}) + text("Zantor\n") +
-           bytes({GS, '!', 0, 0xB2, 0xE2, 0xCA, 0xD4, 0xB5, 0xEA, '\n'}) +
-           bytes({ESC, '*', 33}) + u16le(4) + Bytes(12, 0xF0) + bytes({'\n'}) +
-           bytes({GS, 'v', '0', 0}) + u16le(2) + u16le(3) + Bytes(6, 0xAA) +
+           bytes({GS, '!', 0, 0xB2, 0xE2, 0xCA, 0xD4, 0xB5, 0xEA, '\n'}) + bytes({ESC, '*', 33}) + u16le(4) +
+           Bytes(12, 0xF0) + bytes({'\n'}) + bytes({GS, 'v', '0', 0}) + u16le(2) + u16le(3) + Bytes(6, 0xAA) +
            bytes({GS, 'H', 2, GS, 'k', 67, 13}) + text("6931081400127") +
            bytes({GS, '(', 'k', 4, 0, 49, 'A', 50, 0, GS, '(', 'k', 6, 0, 49, 'P', 48}) + text("abc") +
            bytes({GS, '(', 'k', 3, 0, 49, 'Q', 48}) + bytes({GS, 'V', 66, 10}) + text("tail\n");

@@ -170,7 +170,8 @@ TEST(BitImages, EscStarDensities) {
 
 TEST(BitImages, StripesWithLineSpacing24Join) {
     Bytes s = bytes({ESC, '3', 24});
-    for (int stripe = 0; stripe < 3; ++stripe) s = s + bytes({ESC, '*', 33}) + u16le(8) + Bytes(24, 0xFF) + bytes({'\n'});
+    for (int stripe = 0; stripe < 3; ++stripe)
+        s = s + bytes({ESC, '*', 33}) + u16le(8) + Bytes(24, 0xFF) + bytes({'\n'});
     const Printed r = run(s);
     EXPECT_EQ(inkBox(r.page()).height(), 72);
     EXPECT_EQ(blackCount(r.page()), 8 * 72);
@@ -191,8 +192,8 @@ TEST(RasterImages, GsV0ScaleModes) {
 
 TEST(RasterImages, GraphicsStoredThenPrinted) {
     // GS ( L function 112 stores 16 x 2 dots at double width, 50 prints.
-    const Bytes store = bytes({GS, '(', 'L', 14, 0, 48, 112, 48, 2, 1, 49}) + u16le(16) + u16le(2) +
-                        bytes({0xFF, 0x00, 0x00, 0xFF});
+    const Bytes store =
+        bytes({GS, '(', 'L', 14, 0, 48, 112, 48, 2, 1, 49}) + u16le(16) + u16le(2) + bytes({0xFF, 0x00, 0x00, 0xFF});
     const Bytes print = bytes({GS, '(', 'L', 2, 0, 48, 50});
     EXPECT_TRUE(run(store).job.pages.empty()) << "storing alone prints nothing";
     const Printed r = run(store + print);
@@ -217,8 +218,8 @@ TEST(RasterImages, StoredImagesPrintWhereAndAsLargeAsAsked) {
     EXPECT_EQ(d.width(), 16);
     EXPECT_EQ(d.height(), 1);
     // GS ( L function 67 keeps graphics under a key; 69 prints them.
-    const Bytes define = bytes({GS, '(', 'L', 13, 0, 48, 67, 48, 'A', 'B', 1}) + u16le(8) + u16le(2) +
-                         bytes({49, 0x0F, 0xF0});
+    const Bytes define =
+        bytes({GS, '(', 'L', 13, 0, 48, 67, 48, 'A', 'B', 1}) + u16le(8) + u16le(2) + bytes({49, 0x0F, 0xF0});
     const Box g = inkOf(define + bytes({GS, '(', 'L', 6, 0, 48, 69, 'A', 'B', 2, 1}));
     EXPECT_EQ(g.left, 0);
     EXPECT_EQ(g.width(), 16);
@@ -234,8 +235,8 @@ TEST(RasterImages, StoredImagesPrintWhereAndAsLargeAsAsked) {
 }
 
 TEST(Pages, OnePagePerCutAndOneForTheRest) {
-    const Printed r = run(text("A\n") + bytes({GS, 'V', 0}) + text("B\n") + bytes({GS, 'V', 66, 40}) +
-                          text("C\n") + bytes({ESC, 'i'}) + text("D\n"));
+    const Printed r = run(text("A\n") + bytes({GS, 'V', 0}) + text("B\n") + bytes({GS, 'V', 66, 40}) + text("C\n") +
+                          bytes({ESC, 'i'}) + text("D\n"));
     ASSERT_EQ(r.job.pages.size(), 4u);
     EXPECT_TRUE(r.page(0).cut && r.page(1).cut && r.page(2).cut);
     EXPECT_FALSE(r.page(3).cut);

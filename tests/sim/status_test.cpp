@@ -11,8 +11,7 @@ namespace {
 
 constexpr int ESC = 0x1B, GS = 0x1D, DLE = 0x10, EOT = 0x04, DC4 = 0x14;
 
-std::vector<int> dleEot(const escpos::DeviceStatus& s,
-                        escpos::DrawerSwitch wiring = escpos::DrawerSwitch::OpenIsLow) {
+std::vector<int> dleEot(const escpos::DeviceStatus& s, escpos::DrawerSwitch wiring = escpos::DrawerSwitch::OpenIsLow) {
     RunOptions o;
     o.status = s;
     o.drawerSwitch = wiring;
@@ -115,8 +114,8 @@ TEST(OtherStatus, AutomaticStatusOnEnableAndOnChange) {
 }
 
 TEST(DrawerPulse, EscPAndDleDc4GoToTheCallback) {
-    const Printed r = run(bytes({ESC, 'p', 0, 50, 250, ESC, 'p', 49, 25, 25, DLE, DC4, 1, 0, 3,
-                                 ESC, 'p', 7, 1, 1, DLE, DC4, 1, 2, 1}));
+    const Printed r = run(
+        bytes({ESC, 'p', 0, 50, 250, ESC, 'p', 49, 25, 25, DLE, DC4, 1, 0, 3, ESC, 'p', 7, 1, 1, DLE, DC4, 1, 2, 1}));
     ASSERT_EQ(r.pulses.size(), 3u);
     EXPECT_EQ(r.pulses[0].pin, 2);
     EXPECT_EQ(r.pulses[0].onMs, 100);

@@ -103,7 +103,8 @@ TEST(Barcodes, CheckDigitsAndZeroSuppression) {
 
 TEST(QrCodes, UrlAtModuleSixCentredDecodes) {
     const std::string url = "https://zantor.example/receipt?id=20240501-0042";
-    const Bytes store = bytes({GS, '(', 'k'}) + u16le(static_cast<int>(url.size()) + 3) + bytes({49, 80, 48}) + text(url);
+    const Bytes store =
+        bytes({GS, '(', 'k'}) + u16le(static_cast<int>(url.size()) + 3) + bytes({49, 80, 48}) + text(url);
     const Printed r = run(bytes({ESC, 'a', 1, GS, '(', 'k', 3, 0, 49, 67, 6, GS, '(', 'k', 3, 0, 49, 69, 49}) + store +
                           bytes({GS, '(', 'k', 3, 0, 49, 81, 48}));
     const escpos::SymbolMark& s = onlySymbol(r);

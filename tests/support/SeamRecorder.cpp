@@ -6,7 +6,7 @@ SeamRecorder::SeamRecorder() : m_previous(CurrentSeams())
 {
     Seams& seams = CurrentSeams();
     seams.messageBox = [this](HWND owner, const std::string& text, const char* caption, UINT type) {
-        boxes.push_back(RecordedBox{text, caption ? std::optional<std::string>(caption) : std::nullopt, type, owner});
+        boxes.push_back(RecordedBox {text, caption ? std::optional<std::string>(caption) : std::nullopt, type, owner});
         return IDOK;
     };
     seams.openFile = [this](HWND, const std::string& filter, std::string& path) {
@@ -21,7 +21,7 @@ SeamRecorder::SeamRecorder() : m_previous(CurrentSeams())
         return true;
     };
     seams.shellOpen = [this](HWND owner, const std::string& verb, const std::string& file, int show) {
-        shellCalls.push_back(RecordedShell{verb, file, show, owner});
+        shellCalls.push_back(RecordedShell {verb, file, show, owner});
     };
 }
 

@@ -10,7 +10,7 @@
 
 struct RecordedBox {
     std::string text;
-    std::optional<std::string> caption;  // empty optional: the system's default caption
+    std::optional<std::string> caption; // empty optional: the system's default caption
     UINT type = 0;
     HWND owner = nullptr;
 };

@@ -33,7 +33,7 @@ SerialPeer::SerialPeer(int comNumber)
     if (base < 0)
         return;
 
-    sockaddr_in address{};
+    sockaddr_in address {};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<u_short>(base + comNumber));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -60,7 +60,8 @@ void SerialPeer::Send(const std::string& bytes)
 {
     size_t sent = 0;
     while (Connected() && sent < bytes.size()) {
-        const int n = ::send(static_cast<SOCKET>(m_socket), bytes.data() + sent, static_cast<int>(bytes.size() - sent), 0);
+        const int n =
+            ::send(static_cast<SOCKET>(m_socket), bytes.data() + sent, static_cast<int>(bytes.size() - sent), 0);
         if (n <= 0)
             break;
         sent += static_cast<size_t>(n);
@@ -78,7 +79,7 @@ std::string SerialPeer::ReadUntil(const std::function<bool(const std::string&)>&
         FD_ZERO(&readable);
         FD_SET(static_cast<SOCKET>(m_socket), &readable);
         const ULONGLONG left = deadline - now;
-        timeval wait{static_cast<long>(left / 1000), static_cast<long>((left % 1000) * 1000)};
+        timeval wait {static_cast<long>(left / 1000), static_cast<long>((left % 1000) * 1000)};
         if (::select(0, &readable, nullptr, nullptr, &wait) <= 0)
             continue;
         char chunk[4096];

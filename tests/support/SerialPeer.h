@@ -30,6 +30,6 @@ public:
 
 private:
     unsigned long long m_socket = ~0ull;
-    std::string m_pending;  // received but not yet handed to the test
+    std::string m_pending; // received but not yet handed to the test
     std::string m_error;
 };

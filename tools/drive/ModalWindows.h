@@ -11,7 +11,7 @@ struct ModalWindow {
     HWND window = nullptr;
     bool fileDialog = false;
     std::wstring caption;
-    std::wstring text;  // a message box's text; empty for the file dialog
+    std::wstring text; // a message box's text; empty for the file dialog
 };
 
 // The modal window the program's user-interface thread shows now, if any.

@@ -1,6 +1,7 @@
 #include "ProgramDriver.h"
 
 #include "WindowText.h"
+#include "res/resource.h"
 
 #include <atomic>
 #include <memory>
@@ -9,12 +10,10 @@
 namespace {
 
 // The main window's caption begins with the program's title.
-const wchar_t kCaptionStart[] = L"POS\u79f0\u914d\u7f6e\u5de5\u5177V";  // POS称配置工具V
+const wchar_t kCaptionStart[] = L"POS\u79f0\u914d\u7f6e\u5de5\u5177V"; // POS称配置工具V
 
-// Main window (template 102)
-const int kButtonScale = 1000, kButtonPrinter = 1001, kButtonSetup = 1002, kTabArea = 1003, kButtonClose = 1007;
 // A control only that page has, to tell the three pages apart.
-const int kOnlyOnSetup = 1040, kOnlyOnPrinter = 1015, kOnlyOnScale = 1004;
+const int kOnlyOnSetup = IDC_SETUP_LOGFILE, kOnlyOnPrinter = IDC_PRN_RECEIPT, kOnlyOnScale = IDC_SCALE_OPEN;
 
 const unsigned kPollMs = 20;
 
@@ -43,7 +42,7 @@ BOOL CALLBACK TakeMainWindow(HWND window, LPARAM param)
 
 HWND FindMainWindow(DWORD processId)
 {
-    Search search{processId, nullptr};
+    Search search {processId, nullptr};
     ::EnumWindows(&TakeMainWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -61,9 +60,9 @@ int MarkOf(Page page)
 int ButtonOf(Page page)
 {
     switch (page) {
-    case Page::Setup: return kButtonSetup;
-    case Page::Printer: return kButtonPrinter;
-    case Page::Scale: return kButtonScale;
+    case Page::Setup: return IDC_BTN_SETUP;
+    case Page::Printer: return IDC_BTN_PRINTER;
+    case Page::Scale: return IDC_BTN_SCALE;
     }
     return 0;
 }
@@ -114,7 +113,7 @@ bool ProgramDriver::Attach(DWORD processId, unsigned boundMs, std::string& error
 
 HWND ProgramDriver::PageWindow(Page page) const
 {
-    const HWND tabArea = ::GetDlgItem(m_main, kTabArea);
+    const HWND tabArea = ::GetDlgItem(m_main, IDC_TAB_PAGES);
     if (!tabArea)
         return nullptr;
     for (HWND child : ChildrenOf(tabArea)) {
@@ -181,7 +180,7 @@ ClickOutcome ProgramDriver::Click(Page page, int id, const ClickOptions& options
     });
     outcome = Settle([finished] { return finished->load(); }, options);
     if (outcome.boxLeftOpen) {
-        clicker.detach();  // its message returns once the box is answered, or at its bound
+        clicker.detach(); // its message returns once the box is answered, or at its bound
         return outcome;
     }
     clicker.join();
@@ -305,9 +304,8 @@ bool ProgramDriver::Enabled(Page page, int id) const
     return control && ::IsWindowEnabled(control);
 }
 
-std::optional<std::wstring> ProgramDriver::WaitForText(Page page, int id,
-                                                       const std::function<bool(const std::wstring&)>& accept,
-                                                       unsigned boundMs) const
+std::optional<std::wstring> ProgramDriver::WaitForText(
+    Page page, int id, const std::function<bool(const std::wstring&)>& accept, unsigned boundMs) const
 {
     std::optional<std::wstring> text;
     for (unsigned waited = 0;; waited += 50) {
@@ -321,7 +319,7 @@ std::optional<std::wstring> ProgramDriver::WaitForText(Page page, int id,
 bool ProgramDriver::Close(unsigned boundMs, std::string& error)
 {
     const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, m_processId);
-    const HWND close = ::GetDlgItem(m_main, kButtonClose);
+    const HWND close = ::GetDlgItem(m_main, IDC_BTN_CLOSE);
     if (!close || !::PostMessageW(close, BM_CLICK, 0, 0)) {
         error = "the close button does not answer";
         if (process)

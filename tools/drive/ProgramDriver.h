@@ -17,15 +17,15 @@ enum class Page { Setup, Printer, Scale };
 std::optional<Page> PageNamed(const std::wstring& name);
 
 struct ClickOptions {
-    unsigned boundMs = 30000;          // the handler must be done within this
-    std::wstring fileToOpen;           // the answer to a file dialog; empty: cancel it
-    bool leaveFirstBoxOpen = false;    // stop at the first message box, for a screenshot
+    unsigned boundMs = 30000; // the handler must be done within this
+    std::wstring fileToOpen; // the answer to a file dialog; empty: cancel it
+    bool leaveFirstBoxOpen = false; // stop at the first message box, for a screenshot
 };
 
 struct ClickOutcome {
-    bool done = false;                 // the handler ran to its end (or the box was left open)
+    bool done = false; // the handler ran to its end (or the box was left open)
     bool boxLeftOpen = false;
-    std::vector<ModalWindow> boxes;    // message boxes in the order they came, all answered with OK
+    std::vector<ModalWindow> boxes; // message boxes in the order they came, all answered with OK
     bool fileDialogShown = false;
     std::string error;
 };
@@ -55,8 +55,8 @@ public:
     bool Visible(Page page, int id) const;
     bool Enabled(Page page, int id) const;
     // Polls the control's text until accept says yes, at most boundMs; returns the last text read.
-    std::optional<std::wstring> WaitForText(Page page, int id, const std::function<bool(const std::wstring&)>& accept,
-                                            unsigned boundMs) const;
+    std::optional<std::wstring> WaitForText(
+        Page page, int id, const std::function<bool(const std::wstring&)>& accept, unsigned boundMs) const;
 
     // Presses the close button and waits for the process to end.
     bool Close(unsigned boundMs, std::string& error);

@@ -15,8 +15,8 @@ std::optional<std::wstring> ReadWindowText(HWND window, unsigned boundMs)
         return std::nullopt;
     // The text may grow between the two messages; the second one says what it copied.
     std::wstring text(static_cast<size_t>(*length) + 64, L'\0');
-    const std::optional<LRESULT> copied = SendBounded(window, WM_GETTEXT, static_cast<WPARAM>(text.size()),
-                                                      reinterpret_cast<LPARAM>(text.data()), boundMs);
+    const std::optional<LRESULT> copied = SendBounded(
+        window, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()), boundMs);
     if (!copied)
         return std::nullopt;
     text.resize(static_cast<size_t>(*copied));

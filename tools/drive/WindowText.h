@@ -13,8 +13,8 @@ constexpr unsigned kSendBoundMs = 5000;
 
 std::optional<std::wstring> ReadWindowText(HWND window, unsigned boundMs = kSendBoundMs);
 bool WriteWindowText(HWND window, const std::wstring& text, unsigned boundMs = kSendBoundMs);
-std::optional<LRESULT> SendBounded(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                   unsigned boundMs = kSendBoundMs);
+std::optional<LRESULT> SendBounded(
+    HWND window, UINT message, WPARAM wParam, LPARAM lParam, unsigned boundMs = kSendBoundMs);
 std::wstring ClassOf(HWND window);
 // The visible top-level windows of one thread, in z-order.
 std::vector<HWND> VisibleWindowsOfThread(DWORD threadId);

@@ -152,12 +152,12 @@ int wmain(int argc, wchar_t** argv)
     }
     if (command == L"wait-text" && args.size() == 4) {
         const std::wstring want = args[3];
-        const std::optional<std::wstring> last =
-            driver.WaitForText(*page, id, [&](const std::wstring& text) { return text == want; }, bound);
+        const std::optional<std::wstring> last = driver.WaitForText(
+            *page, id, [&](const std::wstring& text) { return text == want; }, bound);
         if (last && *last == want)
             return 0;
         return Fail("control " + std::to_string(id) + " shows \"" + ToUtf8(last.value_or(L"")) + "\", not \"" +
-                    ToUtf8(want) + "\"");
+            ToUtf8(want) + "\"");
     }
     return Usage();
 }

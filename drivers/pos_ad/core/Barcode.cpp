@@ -6,7 +6,7 @@ namespace barcode {
 
 namespace {
 
-constexpr int kEan13Modules = 95 + 11 + 7;  // bars and the two quiet zones
+constexpr int kEan13Modules = 95 + 11 + 7; // bars and the two quiet zones
 constexpr int kQuietModules = 10;
 constexpr int kSymbolModules = 11;
 constexpr int kStopModules = 13;
@@ -75,13 +75,13 @@ Encoded Encode(std::string_view digits, int moduleWidth, int height, int textPos
     const long long modules = symbology == Symbology::Ean13 ? kEan13Modules : Code128Modules(digits);
     if (modules * moduleWidth > paperWidthDots)
         return Encoded::Fail("barcode of " + std::to_string(digits.size()) + " digits is " +
-                             std::to_string(modules * moduleWidth) + " dots wide, the paper " +
-                             std::to_string(paperWidthDots));
+            std::to_string(modules * moduleWidth) + " dots wide, the paper " + std::to_string(paperWidthDots));
 
     using namespace escpos;
     Encoded out;
-    Append(out.bytes, {ESC, 'a', 1, GS, 'H', static_cast<uint8_t>(textPosition), GS, 'h', static_cast<uint8_t>(height),
-                       GS, 'w', static_cast<uint8_t>(moduleWidth)});
+    Append(out.bytes,
+        {ESC, 'a', 1, GS, 'H', static_cast<uint8_t>(textPosition), GS, 'h', static_cast<uint8_t>(height), GS, 'w',
+            static_cast<uint8_t>(moduleWidth)});
     if (symbology == Symbology::Ean13) {
         Append(out.bytes, {GS, 'k', 67, 12});
         Append(out.bytes, digits.substr(0, 12));

@@ -8,8 +8,14 @@ namespace bmp {
 
 namespace {
 
-uint32_t U16(const uint8_t* p) { return p[0] | (p[1] << 8); }
-uint32_t U32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
+uint32_t U16(const uint8_t* p)
+{
+    return p[0] | (p[1] << 8);
+}
+uint32_t U32(const uint8_t* p)
+{
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
 
 constexpr size_t kFileHeader = 14;
 constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
@@ -52,17 +58,20 @@ Check Inspect(const uint8_t* data, size_t size, Header& header, std::string& err
     }
     if (width > image::kMaxSide || height > image::kMaxSide || width * height > image::kMaxPixels) {
         error = "image of " + std::to_string(width) + "x" + std::to_string(height) + " is larger than " +
-                std::to_string(image::kMaxSide) + " dots a side or " + std::to_string(image::kMaxPixels) + " pixels";
+            std::to_string(image::kMaxSide) + " dots a side or " + std::to_string(image::kMaxPixels) + " pixels";
         return Check::Bad;
     }
     header.width = static_cast<int>(width);
     header.height = static_cast<int>(height);
 
     switch (header.bitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
-    default:
-        error = std::to_string(header.bitCount) + " bits per pixel is not a BMP depth";
-        return Check::Bad;
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32: break;
+    default: error = std::to_string(header.bitCount) + " bits per pixel is not a BMP depth"; return Check::Bad;
     }
     if (pixelOffset < kFileHeader + infoSize || pixelOffset > size) {
         error = "pixel data offset " + std::to_string(pixelOffset) + " lies outside the file";
@@ -86,7 +95,7 @@ Check Inspect(const uint8_t* data, size_t size, Header& header, std::string& err
     const long long needed = static_cast<long long>(pixelOffset) + stride * height;
     if (needed > static_cast<long long>(size)) {
         error = "file is shorter than its header says: " + std::to_string(width) + "x" + std::to_string(height) +
-                " needs " + std::to_string(needed) + " bytes, the file has " + std::to_string(size);
+            " needs " + std::to_string(needed) + " bytes, the file has " + std::to_string(size);
         return Check::Bad;
     }
     return Check::Usable;
@@ -96,13 +105,9 @@ bool Decode(const uint8_t* data, size_t size, image::Rgba& out, std::string& err
 {
     Header header;
     switch (Inspect(data, size, header, error)) {
-    case Check::Bad:
-        return false;
-    case Check::NeedsPlatformDecoder:
-        error = "RLE-compressed BMP needs the platform's decoder";
-        return false;
-    case Check::Usable:
-        break;
+    case Check::Bad: return false;
+    case Check::NeedsPlatformDecoder: error = "RLE-compressed BMP needs the platform's decoder"; return false;
+    case Check::Usable: break;
     }
     return stb::DecodeBmp(data, size, out, error);
 }

@@ -10,7 +10,7 @@ namespace bmp {
 
 struct Header {
     int width = 0;
-    int height = 0;  // positive; topDown says which way the rows run
+    int height = 0; // positive; topDown says which way the rows run
     bool topDown = false;
     int bitCount = 0;
     uint32_t compression = 0;

@@ -62,7 +62,7 @@ bool ParseReading(const Frame& frame, Reading& reading, std::string& error)
 {
     if (frame.payload.size() != kReadingLength) {
         error = "weight answer of " + std::to_string(frame.payload.size()) + " bytes, not " +
-                std::to_string(kReadingLength);
+            std::to_string(kReadingLength);
         return false;
     }
     const uint8_t status = frame.payload[0];

@@ -13,8 +13,8 @@ constexpr size_t kMaxPayload = 64;
 constexpr size_t kMaxFrame = kMaxPayload + 5;
 
 // Request letters; an answer carries the letter of its request, or 'N' when refused outright.
-constexpr uint8_t kWeight = 'W', kZero = 'Z', kTare = 'T', kClearTare = 'C', kOpenDrawer = 'O',
-                  kDrawerState = 'D', kNak = 'N';
+constexpr uint8_t kWeight = 'W', kZero = 'Z', kTare = 'T', kClearTare = 'C', kOpenDrawer = 'O', kDrawerState = 'D',
+                  kNak = 'N';
 
 struct Frame {
     uint8_t command = 0;
@@ -25,9 +25,9 @@ struct Frame {
 Bytes Build(uint8_t command, std::string_view payload = {});
 
 enum class Scan {
-    Found,     // frame filled; consumed counts the bytes up to and including its ETX
-    NeedMore,  // a frame may be starting; consumed counts the garbage before its STX
-    Garbage,   // nothing usable: consumed bytes can be dropped (at least one)
+    Found, // frame filled; consumed counts the bytes up to and including its ETX
+    NeedMore, // a frame may be starting; consumed counts the garbage before its STX
+    Garbage, // nothing usable: consumed bytes can be dropped (at least one)
 };
 // Looks for the first well-formed frame in data. Bytes before an STX, and an STX whose frame is
 // malformed (length too large, wrong BCC, no ETX), are garbage.

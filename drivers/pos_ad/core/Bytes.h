@@ -23,6 +23,15 @@ struct Encoded {
     }
 };
 
-inline void Append(Bytes& to, std::initializer_list<uint8_t> bytes) { to.insert(to.end(), bytes); }
-inline void Append(Bytes& to, const Bytes& bytes) { to.insert(to.end(), bytes.begin(), bytes.end()); }
-inline void Append(Bytes& to, std::string_view text) { to.insert(to.end(), text.begin(), text.end()); }
+inline void Append(Bytes& to, std::initializer_list<uint8_t> bytes)
+{
+    to.insert(to.end(), bytes);
+}
+inline void Append(Bytes& to, const Bytes& bytes)
+{
+    to.insert(to.end(), bytes.begin(), bytes.end());
+}
+inline void Append(Bytes& to, std::string_view text)
+{
+    to.insert(to.end(), text.begin(), text.end());
+}

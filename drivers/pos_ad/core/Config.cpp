@@ -43,7 +43,7 @@ PortSpec Serial(const std::string& name, int baud, const char* what)
     spec.kind = PortKind::Serial;
     spec.name = upper;
     spec.device = "\\\\.\\COM" + std::to_string(n);
-    spec.baud = baud > 0 ? baud : 115200;  // 0: none chosen on the setup page
+    spec.baud = baud > 0 ? baud : 115200; // 0: none chosen on the setup page
     return spec;
 }
 

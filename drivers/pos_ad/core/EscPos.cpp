@@ -22,8 +22,8 @@ Bytes Initialize(int lineSpaceSetting)
 Encoded Text(std::string_view text)
 {
     if (text.size() > kMaxTextBytes)
-        return Encoded::Fail("text of " + std::to_string(text.size()) + " bytes is longer than " +
-                             std::to_string(kMaxTextBytes));
+        return Encoded::Fail(
+            "text of " + std::to_string(text.size()) + " bytes is longer than " + std::to_string(kMaxTextBytes));
     if (text.size() >= 2 && text.substr(text.size() - 2) == "\r\n")
         text.remove_suffix(2);
     else if (!text.empty() && (text.back() == '\n' || text.back() == '\r'))

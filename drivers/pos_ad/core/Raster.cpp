@@ -39,7 +39,7 @@ void Span(int i, int n, int m, int& first, int& last)
     first = static_cast<int>(static_cast<long long>(i) * m / n);
     last = static_cast<int>(static_cast<long long>(i + 1) * m / n);
     if (last <= first)
-        last = first + 1;  // enlarging: nearest source pixel
+        last = first + 1; // enlarging: nearest source pixel
 }
 
 } // namespace
@@ -117,8 +117,8 @@ Bytes EncodeBands(const image::Dots& dots, const Mode& mode, int lineSpaceSettin
     out.reserve(8 + static_cast<size_t>(bands) * (6 + static_cast<size_t>(dots.width) * bytesPerColumn));
     Append(out, {ESC, 'a', 0, ESC, '3', 24});
     for (int band = 0; band < bands; ++band) {
-        Append(out, {ESC, '*', mode.escStar, static_cast<uint8_t>(dots.width & 0xFF),
-                     static_cast<uint8_t>(dots.width >> 8)});
+        Append(out,
+            {ESC, '*', mode.escStar, static_cast<uint8_t>(dots.width & 0xFF), static_cast<uint8_t>(dots.width >> 8)});
         const int top = band * mode.bandRows;
         for (int x = 0; x < dots.width; ++x) {
             for (int b = 0; b < bytesPerColumn; ++b) {
@@ -139,8 +139,7 @@ Bytes EncodeBands(const image::Dots& dots, const Mode& mode, int lineSpaceSettin
 
 Encoded Encode(const image::Rgba& rgba, int density, int paperWidthDots, int lineSpaceSetting)
 {
-    if (rgba.width <= 0 || rgba.height <= 0 ||
-        rgba.pixels.size() != static_cast<size_t>(rgba.width) * rgba.height * 4)
+    if (rgba.width <= 0 || rgba.height <= 0 || rgba.pixels.size() != static_cast<size_t>(rgba.width) * rgba.height * 4)
         return Encoded::Fail("image has no pixels");
     const Mode mode = ModeForDensity(density);
     const int columns = paperWidthDots / mode.columnDots;
@@ -152,8 +151,8 @@ Encoded Encode(const image::Rgba& rgba, int density, int paperWidthDots, int lin
     const long long printedHeight = (printedWidth * rgba.height + rgba.width / 2) / rgba.width;
     if (printedHeight > kMaxPrintedRows)
         return Encoded::Fail("image of " + std::to_string(rgba.width) + "x" + std::to_string(rgba.height) +
-                             " would print " + std::to_string(printedHeight) + " dots tall, more than " +
-                             std::to_string(kMaxPrintedRows));
+            " would print " + std::to_string(printedHeight) + " dots tall, more than " +
+            std::to_string(kMaxPrintedRows));
     const int rows = static_cast<int>(std::max<long long>(1, (printedHeight + mode.rowDots / 2) / mode.rowDots));
 
     const image::Dots dots = Dither(Scale(ToGray(rgba), columns, rows));

@@ -9,10 +9,10 @@ namespace raster {
 // The four image densities of [Print] Density, as ESC * modes. Single density prints each column
 // two dots wide; 8-dot bands print each row three dots tall (Epson's 60 dpi against 180).
 struct Mode {
-    uint8_t escStar;  // 0, 1, 32, 33
-    int bandRows;     // 8 or 24
-    int columnDots;   // 2 single density, 1 double
-    int rowDots;      // 3 for 8-dot bands, 1 for 24-dot bands
+    uint8_t escStar; // 0, 1, 32, 33
+    int bandRows; // 8 or 24
+    int columnDots; // 2 single density, 1 double
+    int rowDots; // 3 for 8-dot bands, 1 for 24-dot bands
 };
 // 0 single 8-dot, 1 double 8-dot, 2 single 24-dot, 3 double 24-dot; anything else is 3, the
 // setting's own default.
@@ -21,7 +21,7 @@ Mode ModeForDensity(int density);
 // The tallest picture printed, in dots (about two metres of paper at 203 dpi).
 constexpr long long kMaxPrintedRows = 16384;
 
-image::Gray ToGray(const image::Rgba& rgba);  // alpha laid on white paper
+image::Gray ToGray(const image::Rgba& rgba); // alpha laid on white paper
 
 // Box-filter resampling to exactly width x height (both at least 1).
 image::Gray Scale(const image::Gray& source, int width, int height);

@@ -6,12 +6,12 @@ namespace result {
 
 // Print, cut, drawer and close calls.
 constexpr int kDone = 1;
-constexpr int kBadInput = -1;   // an argument that cannot be printed
-constexpr int kNoPort = -2;     // port unknown, missing or busy
-constexpr int kStalled = -3;    // the device stopped taking bytes, or the line failed
-constexpr int kNoAnswer = -4;   // no or no sensible answer in time
-constexpr int kBadFile = -5;    // the file cannot be read or is no usable BMP
-constexpr int kRefused = -6;    // the board answered that it did not do it
+constexpr int kBadInput = -1; // an argument that cannot be printed
+constexpr int kNoPort = -2; // port unknown, missing or busy
+constexpr int kStalled = -3; // the device stopped taking bytes, or the line failed
+constexpr int kNoAnswer = -4; // no or no sensible answer in time
+constexpr int kBadFile = -5; // the file cannot be read or is no usable BMP
+constexpr int kRefused = -6; // the board answered that it did not do it
 
 // GetCashDrawerStatus besides the failures above (whose low bytes are never 0).
 constexpr int kDrawerOpen = 0;

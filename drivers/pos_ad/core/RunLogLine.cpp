@@ -47,7 +47,7 @@ std::string Line(const Stamp& when, std::string_view call, std::string_view outc
 {
     char time[40];
     std::snprintf(time, sizeof time, "%04d-%02d-%02d %02d:%02d:%02d.%03d", when.year % 10000, when.month % 100,
-                  when.day % 100, when.hour % 100, when.minute % 100, when.second % 100, when.millisecond % 1000);
+        when.day % 100, when.hour % 100, when.minute % 100, when.second % 100, when.millisecond % 1000);
     std::string line = time;
     line += ' ';
     line += call;

@@ -12,7 +12,10 @@ namespace {
 // A job grows by PrintText and friends until BeginPrint; past this it goes out early.
 constexpr size_t kMaxQueuedBytes = 1024 * 1024;
 
-std::string ByteCount(size_t n) { return std::to_string(n) + " bytes"; }
+std::string ByteCount(size_t n)
+{
+    return std::to_string(n) + " bytes";
+}
 
 } // namespace
 
@@ -64,10 +67,10 @@ Outcome Driver::Send(const Bytes& bytes)
     Outcome outcome;
     std::string error;
     if (!m_printer->Write(all.data(), all.size(), outcome.sent, error)) {
-        m_printer.reset();  // in an unknown state: the next call starts afresh
+        m_printer.reset(); // in an unknown state: the next call starts afresh
         outcome.code = result::kStalled;
         outcome.detail = PrinterPort(Config()).name + " took " + std::to_string(outcome.sent) + " of " +
-                         ByteCount(all.size()) + ": " + error;
+            ByteCount(all.size()) + ": " + error;
         return outcome;
     }
     m_printerNew = false;
@@ -170,6 +173,7 @@ Outcome Driver::BoardRequest(uint8_t command, std::string_view payload, board::F
         }
     }
     scaleCode = rejected.empty() ? result::kScaleNoAnswer : result::kScaleBadAnswer;
-    return Outcome::Failed(result::kNoAnswer, "no answer from the board within " + std::to_string(bounds::kBoardAnswerMs) +
-                                                  " ms" + (rejected.empty() ? "" : " (only " + rejected + ")"));
+    return Outcome::Failed(result::kNoAnswer,
+        "no answer from the board within " + std::to_string(bounds::kBoardAnswerMs) + " ms" +
+            (rejected.empty() ? "" : " (only " + rejected + ")"));
 }

@@ -51,7 +51,7 @@ private:
 
     std::optional<PosAdConfig> m_config;
     std::unique_ptr<Link> m_printer;
-    bool m_printerNew = false;  // the next bytes start with the printer's initialisation
+    bool m_printerNew = false; // the next bytes start with the printer's initialisation
     Bytes m_job;
     std::unique_ptr<Link> m_board;
 };

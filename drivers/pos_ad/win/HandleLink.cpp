@@ -17,7 +17,7 @@ const GUID kUsbPrintInterface = {0x28d78fad, 0x5a12, 0x11d1, {0xae, 0x5b, 0x00, 
 // An overlapped transfer owns its buffer and event until the system lets go of them; a transfer
 // that will not cancel is left to the system rather than freed under it.
 struct Transfer {
-    OVERLAPPED overlapped{};
+    OVERLAPPED overlapped {};
     std::vector<uint8_t> buffer;
     Transfer() { overlapped.hEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr); }
     ~Transfer() { ::CloseHandle(overlapped.hEvent); }
@@ -25,7 +25,7 @@ struct Transfer {
 
 class HandleLink : public Link {
 public:
-    HandleLink(HANDLE handle, std::string name) : m_handle(handle), m_name(std::move(name)) {}
+    HandleLink(HANDLE handle, std::string name) : m_handle(handle), m_name(std::move(name)) { }
     ~HandleLink() override { ::CloseHandle(m_handle); }
 
     bool Write(const uint8_t* data, size_t size, size_t& sent, std::string& error) override
@@ -60,7 +60,7 @@ public:
         return true;
     }
 
-    void DiscardInput() override {}
+    void DiscardInput() override { }
 
 private:
     // Starts the transfer and waits up to waitMs; a transfer still running then is cancelled and
@@ -73,16 +73,18 @@ private:
             return false;
         }
         const DWORD size = static_cast<DWORD>(transfer->buffer.size());
-        const BOOL started = write ? ::WriteFile(m_handle, transfer->buffer.data(), size, nullptr, &transfer->overlapped)
-                                   : ::ReadFile(m_handle, transfer->buffer.data(), size, nullptr, &transfer->overlapped);
+        const BOOL started = write
+            ? ::WriteFile(m_handle, transfer->buffer.data(), size, nullptr, &transfer->overlapped)
+            : ::ReadFile(m_handle, transfer->buffer.data(), size, nullptr, &transfer->overlapped);
         if (!started && ::GetLastError() != ERROR_IO_PENDING) {
-            error = std::string(write ? "write" : "read") + " on " + m_name + " failed: " + SystemError(::GetLastError());
+            error =
+                std::string(write ? "write" : "read") + " on " + m_name + " failed: " + SystemError(::GetLastError());
             return false;
         }
         if (::WaitForSingleObject(transfer->overlapped.hEvent, waitMs) != WAIT_OBJECT_0) {
             ::CancelIoEx(m_handle, &transfer->overlapped);
             if (::WaitForSingleObject(transfer->overlapped.hEvent, bounds::kCancelMs) != WAIT_OBJECT_0) {
-                transfer.release();  // still the system's: leaking beats freeing memory under a transfer
+                transfer.release(); // still the system's: leaking beats freeing memory under a transfer
                 error = m_name + " does not let go of a cancelled transfer";
                 return false;
             }
@@ -112,7 +114,7 @@ std::string FirstUsbPrinter(std::string& error)
         return {};
     }
     std::string path;
-    SP_DEVICE_INTERFACE_DATA interfaceData{};
+    SP_DEVICE_INTERFACE_DATA interfaceData {};
     interfaceData.cbSize = sizeof interfaceData;
     if (::SetupDiEnumDeviceInterfaces(devices, nullptr, &kUsbPrintInterface, 0, &interfaceData)) {
         DWORD needed = 0;
@@ -142,7 +144,7 @@ std::unique_ptr<Link> OpenHandleLink(const PortSpec& spec, std::string& error)
             return nullptr;
     }
     const HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+        nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         error = spec.name + " (" + path + ") cannot be opened: " + SystemError(::GetLastError());
         return nullptr;

@@ -19,8 +19,8 @@ int Int(const char* section, const char* key, int fallback)
 std::string Text(const char* section, const char* key, const char* fallback)
 {
     std::string value(1024, '\0');
-    const DWORD length = ::GetPrivateProfileStringA(section, key, fallback, value.data(),
-                                                    static_cast<DWORD>(value.size()), kSettingsFile);
+    const DWORD length = ::GetPrivateProfileStringA(
+        section, key, fallback, value.data(), static_cast<DWORD>(value.size()), kSettingsFile);
     value.resize(length);
     return value;
 }
@@ -60,7 +60,7 @@ runlog::Stamp Now()
 
 void MakeFolders(const std::string& folder)
 {
-    for (size_t at = folder.find_first_of("\\/", 3); ; at = folder.find_first_of("\\/", at + 1)) {
+    for (size_t at = folder.find_first_of("\\/", 3);; at = folder.find_first_of("\\/", at + 1)) {
         ::CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
         if (at == std::string::npos)
             break;
@@ -72,7 +72,7 @@ void AppendRunLog(const runlog::Stamp& when, const std::string& line)
     MakeFolders(kLogFolder);
     const std::string path = std::string(kLogFolder) + "\\" + runlog::FileName(when);
     const HANDLE file = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return;
     DWORD written = 0;
@@ -82,25 +82,25 @@ void AppendRunLog(const runlog::Stamp& when, const std::string& line)
 
 bool ReadFileBytes(const char* path, Bytes& bytes, std::string& error)
 {
-    const HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         error = "file cannot be opened: " + SystemError(::GetLastError());
         return false;
     }
-    LARGE_INTEGER size{};
+    LARGE_INTEGER size {};
     bool ok = ::GetFileSizeEx(file, &size) != 0;
     if (!ok) {
         error = "file size cannot be read: " + SystemError(::GetLastError());
     } else if (size.QuadPart > image::kMaxFileBytes) {
         error = "file of " + std::to_string(size.QuadPart) + " bytes is larger than " +
-                std::to_string(image::kMaxFileBytes);
+            std::to_string(image::kMaxFileBytes);
         ok = false;
     } else {
         bytes.resize(static_cast<size_t>(size.QuadPart));
         DWORD read = 0;
-        ok = bytes.empty() || (::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
-                               read == bytes.size());
+        ok = bytes.empty() ||
+            (::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size());
         if (!ok)
             error = "file cannot be read: " + SystemError(::GetLastError());
     }
@@ -110,32 +110,31 @@ bool ReadFileBytes(const char* path, Bytes& bytes, std::string& error)
 
 bool DecodeWithSystem(const char* path, image::Rgba& out, std::string& error)
 {
-    const HBITMAP bitmap = static_cast<HBITMAP>(
-        ::LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    const HBITMAP bitmap =
+        static_cast<HBITMAP>(::LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     if (!bitmap) {
         error = "the system cannot decode the BMP: " + SystemError(::GetLastError());
         return false;
     }
-    BITMAP info{};
+    BITMAP info {};
     ::GetObjectA(bitmap, sizeof info, &info);
     bool ok = info.bmWidth > 0 && info.bmHeight > 0 && info.bmWidth <= image::kMaxSide &&
-              info.bmHeight <= image::kMaxSide &&
-              static_cast<long long>(info.bmWidth) * info.bmHeight <= image::kMaxPixels;
+        info.bmHeight <= image::kMaxSide && static_cast<long long>(info.bmWidth) * info.bmHeight <= image::kMaxPixels;
     if (!ok) {
         error = "the system decoded an image of " + std::to_string(info.bmWidth) + "x" + std::to_string(info.bmHeight) +
-                ", outside the limits";
+            ", outside the limits";
     } else {
-        BITMAPINFO request{};
+        BITMAPINFO request {};
         request.bmiHeader.biSize = sizeof request.bmiHeader;
         request.bmiHeader.biWidth = info.bmWidth;
-        request.bmiHeader.biHeight = -info.bmHeight;  // rows top to bottom
+        request.bmiHeader.biHeight = -info.bmHeight; // rows top to bottom
         request.bmiHeader.biPlanes = 1;
         request.bmiHeader.biBitCount = 32;
         request.bmiHeader.biCompression = BI_RGB;
         std::vector<uint8_t> bgrx(static_cast<size_t>(info.bmWidth) * info.bmHeight * 4);
         const HDC screen = ::GetDC(nullptr);
         ok = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight), bgrx.data(), &request, DIB_RGB_COLORS) ==
-             info.bmHeight;
+            info.bmHeight;
         ::ReleaseDC(nullptr, screen);
         if (ok) {
             out.width = info.bmWidth;

@@ -11,8 +11,8 @@
 
 namespace platform {
 
-extern const char kSettingsFile[];  // C:\Morvane\scales.ini
-extern const char kLogFolder[];     // C:\morvane\log
+extern const char kSettingsFile[]; // C:\Morvane\scales.ini
+extern const char kLogFolder[]; // C:\morvane\log
 
 PosAdConfig LoadConfig();
 runlog::Stamp Now();

@@ -10,7 +10,7 @@ namespace {
 
 class SerialLink : public Link {
 public:
-    SerialLink(HANDLE port, int baud) : m_port(port), m_baud(baud) {}
+    SerialLink(HANDLE port, int baud) : m_port(port), m_baud(baud) { }
     ~SerialLink() override { ::CloseHandle(m_port); }
 
     bool Write(const uint8_t* data, size_t size, size_t& sent, std::string& error) override
@@ -27,8 +27,8 @@ public:
             if (!ok && code != ERROR_TIMEOUT && code != ERROR_SEM_TIMEOUT)
                 return Fail(error, "write failed: " + SystemError(code));
             if (written < chunk)
-                return Fail(error, "the device stopped taking bytes (nothing for " + std::to_string(WriteBoundMs()) +
-                                       " ms)");
+                return Fail(
+                    error, "the device stopped taking bytes (nothing for " + std::to_string(WriteBoundMs()) + " ms)");
         }
         return true;
     }
@@ -64,7 +64,7 @@ private:
     // A read returns as soon as a byte is there, or after readMs with nothing.
     bool SetTimeouts(unsigned readMs)
     {
-        COMMTIMEOUTS timeouts{};
+        COMMTIMEOUTS timeouts {};
         timeouts.ReadIntervalTimeout = MAXDWORD;
         timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
         timeouts.ReadTotalTimeoutConstant = readMs ? readMs : 1;
@@ -81,15 +81,15 @@ private:
 
 std::unique_ptr<Link> OpenSerialLink(const PortSpec& spec, std::string& error)
 {
-    const HANDLE port = ::CreateFileA(spec.device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                                      nullptr);
+    const HANDLE port =
+        ::CreateFileA(spec.device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (port == INVALID_HANDLE_VALUE) {
         error = spec.name + " cannot be opened: " + SystemError(::GetLastError());
         return nullptr;
     }
     if (!SetLine8N1(port, static_cast<DWORD>(spec.baud))) {
-        error = spec.name + " does not take " + std::to_string(spec.baud) + " baud 8N1: " +
-                SystemError(::GetLastError());
+        error =
+            spec.name + " does not take " + std::to_string(spec.baud) + " baud 8N1: " + SystemError(::GetLastError());
         ::CloseHandle(port);
         return nullptr;
     }

@@ -35,13 +35,13 @@ int WaitFor(SOCKET s, bool write, unsigned timeoutMs)
     FD_ZERO(&failed);
     FD_SET(s, &set);
     FD_SET(s, &failed);
-    timeval wait{static_cast<long>(timeoutMs / 1000), static_cast<long>((timeoutMs % 1000) * 1000)};
+    timeval wait {static_cast<long>(timeoutMs / 1000), static_cast<long>((timeoutMs % 1000) * 1000)};
     return ::select(0, write ? nullptr : &set, write ? &set : nullptr, &failed, &wait);
 }
 
 class TcpLink : public Link {
 public:
-    TcpLink(SOCKET s, std::string name) : m_socket(s), m_name(std::move(name)) {}
+    TcpLink(SOCKET s, std::string name) : m_socket(s), m_name(std::move(name)) { }
     ~TcpLink() override { ::closesocket(m_socket); }
 
     bool Write(const uint8_t* data, size_t size, size_t& sent, std::string& error) override
@@ -49,7 +49,7 @@ public:
         sent = 0;
         while (sent < size) {
             const int n = ::send(m_socket, reinterpret_cast<const char*>(data + sent),
-                                 static_cast<int>(std::min<size_t>(size - sent, 1 << 20)), 0);
+                static_cast<int>(std::min<size_t>(size - sent, 1 << 20)), 0);
             if (n > 0) {
                 sent += static_cast<size_t>(n);
                 continue;
@@ -73,7 +73,8 @@ public:
         const int ready = WaitFor(m_socket, false, timeoutMs);
         if (ready <= 0)
             return ready == 0 || Failed(error, "waiting for an answer");
-        const int n = ::recv(m_socket, reinterpret_cast<char*>(buffer), static_cast<int>(std::min<size_t>(capacity, 4096)), 0);
+        const int n =
+            ::recv(m_socket, reinterpret_cast<char*>(buffer), static_cast<int>(std::min<size_t>(capacity, 4096)), 0);
         if (n == 0) {
             error = m_name + " closed the connection";
             return false;
@@ -87,14 +88,14 @@ public:
     void DiscardInput() override
     {
         char sink[512];
-        while (::recv(m_socket, sink, sizeof sink, 0) > 0) {
-        }
+        while (::recv(m_socket, sink, sizeof sink, 0) > 0) { }
     }
 
 private:
     bool Failed(std::string& error, const char* what)
     {
-        error = std::string(what) + " from " + m_name + " failed: " + SystemError(static_cast<unsigned long>(::WSAGetLastError()));
+        error = std::string(what) + " from " + m_name +
+            " failed: " + SystemError(static_cast<unsigned long>(::WSAGetLastError()));
         return false;
     }
 
@@ -108,8 +109,8 @@ std::unique_ptr<Link> OpenTcpLink(const PortSpec& spec, std::string& error)
 {
     if (!StartWinsock(error))
         return nullptr;
-    addrinfo hints{};
-    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;  // no name lookup: it could wait without bound
+    addrinfo hints {};
+    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV; // no name lookup: it could wait without bound
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
     addrinfo* found = nullptr;

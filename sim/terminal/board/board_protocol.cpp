@@ -77,8 +77,7 @@ void BoardProtocol::handle(const board::Frame& request, int64_t nowMs) {
     case 'D':
         if (bare) return reply('D', drawer_.isOpen() ? "0" : "1");
         break;
-    default:
-        break;
+    default: break;
     }
     ++refused_;
     reply('N', std::string(1, static_cast<char>(request.command)));

@@ -48,9 +48,7 @@ bool ScaleModel::profileRunning(int64_t nowMs) const {
     return profile_ && nowMs - profileStart_ < profile_->lengthMs();
 }
 
-int64_t ScaleModel::load(int64_t nowMs) const {
-    return profile_ ? profile_->at(nowMs - profileStart_).grams : load_;
-}
+int64_t ScaleModel::load(int64_t nowMs) const { return profile_ ? profile_->at(nowMs - profileStart_).grams : load_; }
 
 void ScaleModel::zeroNow(int64_t nowMs) {
     zeroPoint_ = load(nowMs);

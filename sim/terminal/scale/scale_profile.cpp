@@ -59,8 +59,8 @@ std::optional<ScaleProfile> ScaleProfile::parseSteps(const std::string& text, st
         char* end = nullptr;
         const std::string ms = token.substr(0, first);
         point.atMs = std::strtoll(ms.c_str(), &end, 10);
-        const auto grams = parseKilograms(token.substr(first + 1, second == std::string::npos ? std::string::npos
-                                                                                              : second - first - 1));
+        const auto grams = parseKilograms(
+            token.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1));
         if (ms.empty() || *end || point.atMs < 0 || point.atMs > 24LL * 3600 * 1000 || !grams) {
             error = "step \"" + token + "\" is not MS:KG[:s|u]";
             return std::nullopt;

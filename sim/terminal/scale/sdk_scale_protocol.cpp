@@ -55,8 +55,10 @@ void SdkScaleProtocol::received(const uint8_t* data, size_t size, int64_t nowMs)
         const uint8_t c = data[i];
         if (c == '\n') {
             if (!line_.empty() && line_.back() == '\r') line_.pop_back();
-            if (spoiled_) ++ignored_;
-            else handleLine(line_, nowMs);
+            if (spoiled_)
+                ++ignored_;
+            else
+                handleLine(line_, nowMs);
             line_.clear();
             spoiled_ = false;
             continue;
@@ -92,10 +94,8 @@ void SdkScaleProtocol::handleLine(const std::string& line, int64_t nowMs) {
     case 'R':
         if (hasArgument) return answer(letter, badArgument);
         return sendReading(nowMs);
-    case 'Z':
-        return answer(letter, hasArgument ? badArgument : scale_.zero(nowMs));
-    case 'T':
-        return answer(letter, hasArgument ? badArgument : scale_.toggleTare(nowMs));
+    case 'Z': return answer(letter, hasArgument ? badArgument : scale_.zero(nowMs));
+    case 'T': return answer(letter, hasArgument ? badArgument : scale_.toggleTare(nowMs));
     case 'P': {
         const auto grams = number(argument, 5);
         return answer(letter, grams ? scale_.presetTare(*grams) : badArgument);
@@ -124,8 +124,7 @@ void SdkScaleProtocol::handleLine(const std::string& line, int64_t nowMs) {
         nextReading_ = std::min(nextReading_, nowMs + 1000 / rate_);
         return answer(letter, std::nullopt);
     }
-    default:
-        return answer(letter, std::string("unknown command"));
+    default: return answer(letter, std::string("unknown command"));
     }
 }
 

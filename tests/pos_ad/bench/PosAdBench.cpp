@@ -42,7 +42,7 @@ public:
     }
 
 protected:
-    std::atomic<size_t> m_received{0};
+    std::atomic<size_t> m_received {0};
 };
 
 class SerialSink : public Sink {
@@ -64,7 +64,7 @@ public:
 
 private:
     SerialPeer m_peer;
-    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_stop {false};
     std::thread m_thread;
 };
 
@@ -73,7 +73,7 @@ public:
     TcpSink()
     {
         m_listen = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in a{};
+        sockaddr_in a {};
         a.sin_family = AF_INET;
         a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         ::bind(m_listen, reinterpret_cast<sockaddr*>(&a), sizeof a);
@@ -91,7 +91,7 @@ public:
     }
     ~TcpSink() override
     {
-        ClosePrinterEx();  // the library closes its connection, so the reader sees the end
+        ClosePrinterEx(); // the library closes its connection, so the reader sees the end
         ::closesocket(m_listen);
         m_thread.join();
     }
@@ -145,8 +145,8 @@ void Measure(const char* sinkName, Sink& sink, const char* jobName, const std::f
     const double lineTime = static_cast<double>(bytes) * 10.0 / 115200.0;
     std::printf("%-6s %-16s %7zu bytes | delivered %8.2f ms, %9.0f bytes/s | in library %8.2f ms | "
                 "115200 baud %9.1f ms | library share %5.2f %%\n",
-                sinkName, jobName, bytes, delivered * 1000, bytes / delivered, inLibrary * 1000, lineTime * 1000,
-                100.0 * inLibrary / lineTime);
+        sinkName, jobName, bytes, delivered * 1000, bytes / delivered, inLibrary * 1000, lineTime * 1000,
+        100.0 * inLibrary / lineTime);
 }
 
 } // namespace
@@ -162,7 +162,8 @@ int main()
     auto printBitmap = [&] { PrintBitmapFile(bitmap.c_str(), 0); };
     std::printf("%d timed rounds a job, after one that opens the line and one that counts the bytes\n", kRounds);
     {
-        ScalesIni ini("[POS]\r\nLOG=0\r\n[PRINTER]\r\nPORT=COM10\r\nRATE=115200\r\nLINESPACE=10\r\n[Print]\r\nDensity=3\r\n");
+        ScalesIni ini(
+            "[POS]\r\nLOG=0\r\n[PRINTER]\r\nPORT=COM10\r\nRATE=115200\r\nLINESPACE=10\r\n[Print]\r\nDensity=3\r\n");
         SerialSink serial;
         if (!serial.Ok()) {
             std::printf("no serial line: run through scripts/bench-pos-ad.sh\n");
@@ -171,11 +172,12 @@ int main()
         Measure("COM10", serial, "sample receipt", PrintReceipt);
         Measure("COM10", serial, "576x2000 bitmap", printBitmap);
     }
-    for (const auto& [name, job] : {std::pair<const char*, std::function<void()>>{"sample receipt", PrintReceipt},
-                                    {"576x2000 bitmap", printBitmap}}) {
+    for (const auto& [name, job] : {std::pair<const char*, std::function<void()>> {"sample receipt", PrintReceipt},
+             {"576x2000 bitmap", printBitmap}}) {
         TcpSink tcp;
-        ScalesIni ini("[POS]\r\nLOG=0\r\n[PRINTER]\r\nLINESPACE=10\r\n[Print]\r\nDensity=3\r\n[PosAdDll]\r\nPrinterAddress=" +
-                      tcp.Address() + "\r\n");
+        ScalesIni ini(
+            "[POS]\r\nLOG=0\r\n[PRINTER]\r\nLINESPACE=10\r\n[Print]\r\nDensity=3\r\n[PosAdDll]\r\nPrinterAddress=" +
+            tcp.Address() + "\r\n");
         Measure("TCP", tcp, name, job);
     }
     return 0;

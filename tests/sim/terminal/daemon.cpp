@@ -27,8 +27,8 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 int msLeft(Clock::time_point deadline) {
-    return static_cast<int>(std::max<int64_t>(
-        0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count()));
+    return static_cast<int>(
+        std::max<int64_t>(0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count()));
 }
 
 Clock::time_point in(int ms) { return Clock::now() + std::chrono::milliseconds(ms); }
@@ -248,7 +248,8 @@ std::vector<std::string> listDir(const std::string& path) {
 std::string boardFrame(char command, const std::string& payload) {
     uint8_t check = static_cast<uint8_t>(command) ^ static_cast<uint8_t>(payload.size());
     for (char c : payload) check ^= static_cast<uint8_t>(c);
-    return std::string("\x02") + command + static_cast<char>(payload.size()) + payload + static_cast<char>(check) + "\x03";
+    return std::string("\x02") + command + static_cast<char>(payload.size()) + payload + static_cast<char>(check) +
+           "\x03";
 }
 
 }  // namespace zsim::test

@@ -60,10 +60,10 @@ TEST(TerminalLifecycle, ReadingsNobodyReadsDoNotPileUpOnTheLine) {
 TEST(TerminalLifecycle, ControlRequestsItCannotCarryOutAreRefusedWithAReason) {
     Daemon d;
     ASSERT_TRUE(d.running()) << d.error();
-    for (const std::string& bad : {"frobnicate"s, "weight"s, "weight heavy"s, "weight 5000"s, "stable maybe"s,
-                                   "drawer ajar"s, "profile settle"s, "profile steps 5:1 2:1"s,
-                                   "profile steps 0:1:x"s, "paper wet"s, "scale-rate 0"s, "unit stone"s,
-                                   "receipts -1"s, "wait-receipt soon"s, ""s, "\xff\xfe"s}) {
+    for (const std::string& bad :
+         {"frobnicate"s, "weight"s, "weight heavy"s, "weight 5000"s, "stable maybe"s, "drawer ajar"s, "profile settle"s,
+          "profile steps 5:1 2:1"s, "profile steps 0:1:x"s, "paper wet"s, "scale-rate 0"s, "unit stone"s,
+          "receipts -1"s, "wait-receipt soon"s, ""s, "\xff\xfe"s}) {
         const nlohmann::json answer = d.control(bad);
         EXPECT_FALSE(answer.value("ok", true)) << bad;
         EXPECT_FALSE(answer.value("error", "").empty()) << bad;

@@ -30,7 +30,9 @@ TEST(TerminalPrinter, JobsOverTcpAndThePtyBecomeImageRawBytesAndReport) {
     const nlohmann::json first = waitReceipt(d, 0);
     ASSERT_TRUE(first.value("ok", false)) << first.dump();
 
-    const std::string overPty = kInit + "Over the serial line\n\x1b!\x38" "Big\n";
+    const std::string overPty = kInit +
+                                "Over the serial line\n\x1b!\x38"
+                                "Big\n";
     SerialEnd serial(d.stateDir() + "/printer");
     ASSERT_TRUE(serial.open());
     serial.send(overPty);

@@ -45,9 +45,9 @@ std::vector<std::string> SplitText(const std::string& text, const std::string& s
 std::string FormatFileVersion(std::uint32_t versionMS, std::uint32_t versionLS)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%u.%u.%u.%u",
-                  static_cast<unsigned>(HIWORD(versionMS)), static_cast<unsigned>(LOWORD(versionMS)),
-                  static_cast<unsigned>(HIWORD(versionLS)), static_cast<unsigned>(LOWORD(versionLS)));
+    std::snprintf(text, sizeof text, "%u.%u.%u.%u", static_cast<unsigned>(HIWORD(versionMS)),
+        static_cast<unsigned>(LOWORD(versionMS)), static_cast<unsigned>(HIWORD(versionLS)),
+        static_cast<unsigned>(LOWORD(versionLS)));
     return text;
 }
 
