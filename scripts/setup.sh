@@ -52,3 +52,10 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
   grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
   $sudo locale-gen >/dev/null
 fi
+
+# ChromeDriver and the browser it drives reach each other by the name "localhost". An installed
+# Debian always resolves it through /etc/hosts; a bare container or chroot may have no such file.
+if ! getent hosts localhost >/dev/null 2>&1; then
+  echo "setup: adding localhost to /etc/hosts (the browser tests need the name)"
+  printf '127.0.0.1\tlocalhost\n::1\t\tlocalhost ip6-localhost ip6-loopback\n' | $sudo tee -a /etc/hosts >/dev/null
+fi
