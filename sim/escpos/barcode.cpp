@@ -1,6 +1,6 @@
 #include "escpos/barcode.h"
 
-#include <zint.h>
+#include "escpos/zint_symbol.h"
 
 #include <algorithm>
 #include <cctype>
@@ -191,7 +191,7 @@ BarcodeModules encodeBarcode(Symbology s, const std::vector<uint8_t>& data) {
     }
     if (!prepare(s, std::string(data.begin(), data.end()), in, out)) return out;
 
-    std::unique_ptr<zint_symbol, decltype(&ZBarcode_Delete)> sym(ZBarcode_Create(), &ZBarcode_Delete);
+    const ZintSymbol sym = makeZintSymbol();
     if (!sym) {
         out.error = "libzint could not allocate a symbol";
         return out;
@@ -201,14 +201,8 @@ BarcodeModules encodeBarcode(Symbology s, const std::vector<uint8_t>& data) {
     sym->show_hrt = 1;
     const int rc = ZBarcode_Encode(sym.get(), reinterpret_cast<const unsigned char*>(in.data.data()),
                                    static_cast<int>(in.data.size()));
-    if (rc >= ZINT_ERROR) {
-        out.error = std::string("libzint: ") + sym->errtxt;
-        return out;
-    }
-    if (sym->rows < 1 || sym->width < 1) {
-        out.error = "libzint produced an empty symbol";
-        return out;
-    }
+    out.error = zintFailure(*sym, rc);
+    if (!out.error.empty()) return out;
     out.modules.resize(sym->width);
     for (int x = 0; x < sym->width; ++x) out.modules[x] = (sym->encoded_data[0][x >> 3] >> (x & 7)) & 1;
     out.hri = reinterpret_cast<const char*>(sym->text);

@@ -1,6 +1,6 @@
 #include "escpos/pdf417.h"
 
-#include <zint.h>
+#include "escpos/zint_symbol.h"
 
 #include <algorithm>
 #include <memory>
@@ -27,7 +27,7 @@ Pdf417Modules encodePdf417(const std::vector<uint8_t>& data, const Pdf417Setting
         out.error = "no data stored";
         return out;
     }
-    std::unique_ptr<zint_symbol, decltype(&ZBarcode_Delete)> sym(ZBarcode_Create(), &ZBarcode_Delete);
+    const ZintSymbol sym = makeZintSymbol();
     if (!sym) {
         out.error = "libzint could not allocate a symbol";
         return out;
@@ -45,14 +45,8 @@ Pdf417Modules encodePdf417(const std::vector<uint8_t>& data, const Pdf417Setting
         sym->option_3 = 0;
         rc = ZBarcode_Encode(sym.get(), data.data(), static_cast<int>(data.size()));
     }
-    if (rc >= ZINT_ERROR) {
-        out.error = std::string("libzint: ") + sym->errtxt;
-        return out;
-    }
-    if (sym->rows < 1 || sym->width < 1) {
-        out.error = "libzint produced an empty symbol";
-        return out;
-    }
+    out.error = zintFailure(*sym, rc);
+    if (!out.error.empty()) return out;
     out.width = sym->width;
     out.rows = sym->rows;
     out.dark.resize(static_cast<size_t>(out.width) * out.rows);
