@@ -161,8 +161,9 @@ void CZantorPosTestDlg::ShowPage(int page)
 void CZantorPosTestDlg::LayoutControls(BOOL capture)
 {
     const RECT client = GetClientRect();
-    const RECT close = GetChildRect(GetDlgItem(IDC_BTN_CLOSE));
-    const RECT tab = GetChildRect(GetDlgItem(IDC_TAB_PAGES));
+    const CWnd closeButton = Item(IDC_BTN_CLOSE);
+    const RECT close = GetChildRect(closeButton.GetSafeHwnd());
+    const RECT tab = GetChildRect(m_tabCtrl.GetSafeHwnd());
 
     if (capture) {
         m_anchors.closeRight = client.right - close.right;
@@ -171,11 +172,11 @@ void CZantorPosTestDlg::LayoutControls(BOOL capture)
     } else {
         // The page buttons stay where the template put them; the close button's right edge and
         // the tab area's right and bottom edges keep their distance to the client area's.
-        auto stretch = [this](int id, const RECT& rect, int right, int bottom) {
-            Item(id).MoveWindow(rect.left, rect.top, right - rect.left, bottom - rect.top, false);
+        auto stretch = [](const CWnd& control, const RECT& rect, int right, int bottom) {
+            control.MoveWindow(rect.left, rect.top, right - rect.left, bottom - rect.top, false);
         };
-        stretch(IDC_BTN_CLOSE, close, client.right - m_anchors.closeRight, close.bottom);
-        stretch(IDC_TAB_PAGES, tab, client.right - m_anchors.tabRight, client.bottom - m_anchors.tabBottom);
+        stretch(closeButton, close, client.right - m_anchors.closeRight, close.bottom);
+        stretch(m_tabCtrl, tab, client.right - m_anchors.tabRight, client.bottom - m_anchors.tabBottom);
     }
 
     ::InvalidateRect(m_hWnd, nullptr, TRUE);

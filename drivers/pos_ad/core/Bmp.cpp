@@ -101,12 +101,17 @@ Check Inspect(const uint8_t* data, size_t size, Header& header, std::string& err
     return Check::Usable;
 }
 
-bool Decode(const uint8_t* data, size_t size, image::Rgba& out, std::string& error)
+bool Decode(
+    const uint8_t* data, size_t size, image::Rgba& out, std::string& error, const PlatformDecoder& platformDecoder)
 {
     Header header;
     switch (Inspect(data, size, header, error)) {
     case Check::Bad: return false;
-    case Check::NeedsPlatformDecoder: error = "RLE-compressed BMP needs the platform's decoder"; return false;
+    case Check::NeedsPlatformDecoder:
+        if (platformDecoder)
+            return platformDecoder(out, error);
+        error = "RLE-compressed BMP needs the platform's decoder";
+        return false;
     case Check::Usable: break;
     }
     return stb::DecodeBmp(data, size, out, error);

@@ -4,6 +4,7 @@
 #include "Bytes.h"
 #include "Image.h"
 
+#include <functional>
 #include <string>
 
 namespace bmp {
@@ -22,7 +23,12 @@ enum class Check { Usable, NeedsPlatformDecoder, Bad };
 // before any pixel memory is taken. RLE-compressed files are left to the platform's decoder.
 Check Inspect(const uint8_t* data, size_t size, Header& header, std::string& error);
 
-// Inspect, then decode to RGBA. False with a reason for anything that is not a usable BMP.
-bool Decode(const uint8_t* data, size_t size, image::Rgba& out, std::string& error);
+// The platform's own decoder of the file being decoded, for the kinds stb_image does not read.
+using PlatformDecoder = std::function<bool(image::Rgba& out, std::string& error)>;
+
+// Inspect, then decode to RGBA: by stb_image, or by the platform's decoder where Inspect says so
+// (refused when there is none). False with a reason for anything that is not a usable BMP.
+bool Decode(const uint8_t* data, size_t size, image::Rgba& out, std::string& error,
+    const PlatformDecoder& platformDecoder = {});
 
 } // namespace bmp

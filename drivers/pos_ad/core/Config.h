@@ -15,8 +15,6 @@ struct PosAdConfig {
     std::string scalePort = "COM4"; // [SCALE] PORT
     int scaleBaud = 115200; // [SCALE] RATE
 
-    std::string backend = "device"; // [PosAdDll] Backend: device or journal
-    std::string journal; // [PosAdDll] Journal
     std::string printerAddress; // [PosAdDll] PrinterAddress: a network printer, instead of PORT
     std::string usbDevice; // [PosAdDll] UsbDevice: a device path, instead of the first found
     int paperWidth = 576; // [PosAdDll] PaperWidth, dots

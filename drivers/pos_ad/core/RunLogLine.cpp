@@ -43,6 +43,19 @@ std::string Quote(const char* text, size_t maxBytes)
     return quoted;
 }
 
+std::string Hex(const char* bytes, int length)
+{
+    if (!bytes)
+        return "NULL";
+    std::string hex;
+    for (int i = 0; i < length; ++i) {
+        char pair[4];
+        std::snprintf(pair, sizeof pair, i ? " %02X" : "%02X", static_cast<unsigned char>(bytes[i]));
+        hex += pair;
+    }
+    return "[" + hex + "]";
+}
+
 std::string Line(const Stamp& when, std::string_view call, std::string_view outcome, size_t bytesSent)
 {
     char time[40];

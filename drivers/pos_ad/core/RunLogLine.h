@@ -17,6 +17,9 @@ std::string FileName(const Stamp& when);
 // GBK bytes stay as they are. Past maxBytes the text is cut and its full length noted.
 std::string Quote(const char* text, size_t maxBytes = 160);
 
+// Raw bytes as hexadecimal pairs in brackets, all of them.
+std::string Hex(const char* bytes, int length);
+
 // "YYYY-MM-DD hh:mm:ss.mmm call -> outcome; sent N bytes" and CR LF.
 std::string Line(const Stamp& when, std::string_view call, std::string_view outcome, size_t bytesSent);
 

@@ -177,3 +177,22 @@ Outcome Driver::BoardRequest(uint8_t command, std::string_view payload, board::F
         "no answer from the board within " + std::to_string(bounds::kBoardAnswerMs) + " ms" +
             (rejected.empty() ? "" : " (only " + rejected + ")"));
 }
+
+Outcome Driver::BoardCommand(uint8_t command, std::string_view payload, int& scaleCode)
+{
+    board::Frame answer;
+    Outcome outcome = BoardRequest(command, payload, answer, scaleCode);
+    if (outcome.code != result::kDone)
+        return outcome;
+    uint8_t value = 0;
+    std::string error;
+    if (!board::ParseSingle(answer, value, error)) {
+        scaleCode = result::kScaleBadAnswer;
+        return Outcome::Failed(result::kNoAnswer, error);
+    }
+    if (value != '0') {
+        scaleCode = result::kScaleRefused;
+        return Outcome::Failed(result::kRefused, std::string("the board answered '") + static_cast<char>(value) + "'");
+    }
+    return outcome;
+}

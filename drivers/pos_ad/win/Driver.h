@@ -45,6 +45,8 @@ public:
     // One request to the board and its answer with the same letter. On failure scaleCode says
     // which of the scale results fits (no port, no answer, bad answer, refused).
     Outcome BoardRequest(uint8_t command, std::string_view payload, board::Frame& answer, int& scaleCode);
+    // A request the board answers '0' when it did it: zero, tare, clear tare, open the drawer.
+    Outcome BoardCommand(uint8_t command, std::string_view payload, int& scaleCode);
 
 private:
     Outcome OpenPrinter();

@@ -2,6 +2,8 @@
 
 #include "Links.h"
 
+#include "drivers/pos_ad/core/Bmp.h"
+
 #include <windows.h>
 
 namespace platform {
@@ -23,61 +25,6 @@ std::string Text(const char* section, const char* key, const char* fallback)
         section, key, fallback, value.data(), static_cast<DWORD>(value.size()), kSettingsFile);
     value.resize(length);
     return value;
-}
-
-} // namespace
-
-PosAdConfig LoadConfig()
-{
-    PosAdConfig c;
-    c.runLog = Int("POS", "LOG", 0);
-    c.printerPort = Text("PRINTER", "PORT", "USB");
-    c.printerBaud = Int("PRINTER", "RATE", 115200);
-    c.lineSpace = Int("PRINTER", "LINESPACE", 10);
-    c.density = Int("Print", "Density", 3);
-    c.drawerControl = Int("CashDrawer", "ControlType", 0);
-    c.boardType = Text("POS", "BOARD", "J1900");
-    c.scalePort = Text("SCALE", "PORT", "COM4");
-    c.scaleBaud = Int("SCALE", "RATE", 115200);
-
-    c.backend = Text("PosAdDll", "Backend", "device");
-    c.journal = Text("PosAdDll", "Journal", "");
-    c.printerAddress = Text("PosAdDll", "PrinterAddress", "");
-    c.usbDevice = Text("PosAdDll", "UsbDevice", "");
-    c.paperWidth = Int("PosAdDll", "PaperWidth", 576);
-    c.boardPort = Text("PosAdDll", "BoardPort", "");
-    c.boardBaud = Int("PosAdDll", "BoardRate", 0);
-    c.drawerOpenHigh = Int("PosAdDll", "DrawerOpenHigh", 1);
-    return c;
-}
-
-runlog::Stamp Now()
-{
-    SYSTEMTIME t;
-    ::GetLocalTime(&t);
-    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
-}
-
-void MakeFolders(const std::string& folder)
-{
-    for (size_t at = folder.find_first_of("\\/", 3);; at = folder.find_first_of("\\/", at + 1)) {
-        ::CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
-        if (at == std::string::npos)
-            break;
-    }
-}
-
-void AppendRunLog(const runlog::Stamp& when, const std::string& line)
-{
-    MakeFolders(kLogFolder);
-    const std::string path = std::string(kLogFolder) + "\\" + runlog::FileName(when);
-    const HANDLE file = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    DWORD written = 0;
-    ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    ::CloseHandle(file);
 }
 
 bool ReadFileBytes(const char* path, Bytes& bytes, std::string& error)
@@ -106,6 +53,60 @@ bool ReadFileBytes(const char* path, Bytes& bytes, std::string& error)
     }
     ::CloseHandle(file);
     return ok;
+}
+
+// Makes every missing folder of a path that ends in a folder name.
+void MakeFolders(const std::string& folder)
+{
+    for (size_t at = folder.find_first_of("\\/", 3);; at = folder.find_first_of("\\/", at + 1)) {
+        ::CreateDirectoryA(folder.substr(0, at).c_str(), nullptr);
+        if (at == std::string::npos)
+            break;
+    }
+}
+
+} // namespace
+
+PosAdConfig LoadConfig()
+{
+    PosAdConfig c;
+    c.runLog = Int("POS", "LOG", 0);
+    c.printerPort = Text("PRINTER", "PORT", "USB");
+    c.printerBaud = Int("PRINTER", "RATE", 115200);
+    c.lineSpace = Int("PRINTER", "LINESPACE", 10);
+    c.density = Int("Print", "Density", 3);
+    c.drawerControl = Int("CashDrawer", "ControlType", 0);
+    c.boardType = Text("POS", "BOARD", "J1900");
+    c.scalePort = Text("SCALE", "PORT", "COM4");
+    c.scaleBaud = Int("SCALE", "RATE", 115200);
+
+    c.printerAddress = Text("PosAdDll", "PrinterAddress", "");
+    c.usbDevice = Text("PosAdDll", "UsbDevice", "");
+    c.paperWidth = Int("PosAdDll", "PaperWidth", 576);
+    c.boardPort = Text("PosAdDll", "BoardPort", "");
+    c.boardBaud = Int("PosAdDll", "BoardRate", 0);
+    c.drawerOpenHigh = Int("PosAdDll", "DrawerOpenHigh", 1);
+    return c;
+}
+
+runlog::Stamp Now()
+{
+    SYSTEMTIME t;
+    ::GetLocalTime(&t);
+    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
+}
+
+void AppendRunLog(const runlog::Stamp& when, const std::string& line)
+{
+    MakeFolders(kLogFolder);
+    const std::string path = std::string(kLogFolder) + "\\" + runlog::FileName(when);
+    const HANDLE file = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    ::CloseHandle(file);
 }
 
 bool DecodeWithSystem(const char* path, image::Rgba& out, std::string& error)
@@ -152,6 +153,14 @@ bool DecodeWithSystem(const char* path, image::Rgba& out, std::string& error)
     }
     ::DeleteObject(bitmap);
     return ok;
+}
+
+bool DecodeBitmapFile(const char* path, image::Rgba& out, std::string& error)
+{
+    Bytes file;
+    return ReadFileBytes(path, file, error) &&
+        bmp::Decode(file.data(), file.size(), out, error,
+            [path](image::Rgba& decoded, std::string& why) { return DecodeWithSystem(path, decoded, why); });
 }
 
 } // namespace platform

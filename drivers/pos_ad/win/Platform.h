@@ -19,11 +19,10 @@ runlog::Stamp Now();
 // Appends to today's run log, making the folder when needed. Failures are ignored: the log must
 // never turn a call into a failure.
 void AppendRunLog(const runlog::Stamp& when, const std::string& line);
-// The whole file, refused past image::kMaxFileBytes.
-bool ReadFileBytes(const char* path, Bytes& bytes, std::string& error);
-// The system's own decoder (LoadImage, GetDIBits), for the BMP kinds stb_image does not read.
+// A BMP file to pixels; files past image::kMaxFileBytes are refused, and the BMP kinds stb_image
+// does not read go to the system's own decoder (LoadImage, GetDIBits).
+bool DecodeBitmapFile(const char* path, image::Rgba& out, std::string& error);
+// The system's decoder alone.
 bool DecodeWithSystem(const char* path, image::Rgba& out, std::string& error);
-// Makes every missing folder of a path that ends in a folder name.
-void MakeFolders(const std::string& folder);
 
 } // namespace platform
