@@ -6,10 +6,10 @@
 
 #include "bench/Stopwatch.h"
 #include "devices/pos_ad.h"
+#include "pos_ad/BmpWriter.h"
+#include "pos_ad/PosAdKit.h"
 #include "support/SerialPeer.h"
 #include "support/TestFiles.h"
-#include "../BmpWriter.h"
-#include "../PosAdKit.h"
 
 #include <windows.h>
 

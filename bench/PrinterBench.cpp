@@ -2,11 +2,11 @@
 // "打印小票" through the device library, from the command to the library's last call, with the
 // recording stand-in as library so only the program's own work is timed; and the driver job,
 // from the command to the spooler's acceptance and to the job stored by the CUPS backend.
-#include "HostShell.h"
-#include "PageHost.h"
 #include "bench/Stopwatch.h"
 #include "fakes/FakePosAd.h"
 #include "framework/TextCodec.h"
+#include "printer/HostShell.h"
+#include "printer/PageHost.h"
 #include "support/SeamRecorder.h"
 
 #include <gtest/gtest.h>
