@@ -10,6 +10,6 @@ build="$root/build"
 export WINEPREFIX="$build/wineprefix-test" ZPT_TEST_PORTS="Z:$build/test-ports"
 "$root/tests/wine/prefix.sh" up "$WINEPREFIX"
 "$root/tests/serial/bridges.sh" up "$build" "$WINEPREFIX"
-trap '"$root/tests/serial/bridges.sh" down "$build" "$WINEPREFIX"' EXIT
+trap '"$root/tests/serial/bridges.sh" down "$build" "$WINEPREFIX"; "$root/tests/wine/prefix.sh" down "$WINEPREFIX"' EXIT
 cd "$build/bin"
 "$root/scripts/wine-exec.sh" pos_ad_bench.exe
