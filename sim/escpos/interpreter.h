@@ -101,6 +101,10 @@ private:
     // symbols.cpp
     void printBarcode(uint8_t m, const std::vector<uint8_t>& data);
     void printQr();
+    // A two-dimensional symbol (columns x rows modules, row-major, 1 = dark) as one block, or a
+    // note when it is wider than the print area.
+    void printModules(const char* what, const char* type, const std::vector<uint8_t>& data,
+                      const std::vector<uint8_t>& dark, int columns, int rows, int moduleWidth, int moduleHeight);
     void addHri(Band& band, const std::string& text, int y, int blockWidth);
 
     // pdf417_commands.cpp

@@ -68,28 +68,8 @@ void Interpreter::printPdf417() {
         report_.note(commandStart_, "PDF417 not printed: " + pdf.error);
         return;
     }
-    const int module = pdf417_.moduleWidth;
-    const int rowDots = pdf417_.rowHeight * module;
-    const int width = pdf.width * module;
-    const int height = pdf.rows * rowDots;
-    if (width > modes_.areaWidth) {
-        report_.note(commandStart_, "PDF417 not printed: " + std::to_string(width) + " dots wide, print area " +
-                                        std::to_string(modes_.areaWidth));
-        return;
-    }
-    Bitmap image(width, height);
-    for (int row = 0; row < pdf.rows; ++row) {
-        uint8_t* first = image.dots.data() + static_cast<size_t>(row) * rowDots * width;
-        for (int x = 0; x < pdf.width; ++x)
-            if (pdf.dark[static_cast<size_t>(row) * pdf.width + x]) std::fill_n(first + x * module, module, 1);
-        for (int r = 1; r < rowDots; ++r) std::copy_n(first, width, first + static_cast<size_t>(r) * width);
-    }
-    Band band;
-    band.height = band.advance = height;
-    band.images.push_back(ImageItem{0, 0, std::move(image)});
-    band.symbols.push_back(
-        SymbolMark{"PDF417", std::string(pdfData_.begin(), pdfData_.end()), 0, 0, width, height, module});
-    line_.printBlock(std::move(band), width, modes_);
+    printModules("PDF417", "PDF417", pdfData_, pdf.dark, pdf.width, pdf.rows, pdf417_.moduleWidth,
+                 pdf417_.rowHeight * pdf417_.moduleWidth);
 }
 
 }  // namespace zsim::escpos

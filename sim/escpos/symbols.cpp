@@ -102,25 +102,32 @@ void Interpreter::printQr() {
         report_.note(commandStart_, "QR code not printed: " + qr.error);
         return;
     }
-    const int side = qr.size * qrModule_;
-    if (side > modes_.areaWidth) {
-        report_.note(commandStart_, "QR code not printed: " + std::to_string(side) + " dots wide, print area " +
-                                        std::to_string(modes_.areaWidth));
+    printModules("QR code", "QR", qrData_, qr.dark, qr.size, qr.size, qrModule_, qrModule_);
+}
+
+void Interpreter::printModules(const char* what, const char* type, const std::vector<uint8_t>& data,
+                               const std::vector<uint8_t>& dark, int columns, int rows, int moduleWidth,
+                               int moduleHeight) {
+    const int width = columns * moduleWidth;
+    const int height = rows * moduleHeight;
+    if (width > modes_.areaWidth) {
+        report_.note(commandStart_, std::string(what) + " not printed: " + std::to_string(width) +
+                                        " dots wide, print area " + std::to_string(modes_.areaWidth));
         return;
     }
-    Bitmap image(side, side);
-    for (int my = 0; my < qr.size; ++my) {
+    Bitmap image(width, height);
+    for (int row = 0; row < rows; ++row) {
         // Build one row of dots per module row, then repeat it.
-        uint8_t* first = image.dots.data() + static_cast<size_t>(my) * qrModule_ * side;
-        for (int mx = 0; mx < qr.size; ++mx)
-            if (qr.dark[static_cast<size_t>(my) * qr.size + mx]) std::fill_n(first + mx * qrModule_, qrModule_, 1);
-        for (int r = 1; r < qrModule_; ++r) std::copy_n(first, side, first + static_cast<size_t>(r) * side);
+        uint8_t* first = image.dots.data() + static_cast<size_t>(row) * moduleHeight * width;
+        for (int x = 0; x < columns; ++x)
+            if (dark[static_cast<size_t>(row) * columns + x]) std::fill_n(first + x * moduleWidth, moduleWidth, 1);
+        for (int r = 1; r < moduleHeight; ++r) std::copy_n(first, width, first + static_cast<size_t>(r) * width);
     }
     Band band;
-    band.height = band.advance = side;
+    band.height = band.advance = height;
     band.images.push_back(ImageItem{0, 0, std::move(image)});
-    band.symbols.push_back(SymbolMark{"QR", std::string(qrData_.begin(), qrData_.end()), 0, 0, side, side, qrModule_});
-    line_.printBlock(std::move(band), side, modes_);
+    band.symbols.push_back(SymbolMark{type, std::string(data.begin(), data.end()), 0, 0, width, height, moduleWidth});
+    line_.printBlock(std::move(band), width, modes_);
 }
 
 }  // namespace zsim::escpos
