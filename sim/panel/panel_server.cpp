@@ -82,6 +82,12 @@ bool PanelServer::start(std::string& error) {
     server_->set_payload_max_length(kMaxBody);
     server_->set_read_timeout(5, 0);
     server_->set_write_timeout(5, 0);
+    // httplib's default adds SO_REUSEPORT, with which a second terminal would share a taken port
+    // and get half of the first one's connections; SO_REUSEADDR alone still allows a quick restart.
+    server_->set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     if (config_.port == 0) {
         port_ = server_->bind_to_any_port(config_.host);
     } else if (server_->bind_to_port(config_.host, config_.port)) {

@@ -161,12 +161,21 @@ class PanelRules(unittest.TestCase):
             daemon.stdout.close()
             self.assertRegex(line, r"^zantor-sim: panel http://127\.0\.0\.1:\d+/$")
             self.assertNotIn(":8089/", line)
-            out = subprocess.run([SIM, "--state-dir", self.dir + "/e", "--no-tcp", "--panel-port", "8089"],
+        finally:
+            holder.close()
+        # A port another terminal's panel holds is taken too (no shared listening).
+        first = subprocess.Popen([SIM, "--state-dir", self.dir + "/f", "--no-tcp", "--panel-port", "0"],
+                                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        try:
+            port = re.search(r":(\d+)/$", first.stdout.readline()).group(1)
+            out = subprocess.run([SIM, "--state-dir", self.dir + "/e", "--no-tcp", "--panel-port", port],
                                  capture_output=True, text=True, timeout=20)
             self.assertEqual(out.returncode, 1)
             self.assertIn("panel cannot listen", out.stderr)
         finally:
-            holder.close()
+            first.terminate()
+            first.wait(10)
+            first.stdout.close()
 
     def test_a_panel_host_off_loopback_needs_allow_remote(self):
         out = subprocess.run([SIM, "--state-dir", self.dir + "/r", "--panel-host", "192.0.2.1"],
