@@ -2,8 +2,7 @@
 
 #include "escpos/zint_symbol.h"
 
-#include <algorithm>
-#include <memory>
+#include <vector>
 
 namespace zsim::escpos {
 

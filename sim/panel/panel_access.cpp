@@ -1,5 +1,7 @@
 #include "panel/panel_access.h"
 
+#include "terminal/tcp_listener.h"
+
 #include <arpa/inet.h>
 
 #include <algorithm>
@@ -15,15 +17,19 @@ std::string lower(std::string s) {
     return s;
 }
 
+// A Host name without the brackets an IPv6 literal wears there.
+std::string unbracketed(const std::string& host) {
+    return host.size() > 2 && host.front() == '[' && host.back() == ']' ? host.substr(1, host.size() - 2) : host;
+}
+
 bool isIpLiteral(const std::string& host) {
     unsigned char buffer[16];
-    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
-        return ::inet_pton(AF_INET6, host.substr(1, host.size() - 2).c_str(), buffer) == 1;
+    if (unbracketed(host) != host) return ::inet_pton(AF_INET6, unbracketed(host).c_str(), buffer) == 1;
     return ::inet_pton(AF_INET, host.c_str(), buffer) == 1;
 }
 
 bool isLoopbackLiteral(const std::string& host) {
-    return host == "localhost" || host == "[::1]" || (isIpLiteral(host) && host.rfind("127.", 0) == 0);
+    return host == "localhost" || term::isLoopbackAddress(unbracketed(host));
 }
 
 }  // namespace

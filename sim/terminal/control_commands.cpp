@@ -198,6 +198,8 @@ std::string ControlCommands::execute(ControlServer::ClientId client, const std::
     }
     if (command == "driver-job") {
         if (args != 1) return usage("driver-job DIR");
+        // It reads any folder it is given: only the print system's backend, on the control socket.
+        if (client == kNoClient) return failed("driver-job is for the control socket");
         return jsonLine(terminal_.driverJob(arg));
     }
     return failed("unknown command \"" + command + "\"; try help");

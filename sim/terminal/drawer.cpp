@@ -1,6 +1,6 @@
 #include "terminal/drawer.h"
 
-#include <chrono>
+#include "terminal/receipt_folder.h"
 
 namespace zsim::term {
 
@@ -20,10 +20,7 @@ void Drawer::open(const std::string& by) {
 void Drawer::open(const DrawerPulse& pulse) {
     const std::string by = pulse.by;
     pulses_.push_back(pulse);
-    if (!pulses_.back().atMs)
-        pulses_.back().atMs =
-            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
-                .count();
+    if (!pulses_.back().atMs) pulses_.back().atMs = wallClockMs();
     while (pulses_.size() > kPulsesKept) pulses_.pop_front();
     ++openings_;
     openedBy_ = by;

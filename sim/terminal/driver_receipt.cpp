@@ -208,8 +208,13 @@ JobResult writeDriverReceipt(const DriverJobRequest& request, int job, const std
     if (!request.postscript.empty()) {
         const fs::path raw = base / numbered(job, ".ps");
         fs::copy_file(request.postscript, raw, fs::copy_options::overwrite_existing, ec);
-        if (!ec) result.rawFile = raw.string();
-        result.report.bytes = fs::file_size(raw, ec);
+        if (ec) {
+            notes.push_back("PostScript not kept: " + ec.message());
+        } else {
+            result.rawFile = raw.string();
+            const uintmax_t size = fs::file_size(raw, ec);
+            if (!ec) result.report.bytes = size;
+        }
     }
     const nlohmann::json report = {{"job", job},
                                    {"source", "driver"},

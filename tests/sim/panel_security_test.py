@@ -9,6 +9,7 @@ import http.client
 import json
 import os
 import re
+import shutil
 import socket
 import subprocess
 import sys
@@ -43,6 +44,7 @@ class PanelRules(unittest.TestCase):
         cls.daemon.terminate()
         cls.daemon.wait(10)
         cls.daemon.stdout.close()
+        shutil.rmtree(cls.dir, ignore_errors=True)
 
     @classmethod
     def ctl(cls, *words):
@@ -109,6 +111,10 @@ class PanelRules(unittest.TestCase):
                        "/receipts/index.html"]:
             with self.subTest(target=target):
                 self.assertEqual(self.request("GET", target)[0], 200)
+        # Nor can a page have the terminal file any folder as a driver job, and so serve it.
+        status, body = self.command("driver-job /etc")
+        self.assertEqual(status, 400)
+        self.assertIn("control socket", json.loads(body)["error"])
 
     def test_a_weight_the_scale_cannot_take_is_refused_and_changes_nothing(self):
         for word in ["abc", "1e3", "0x10", "nan", "inf", "1000", "-1000", "1.2.3", "", "1,25"]:

@@ -149,9 +149,7 @@ std::vector<std::string> decodeRegion(const render::PageImage& page, const escpo
     // --raw keeps the bytes as encoded; one symbol per line.
     const std::string cmd = "zbarimg --nodbus --raw -q '" + png + "' > '" + out + "' 2>/dev/null";
     (void)std::system(cmd.c_str());
-    std::vector<std::string> lines;
-    std::ifstream in(out, std::ios::binary);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    const std::vector<std::string> lines = readLines(out);
     std::filesystem::remove(png);
     std::filesystem::remove(out);
     return lines;
