@@ -21,7 +21,7 @@
 namespace {
 
 const char kVersion[] = "ZantorAD 2.0.0";
-static_assert(sizeof kVersion <= 20, "the caller's version buffer holds 19 characters and a NUL");
+static_assert(sizeof kVersion <= 20, "a caller may give as few as 20 bytes");
 
 constexpr int kMaxCommandBytes = 64 * 1024;
 
@@ -55,8 +55,12 @@ int Run(const std::function<std::string()>& call, const std::function<Outcome(co
         outcome = Outcome::Failed(result::kBadInput, "internal error");
     }
     if (runLog == 1) {
-        const runlog::Stamp now = platform::Now();
-        platform::AppendRunLog(now, runlog::Line(now, call(), Describe(outcome), outcome.sent));
+        try {
+            const runlog::Stamp now = platform::Now();
+            platform::AppendRunLog(now, runlog::Line(now, call(), Describe(outcome), outcome.sent));
+        } catch (...) {
+            // The log must never turn a call into a failure, nor throw into the caller.
+        }
     }
     return outcome.code;
 }
