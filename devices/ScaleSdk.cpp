@@ -8,31 +8,31 @@ ScaleSdk g_scaleSdk;
 
 namespace {
 
-template <auto Slot> void Store(ScaleSdk& sdk, FARPROC address)
+template <auto Slot> bool Resolve(const CLibrary& library, const char* name, ScaleSdk& sdk)
 {
-    using Fn = std::remove_reference_t<decltype(sdk.*Slot)>;
-    sdk.*Slot = reinterpret_cast<Fn>(reinterpret_cast<void*>(address));
+    sdk.*Slot = library.GetProc<std::remove_reference_t<decltype(sdk.*Slot)>>(name);
+    return sdk.*Slot != nullptr;
 }
 
 struct EntryPoint {
     const char* name;
-    void (*store)(ScaleSdk&, FARPROC);
+    bool (*resolve)(const CLibrary&, const char*, ScaleSdk&);
 };
 
 // In the order the names are resolved, which is also the order of the record's slots.
 const EntryPoint kEntryPoints[] = {
-    {"OPO_SetModuleCallBack", Store<&ScaleSdk::OPO_SetModuleCallBack>},
-    {"OPO_SetAutoMode", Store<&ScaleSdk::OPO_SetAutoMode>},
-    {"OPO_Open", Store<&ScaleSdk::OPO_Open>},
-    {"OPO_Close", Store<&ScaleSdk::OPO_Close>},
-    {"OPO_GetResult", Store<&ScaleSdk::OPO_GetResult>},
-    {"OPO_ReadResultCache", Store<&ScaleSdk::OPO_ReadResultCache>},
-    {"OPO_SendFre", Store<&ScaleSdk::OPO_SendFre>},
-    {"OPO_Zero", Store<&ScaleSdk::OPO_Zero>},
-    {"OPO_Tare", Store<&ScaleSdk::OPO_Tare>},
-    {"OPO_PreTare", Store<&ScaleSdk::OPO_PreTare>},
-    {"OPO_SetUnit", Store<&ScaleSdk::OPO_SetUnit>},
-    {"OPO_PowOnZero", Store<&ScaleSdk::OPO_PowOnZero>},
+    {"OPO_SetModuleCallBack", Resolve<&ScaleSdk::OPO_SetModuleCallBack>},
+    {"OPO_SetAutoMode", Resolve<&ScaleSdk::OPO_SetAutoMode>},
+    {"OPO_Open", Resolve<&ScaleSdk::OPO_Open>},
+    {"OPO_Close", Resolve<&ScaleSdk::OPO_Close>},
+    {"OPO_GetResult", Resolve<&ScaleSdk::OPO_GetResult>},
+    {"OPO_ReadResultCache", Resolve<&ScaleSdk::OPO_ReadResultCache>},
+    {"OPO_SendFre", Resolve<&ScaleSdk::OPO_SendFre>},
+    {"OPO_Zero", Resolve<&ScaleSdk::OPO_Zero>},
+    {"OPO_Tare", Resolve<&ScaleSdk::OPO_Tare>},
+    {"OPO_PreTare", Resolve<&ScaleSdk::OPO_PreTare>},
+    {"OPO_SetUnit", Resolve<&ScaleSdk::OPO_SetUnit>},
+    {"OPO_PowOnZero", Resolve<&ScaleSdk::OPO_PowOnZero>},
 };
 
 } // namespace
@@ -50,10 +50,8 @@ bool loadScaleSdk()
     // Filled aside first, so the record is never seen half filled.
     ScaleSdk sdk;
     for (const EntryPoint& entry : kEntryPoints) {
-        const FARPROC address = library.GetProc<FARPROC>(entry.name);
-        if (!address)
+        if (!entry.resolve(library, entry.name, sdk))
             return false;
-        entry.store(sdk, address);
     }
     sdk.module = library.Detach();
     g_scaleSdk = sdk;

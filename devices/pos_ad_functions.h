@@ -1,7 +1,8 @@
-// The fifteen functions of the terminal's device library pos_ad_dll.dll, once, for every side that
-// names them: the program's calls (pos_ad.h), a library's definitions (pos_ad_library.h) and the
-// exports of pos_ad_dll.def. Each returns an int and takes ints and pointers only; every call
-// comes from the user-interface thread.
+// The fifteen functions of the terminal's device library pos_ad_dll.dll, once, for the C++ sides
+// that name them: the program's calls (pos_ad.h) and a library's definitions (pos_ad_library.h).
+// pos_ad_dll.def repeats the names in the same order for the linker; the exe_imports test keeps
+// the two in step. Each returns an int and takes ints and pointers only; every call comes from
+// the user-interface thread.
 //   POSAD_FUNCTIONS(X) expands X(name, (parameters), (arguments)) for each, in the .def's order.
 #pragma once
 

@@ -67,7 +67,7 @@ TEST_F(MainWindow, CaptionWithEmptyAndLongLibraryVersions)
     EXPECT_EQ(dlg->GetWindowText(), "POS称配置工具V4.0.21.1101  DllVersion:");
     dlg.reset();
 
-    // 40 characters and a NUL from a library: shown whole, and nothing beside the buffer is hit.
+    // 40 characters and a NUL from a library: shown whole.
     const std::string forty = "Maker POS AD library 3.1.4 build 2026-12";
     ASSERT_EQ(forty.size(), 40u);
     fake_pos_ad::SetVersion(forty);

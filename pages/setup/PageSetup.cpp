@@ -6,10 +6,10 @@
 #include "settings/Settings.h"
 
 #include <cstdlib>
+#include <iterator>
 
 namespace {
 
-const char* const kModels[] = {"RX720", "RX520", "Veyla"};
 const char* const kSoftwareTypes[] = {"Quillo软件", "Morvane软件", "其他"};
 const char* const kDensities[] = {"单8点", "双8点", "单24点", "双24点"};
 const char* const kBoards[] = {"J1900", "J1900D", "I3/I5"};
@@ -76,11 +76,12 @@ BOOL CPageSetup::OnInitDialog()
     const Settings& s = g_settings;
 
     const CComboBox model = Combo(IDC_SETUP_MODEL);
-    for (const char* name : kModels)
-        model.AddString(name);
-    const int modelIndex = (s.machineModel < 0 || s.machineModel > 2) ? 0 : s.machineModel;
+    for (const ModelPreset& preset : kPresets)
+        model.AddString(preset.model);
+    const int modelIndex =
+        (s.machineModel < 0 || s.machineModel >= static_cast<int>(std::size(kPresets))) ? 0 : s.machineModel;
     model.SetCurSel(modelIndex);
-    ApplyModelRules(kModels[modelIndex]);
+    ApplyModelRules(kPresets[modelIndex].model);
 
     const CComboBox software = Combo(IDC_SETUP_SOFTWARE);
     for (const char* name : kSoftwareTypes)
@@ -138,9 +139,9 @@ BOOL CPageSetup::OnInitDialog()
 
 void CPageSetup::ApplyModelRules(const std::string& model)
 {
-    const bool editable = model == "RX720";
-    if (!editable && model != "RX520" && model != "Veyla")
+    if (!FindPreset(model))
         return;
+    const bool editable = model == "RX720";
 
     // The scale's port and rate belong to the machine; nobody edits them here.
     Item(IDC_SETUP_SCALE_PORT).EnableWindow(false);
