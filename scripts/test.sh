@@ -59,6 +59,7 @@ run_ctest build
 echo "== Packaging"
 for pair in "build-i686 win32" "build win64"; do
   set -- $pair
+  rm -f "$root/$1"/ZantorPosTest-*-"$2".zip # a build folder may keep an earlier version's
   (cd "$1" && cpack -G ZIP >/dev/null)
   "$root/scripts/check-package.sh" "$(ls -1 "$root/$1"/ZantorPosTest-*-"$2".zip)" "$2"
 done

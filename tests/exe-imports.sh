@@ -9,7 +9,7 @@ want=$(sed -n 's/^[[:space:]]\{1,\}\([A-Za-z_][A-Za-z0-9_]*\)[[:space:]]*$/\1/p'
 # objdump -p lists each DLL's imports after its "DLL Name:" line, one "vma hint name" line each,
 # up to the next blank line.
 have=$("$objdump" -p "$exe" | awk '
-  /DLL Name:/ { inside = (tolower($3) == "pos_ad_dll.dll"); header = 1; next }
+  /DLL Name:/ { inside = (tolower($3) == "pos_ad_dll.dll"); next }
   inside && /Hint\/Ord/ { next }
   inside && NF == 0 { inside = 0; next }
   inside && NF >= 3 { print $3 }' | sort)

@@ -4,7 +4,8 @@
   panel_browser.py URL set-weight KG        type KG into the weight field, press 设置重量,
                                             wait until the page shows it as the net weight
   panel_browser.py URL close-drawer         wait for 钱箱已打开, press 关闭钱箱, wait for 钱箱已关闭
-  panel_browser.py URL screenshot FILE      the page once it is connected (for the docs)
+  panel_browser.py URL screenshot FILE      the page once it is connected and shows a receipt
+                                            (for the docs)
   panel_browser.py URL watch-receipt AFTER READY
                                             open the page, create READY, wait for a receipt after job
                                             AFTER to appear without a reload, open its report
@@ -12,7 +13,6 @@
 Prints what it saw; exit status 0 when the page did what it should, 1 otherwise. Every wait is
 bounded (BOUND seconds).
 """
-import os
 import shutil
 import sys
 import tempfile
@@ -45,9 +45,10 @@ def text_is(driver, element_id, want):
 def main(argv):
     url, action, args = argv[1], argv[2], argv[3:]
     profile = tempfile.mkdtemp(prefix="zpt-panel-browser-")
-    driver = browser(profile)
-    wait = WebDriverWait(driver, BOUND)
+    driver = None
     try:
+        driver = browser(profile)
+        wait = WebDriverWait(driver, BOUND)
         driver.get(url)
         wait.until(text_is(driver, "link", "已连接"))
         if action == "set-weight":
@@ -92,7 +93,8 @@ def main(argv):
         print(driver.find_element(By.TAG_NAME, "body").text)
         return 1
     finally:
-        driver.quit()
+        if driver:
+            driver.quit()
         shutil.rmtree(profile, ignore_errors=True)
 
 
