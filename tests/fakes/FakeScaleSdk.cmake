@@ -5,9 +5,19 @@ function(zpt_fake_scale_sdk target folder)
   set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME MvScalesSDK
     RUNTIME_OUTPUT_DIRECTORY ${folder} ARCHIVE_OUTPUT_DIRECTORY ${folder}/lib)
   target_link_libraries(${target} PRIVATE zpt_defaults)
+  # Bare names, as a maker's SDK exports them and the program asks for: without this, 32-bit
+  # __stdcall names carry "@n".
+  if(ZPT_I686)
+    target_link_options(${target} PRIVATE -Wl,--kill-at)
+  endif()
+  set(missing "")
   if("WITHOUT_POWONZERO" IN_LIST ARGN)
     target_compile_definitions(${target} PRIVATE FAKE_SCALE_SDK_WITHOUT_POWONZERO)
+    # The program must still find every name but the last one it resolves.
+    set(missing --without OPO_PowOnZero)
   endif()
+  zpt_check_exports(${target} ${missing} ${CMAKE_SOURCE_DIR}/devices/ScaleSdk.cpp
+    ${CMAKE_SOURCE_DIR}/tests/fakes/FakeScaleSdkControl.cpp)
 endfunction()
 
 if(NOT TARGET fake_scale_sdk_control)
