@@ -54,6 +54,8 @@ function commands(input) {
 // Alignment and line ends belong to each encoder's own layout of a receipt, not to the symbol.
 const layout = new Set(['ESC a', 'newline', 'ESC @', 'FS &']);
 const symbolCommands = (bytes) => commands(bytes).filter((c) => !layout.has(c.name));
+// Code set C takes each pair of digits as one character of that value (ESC/POS GS k, CODE128).
+const codeC = (digits) => '{C' + String.fromCharCode(...digits.match(/../g).map(Number));
 
 // EAN-13 as function A (GS k 2 ... NUL) and as function B (GS k 67 n ...) is the same symbol.
 function barcodeMeaning(cmd) {
@@ -80,8 +82,8 @@ test('EAN-13 is the same symbol with the same settings', () => {
   checkBarcode('barcode_ean13', '693108140012', 'ean13');
 });
 
-test('CODE128 sends the same code sets and digits, byte for byte', () => {
-  for (const [name, value] of [['barcode_code128_even', '{C12345678'], ['barcode_code128_odd', '{B1{C234567']]) {
+test('CODE128 sends the same code sets and digit pairs, byte for byte', () => {
+  for (const [name, value] of [['barcode_code128_even', codeC('12345678')], ['barcode_code128_odd', '{B1' + codeC('234567')]]) {
     checkBarcode(name, value, 'code128');
     const gsk = (list) => list.find((c) => c.name === 'GS k').bytes;
     assert.deepEqual(gsk(symbolCommands(golden(name))),
