@@ -98,14 +98,16 @@ TEST(Barcode, ValidEan13NumbersAreEan13AndEverythingElseCode128)
     EXPECT_EQ(barcode::Choose("12345678901234"), barcode::Symbology::Code128);
     // An invalid EAN-13 still prints all its digits.
     const std::string bytes = Bytes_(barcode::Encode("6931081400128", 2, 50, 2, 576));
-    EXPECT_NE(bytes.find("{B6{C931081400128"), std::string::npos) << HexDump(bytes);
+    EXPECT_NE(bytes.find("{B6{C\x5d\x0a\x51\x28\x01\x1c"), std::string::npos) << HexDump(bytes);
 }
 
 TEST(Barcode, Code128PacksDigitPairsAndStartsAnOddCountInCodeB)
 {
-    EXPECT_EQ(barcode::Code128Data("12"), "{C12");
+    // Code set C takes each pair as one byte of its value, as ESC/POS defines it.
+    EXPECT_EQ(barcode::Code128Data("12"), "{C\x0c");
     EXPECT_EQ(barcode::Code128Data("1"), "{B1");
-    EXPECT_EQ(barcode::Code128Data("123"), "{B1{C23");
+    EXPECT_EQ(barcode::Code128Data("123"), "{B1{C\x17");
+    EXPECT_EQ(barcode::Code128Data("0099"), std::string("{C\0\x63", 4));
     // start, 2 pairs, check = 4 symbols; 2 quiet zones and the stop pattern
     EXPECT_EQ(barcode::Code128Modules("1234"), 20 + 4 * 11 + 13);
     EXPECT_EQ(barcode::Code128Modules("12345"), 20 + 6 * 11 + 13);

@@ -46,8 +46,12 @@ std::string Code128Data(std::string_view digits)
         data += digits.front();
         digits.remove_prefix(1);
     }
-    if (!digits.empty())
-        data += "{C" + std::string(digits);
+    if (!digits.empty()) {
+        // In code set C a printer reads each byte as one code value 0..99, not as characters.
+        data += "{C";
+        for (size_t i = 0; i + 1 < digits.size(); i += 2)
+            data += static_cast<char>((digits[i] - '0') * 10 + (digits[i + 1] - '0'));
+    }
     return data;
 }
 

@@ -11,8 +11,8 @@ enum class Symbology { Ean13, Code128 };
 Symbology Choose(std::string_view digits);
 bool Ean13CheckDigitValid(std::string_view thirteenDigits);
 
-// The bytes of a CODE128 symbol for GS k 73: "{C" and digit pairs; an odd count starts with the
-// first digit in code set B.
+// The bytes of a CODE128 symbol for GS k 73: "{C" and one byte (0..99) per digit pair; an odd count
+// starts with the first digit in code set B.
 std::string Code128Data(std::string_view digits);
 // Modules of the whole symbol, quiet zones included.
 int Code128Modules(std::string_view digits);
