@@ -2,6 +2,7 @@
 
 #include "Links.h"
 
+#include "drivers/common/OwnedHandle.h"
 #include "drivers/pos_ad/core/Bmp.h"
 
 #include <windows.h>
@@ -29,9 +30,10 @@ std::string Text(const char* section, const char* key, const char* fallback)
 
 bool ReadFileBytes(const char* path, Bytes& bytes, std::string& error)
 {
-    const HANDLE file =
-        ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const OwnedHandle owned = OwnFile(
+        ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const HANDLE file = owned.get();
+    if (!file) {
         error = "file cannot be opened: " + SystemError(::GetLastError());
         return false;
     }
@@ -51,7 +53,6 @@ bool ReadFileBytes(const char* path, Bytes& bytes, std::string& error)
         if (!ok)
             error = "file cannot be read: " + SystemError(::GetLastError());
     }
-    ::CloseHandle(file);
     return ok;
 }
 
@@ -100,19 +101,19 @@ void AppendRunLog(const runlog::Stamp& when, const std::string& line)
 {
     MakeFolders(kLogFolder);
     const std::string path = std::string(kLogFolder) + "\\" + runlog::FileName(when);
-    const HANDLE file = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    const OwnedHandle file = OwnFile(::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return;
     DWORD written = 0;
-    ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    ::CloseHandle(file);
+    ::WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
 bool DecodeWithSystem(const char* path, image::Rgba& out, std::string& error)
 {
-    const HBITMAP bitmap =
-        static_cast<HBITMAP>(::LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    const std::unique_ptr<void, ReleaseWith<&::DeleteObject>> owned(
+        ::LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    const HBITMAP bitmap = static_cast<HBITMAP>(owned.get());
     if (!bitmap) {
         error = "the system cannot decode the BMP: " + SystemError(::GetLastError());
         return false;
@@ -151,7 +152,6 @@ bool DecodeWithSystem(const char* path, image::Rgba& out, std::string& error)
             error = "the system cannot read the decoded pixels";
         }
     }
-    ::DeleteObject(bitmap);
     return ok;
 }
 
