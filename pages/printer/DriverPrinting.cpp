@@ -8,7 +8,9 @@
 #include "framework/Seams.h"
 #include "framework/TextCodec.h"
 
+#include <memory>
 #include <optional>
+#include <type_traits>
 
 namespace {
 
@@ -37,6 +39,38 @@ public:
 
 private:
     HFONT m_font = nullptr;
+};
+
+// The printer's device context, deleted on every way out.
+struct DeleteDc {
+    void operator()(HDC dc) const noexcept { ::DeleteDC(dc); }
+};
+using OwnedDc = std::unique_ptr<std::remove_pointer_t<HDC>, DeleteDc>;
+
+// An open spool job: aborted unless it was ended, so a failure while drawing (out of memory)
+// leaves no half-made job in the spooler.
+class SpoolJob {
+public:
+    SpoolJob(HDC dc, const DOCINFOW& document) : m_dc(dc), m_open(::StartDocW(dc, &document) > 0) { }
+    ~SpoolJob()
+    {
+        if (m_open)
+            ::AbortDoc(m_dc);
+    }
+    SpoolJob(const SpoolJob&) = delete;
+    SpoolJob& operator=(const SpoolJob&) = delete;
+
+    bool Started() const { return m_open; }
+    // True when the spooler took the finished job.
+    bool End()
+    {
+        m_open = false;
+        return ::EndDoc(m_dc) > 0;
+    }
+
+private:
+    HDC m_dc;
+    bool m_open;
 };
 
 void DrawLine(HDC dc, int y, const std::string& gbk)
@@ -109,16 +143,16 @@ void CPagePrinter::PrintViaDriver(bool drawerOnly)
         return;
     }
 
-    const HDC dc = ::CreateDCW(nullptr, Widen(printer).c_str(), nullptr, nullptr);
+    const OwnedDc owned(::CreateDCW(nullptr, Widen(printer).c_str(), nullptr, nullptr));
+    const HDC dc = owned.get();
     if (!dc)
         return;
     DOCINFOW document {};
     document.cbSize = sizeof document;
     document.lpszDocName = L"printer";
-    if (::StartDocW(dc, &document) <= 0) {
-        ::DeleteDC(dc);
+    SpoolJob job(dc, document);
+    if (!job.Started())
         return;
-    }
 
     {
         std::optional<ReceiptFont> font;
@@ -133,9 +167,8 @@ void CPagePrinter::PrintViaDriver(bool drawerOnly)
     }
     // The spooler refuses the finished job when the queue no longer takes jobs or is gone; the
     // technician must not be told it printed, nor expect the drawer to have opened.
-    if (::EndDoc(dc) <= 0)
+    if (!job.End())
         ShowMessageBox(m_hWnd, "打印失败!", nullptr, MB_OK);
     else if (!drawerOnly)
         ShowMessageBox(m_hWnd, "打印完毕!", "提示", MB_ICONINFORMATION);
-    ::DeleteDC(dc);
 }
