@@ -13,7 +13,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <mutex>
 #include <new>
 #include <string>
@@ -39,23 +38,30 @@ std::string Describe(const Outcome& o)
 }
 
 // Runs one call under the library's lock; call gives its name and arguments for the run log, and
-// is asked only when the log is on.
-int Run(const std::function<std::string()>& call, const std::function<Outcome(const PosAdConfig&)>& work)
+// is asked only when the log is on. Both are taken as they are, not as std::function, which
+// allocates a capture too large for its own buffer, and nothing here may throw outside a guard.
+template <typename Call, typename Work> int Run(const Call& call, const Work& work) noexcept
 {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::unique_lock<std::mutex> lock(g_mutex, std::defer_lock);
     Outcome outcome;
     int runLog = 0;
+    const char* failure = nullptr;
     try {
+        lock.lock();
         const PosAdConfig config = g_driver.Config(); // a copy: ClosePrinterEx forgets the driver's
         runLog = config.runLog;
         outcome = work(config);
     } catch (const std::bad_alloc&) {
-        outcome = Outcome::Failed(result::kBadInput, "out of memory");
+        failure = "out of memory";
     } catch (...) {
-        outcome = Outcome::Failed(result::kBadInput, "internal error");
+        failure = "internal error";
     }
+    if (failure)
+        outcome.code = result::kBadInput;
     if (runLog == 1) {
         try {
+            if (failure)
+                outcome.detail = failure;
             const runlog::Stamp now = platform::Now();
             platform::AppendRunLog(now, runlog::Line(now, call(), Describe(outcome), outcome.sent));
         } catch (...) {
@@ -65,7 +71,7 @@ int Run(const std::function<std::string()>& call, const std::function<Outcome(co
     return outcome.code;
 }
 
-std::function<std::string()> Named(const char* name)
+auto Named(const char* name) noexcept
 {
     return [name] { return std::string(name) + "()"; };
 }
@@ -79,7 +85,7 @@ Outcome Print(const Encoded& encoded, bool sendNow = false)
 }
 
 // Zero, tare and clear tare.
-int ScaleCommand(const char* name, uint8_t command)
+int ScaleCommand(const char* name, uint8_t command) noexcept
 {
     return Run(Named(name), [command](const PosAdConfig&) {
         int scaleCode = result::kScaleOk;
@@ -95,7 +101,7 @@ int ScaleCommand(const char* name, uint8_t command)
 
 extern "C" {
 
-int POSAD_API GetDllVersion(char* version)
+int POSAD_API GetDllVersion(char* version) noexcept
 {
     return Run(Named("GetDllVersion"), [version](const PosAdConfig&) {
         if (!version)
@@ -107,13 +113,13 @@ int POSAD_API GetDllVersion(char* version)
     });
 }
 
-int POSAD_API BeginPrint(int lines)
+int POSAD_API BeginPrint(int lines) noexcept
 {
     return Run([lines] { return "BeginPrint(" + std::to_string(lines) + ")"; },
         [lines](const PosAdConfig&) { return Print(escpos::Feed(lines), true); });
 }
 
-int POSAD_API PrintText(const char* text, int mode)
+int POSAD_API PrintText(const char* text, int mode) noexcept
 {
     return Run([text, mode] { return "PrintText(" + runlog::Quote(text) + ", " + std::to_string(mode) + ")"; },
         [text](const PosAdConfig&) {
@@ -121,7 +127,7 @@ int POSAD_API PrintText(const char* text, int mode)
         });
 }
 
-int POSAD_API PrintBarCode(const char* digits, int width, int height, int textPosition)
+int POSAD_API PrintBarCode(const char* digits, int width, int height, int textPosition) noexcept
 {
     return Run(
         [=] {
@@ -134,7 +140,7 @@ int POSAD_API PrintBarCode(const char* digits, int width, int height, int textPo
         });
 }
 
-int POSAD_API PrintQrCode(const char* content, int moduleSize)
+int POSAD_API PrintQrCode(const char* content, int moduleSize) noexcept
 {
     return Run([=] { return "PrintQrCode(" + runlog::Quote(content) + ", " + std::to_string(moduleSize) + ")"; },
         [=](const PosAdConfig& config) {
@@ -143,7 +149,7 @@ int POSAD_API PrintQrCode(const char* content, int moduleSize)
         });
 }
 
-int POSAD_API PrintBitmapFile(const char* path, int mode)
+int POSAD_API PrintBitmapFile(const char* path, int mode) noexcept
 {
     return Run([=] { return "PrintBitmapFile(" + runlog::Quote(path) + ", " + std::to_string(mode) + ")"; },
         [=](const PosAdConfig& config) {
@@ -164,7 +170,7 @@ int POSAD_API PrintBitmapFile(const char* path, int mode)
         });
 }
 
-int POSAD_API PrintCommand(const char* bytes, int length)
+int POSAD_API PrintCommand(const char* bytes, int length) noexcept
 {
     const bool usable = bytes && length >= 0 && length <= kMaxCommandBytes;
     return Run(
@@ -180,12 +186,12 @@ int POSAD_API PrintCommand(const char* bytes, int length)
         });
 }
 
-int POSAD_API CutPaper(void)
+int POSAD_API CutPaper(void) noexcept
 {
     return Run(Named("CutPaper"), [](const PosAdConfig&) { return g_driver.Send(escpos::Cut()); });
 }
 
-int POSAD_API OpenCashDrawerEx(void)
+int POSAD_API OpenCashDrawerEx(void) noexcept
 {
     return Run(Named("OpenCashDrawerEx"), [](const PosAdConfig& config) {
         if (config.drawerControl != 0)
@@ -199,7 +205,7 @@ int POSAD_API OpenCashDrawerEx(void)
     });
 }
 
-int POSAD_API GetCashDrawerStatus(void)
+int POSAD_API GetCashDrawerStatus(void) noexcept
 {
     return Run(Named("GetCashDrawerStatus"), [](const PosAdConfig& config) {
         if (config.drawerControl != 0) {
@@ -229,17 +235,17 @@ int POSAD_API GetCashDrawerStatus(void)
     });
 }
 
-int POSAD_API ClosePrinterEx(void)
+int POSAD_API ClosePrinterEx(void) noexcept
 {
     return Run(Named("ClosePrinterEx"), [](const PosAdConfig&) { return g_driver.CloseAll(); });
 }
 
-int POSAD_API send_zero(void)
+int POSAD_API send_zero(void) noexcept
 {
     return ScaleCommand("send_zero", board::kZero);
 }
 
-int POSAD_API read_standard(char* record)
+int POSAD_API read_standard(char* record) noexcept
 {
     return Run([record] { return std::string("read_standard(") + (record ? "record" : "NULL") + ")"; },
         [record](const PosAdConfig&) {
@@ -261,12 +267,12 @@ int POSAD_API read_standard(char* record)
         });
 }
 
-int POSAD_API send_tare(char*)
+int POSAD_API send_tare(char*) noexcept
 {
     return ScaleCommand("send_tare", board::kTare);
 }
 
-int POSAD_API clear_tare(char*)
+int POSAD_API clear_tare(char*) noexcept
 {
     return ScaleCommand("clear_tare", board::kClearTare);
 }
