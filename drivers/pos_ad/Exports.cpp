@@ -27,20 +27,31 @@ constexpr int kMaxCommandBytes = 64 * 1024;
 std::mutex g_mutex;
 Driver g_driver;
 
-std::string Describe(const Outcome& o)
+// The result of a print, cut, drawer or close call; of a scale call.
+int PrintResult(const Outcome& o) noexcept
 {
-    std::string text = std::to_string(o.code);
-    const bool ok = o.code == result::kDone || o.code == result::kScaleOk || o.code == result::kDrawerOpen;
-    text += ok ? " done" : " failed";
+    return result::For(o.fault).print;
+}
+
+int ScaleResult(const Outcome& o) noexcept
+{
+    return result::For(o.fault).scale;
+}
+
+std::string Describe(int code, const Outcome& o)
+{
+    std::string text = std::to_string(code) + (o.ok() ? " done" : " failed");
     if (!o.detail.empty())
         text += ": " + o.detail;
     return text;
 }
 
-// Runs one call under the library's lock; call gives its name and arguments for the run log, and
-// is asked only when the log is on. Both are taken as they are, not as std::function, which
-// allocates a capture too large for its own buffer, and nothing here may throw outside a guard.
-template <typename Call, typename Work> int Run(const Call& call, const Work& work) noexcept
+// Runs one call under the library's lock and returns what resultOf makes of its outcome; call
+// gives its name and arguments for the run log, and is asked only when the log is on. All three
+// are taken as they are, not as std::function, which allocates a capture too large for its own
+// buffer: nothing here may throw outside a guard.
+template <typename Call, typename Work, typename ResultOf = decltype(&PrintResult)>
+int Run(const Call& call, const Work& work, const ResultOf& resultOf = &PrintResult) noexcept
 {
     std::unique_lock<std::mutex> lock(g_mutex, std::defer_lock);
     Outcome outcome;
@@ -57,18 +68,19 @@ template <typename Call, typename Work> int Run(const Call& call, const Work& wo
         failure = "internal error";
     }
     if (failure)
-        outcome.code = result::kBadInput;
+        outcome.fault = Fault::Internal;
+    const int code = resultOf(outcome);
     if (runLog == 1) {
         try {
             if (failure)
                 outcome.detail = failure;
             const runlog::Stamp now = platform::Now();
-            platform::AppendRunLog(now, runlog::Line(now, call(), Describe(outcome), outcome.sent));
+            platform::AppendRunLog(now, runlog::Line(now, call(), Describe(code, outcome), outcome.sent));
         } catch (...) {
             // The log must never turn a call into a failure, nor throw into the caller.
         }
     }
-    return outcome.code;
+    return code;
 }
 
 auto Named(const char* name) noexcept
@@ -80,21 +92,15 @@ auto Named(const char* name) noexcept
 Outcome Print(const Encoded& encoded, bool sendNow = false)
 {
     if (!encoded.ok())
-        return Outcome::Failed(result::kBadInput, encoded.error);
+        return Outcome::Failed(Fault::BadInput, encoded.error);
     return sendNow ? g_driver.Send(encoded.bytes) : g_driver.Queue(encoded.bytes);
 }
 
 // Zero, tare and clear tare.
 int ScaleCommand(const char* name, uint8_t command) noexcept
 {
-    return Run(Named(name), [command](const PosAdConfig&) {
-        int scaleCode = result::kScaleOk;
-        Outcome o = g_driver.BoardCommand(command, {}, scaleCode);
-        if (o.code != result::kDone)
-            return Outcome::Failed(scaleCode, o.detail);
-        o.code = result::kScaleOk;
-        return o;
-    });
+    return Run(
+        Named(name), [command](const PosAdConfig&) { return g_driver.BoardCommand(command, {}); }, &ScaleResult);
 }
 
 } // namespace
@@ -105,7 +111,7 @@ int POSAD_API GetDllVersion(char* version) noexcept
 {
     return Run(Named("GetDllVersion"), [version](const PosAdConfig&) {
         if (!version)
-            return Outcome::Failed(result::kBadInput, "no buffer");
+            return Outcome::Failed(Fault::BadInput, "no buffer");
         std::memcpy(version, kVersion, sizeof kVersion);
         Outcome o;
         o.detail = kVersion;
@@ -123,7 +129,7 @@ int POSAD_API PrintText(const char* text, int mode) noexcept
 {
     return Run([text, mode] { return "PrintText(" + runlog::Quote(text) + ", " + std::to_string(mode) + ")"; },
         [text](const PosAdConfig&) {
-            return text ? Print(escpos::Text(text)) : Outcome::Failed(result::kBadInput, "no text");
+            return text ? Print(escpos::Text(text)) : Outcome::Failed(Fault::BadInput, "no text");
         });
 }
 
@@ -136,7 +142,7 @@ int POSAD_API PrintBarCode(const char* digits, int width, int height, int textPo
         },
         [=](const PosAdConfig& config) {
             return digits ? Print(barcode::Encode(digits, width, height, textPosition, config.paperWidth))
-                          : Outcome::Failed(result::kBadInput, "no barcode text");
+                          : Outcome::Failed(Fault::BadInput, "no barcode text");
         });
 }
 
@@ -145,7 +151,7 @@ int POSAD_API PrintQrCode(const char* content, int moduleSize) noexcept
     return Run([=] { return "PrintQrCode(" + runlog::Quote(content) + ", " + std::to_string(moduleSize) + ")"; },
         [=](const PosAdConfig& config) {
             return content ? Print(qr::Encode(content, moduleSize, config.paperWidth))
-                           : Outcome::Failed(result::kBadInput, "no QR text");
+                           : Outcome::Failed(Fault::BadInput, "no QR text");
         });
 }
 
@@ -154,14 +160,14 @@ int POSAD_API PrintBitmapFile(const char* path, int mode) noexcept
     return Run([=] { return "PrintBitmapFile(" + runlog::Quote(path) + ", " + std::to_string(mode) + ")"; },
         [=](const PosAdConfig& config) {
             if (!path || !*path)
-                return Outcome::Failed(result::kBadFile, "no file name");
+                return Outcome::Failed(Fault::BadFile, "no file name");
             image::Rgba rgba;
             std::string error;
             if (!platform::DecodeBitmapFile(path, rgba, error))
-                return Outcome::Failed(result::kBadFile, error);
+                return Outcome::Failed(Fault::BadFile, error);
             const Encoded encoded = raster::Encode(rgba, config.density, config.paperWidth, config.lineSpace);
             if (!encoded.ok())
-                return Outcome::Failed(result::kBadFile, encoded.error);
+                return Outcome::Failed(Fault::BadFile, encoded.error);
             Outcome sent = g_driver.Send(encoded.bytes);
             const std::string picture = std::to_string(rgba.width) + "x" + std::to_string(rgba.height) +
                 " BMP in ESC * mode " + std::to_string(raster::ModeForDensity(config.density).escStar);
@@ -181,7 +187,7 @@ int POSAD_API PrintCommand(const char* bytes, int length) noexcept
         [=](const PosAdConfig&) {
             if (!usable)
                 return Outcome::Failed(
-                    result::kBadInput, "no bytes, or a length outside 0.." + std::to_string(kMaxCommandBytes));
+                    Fault::BadInput, "no bytes, or a length outside 0.." + std::to_string(kMaxCommandBytes));
             return g_driver.Queue(Bytes(bytes, bytes + length));
         });
 }
@@ -197,9 +203,8 @@ int POSAD_API OpenCashDrawerEx(void) noexcept
         if (config.drawerControl != 0)
             return g_driver.Send(escpos::DrawerPulse());
         const char type = board::BoardTypeCode(config.boardType);
-        int scaleCode = 0;
-        Outcome o = g_driver.BoardCommand(board::kOpenDrawer, std::string_view(&type, 1), scaleCode);
-        if (o.code == result::kDone)
+        Outcome o = g_driver.BoardCommand(board::kOpenDrawer, std::string_view(&type, 1));
+        if (o.ok())
             o.detail = "main board, type " + std::string(1, type);
         return o;
     });
@@ -207,32 +212,37 @@ int POSAD_API OpenCashDrawerEx(void) noexcept
 
 int POSAD_API GetCashDrawerStatus(void) noexcept
 {
-    return Run(Named("GetCashDrawerStatus"), [](const PosAdConfig& config) {
-        if (config.drawerControl != 0) {
-            uint8_t status = 0;
-            Outcome o = g_driver.PrinterStatus(status);
-            if (o.code != result::kDone)
+    bool open = false;
+    const auto state = [&open](const Outcome& o) noexcept {
+        return !o.ok() ? PrintResult(o) : open ? result::kDrawerOpen : result::kDrawerClosed;
+    };
+    return Run(
+        Named("GetCashDrawerStatus"),
+        [&open](const PosAdConfig& config) {
+            if (config.drawerControl != 0) {
+                uint8_t status = 0;
+                Outcome o = g_driver.PrinterStatus(status);
+                if (!o.ok())
+                    return o;
+                open = escpos::DrawerOpen(status, config.drawerOpenHigh != 0);
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "0x%02X", status);
+                o.detail = std::string(open ? "open" : "closed") + " (printer status " + hex + ")";
                 return o;
-            const bool open = escpos::DrawerOpen(status, config.drawerOpenHigh != 0);
-            o.code = open ? result::kDrawerOpen : result::kDrawerClosed;
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "0x%02X", status);
-            o.detail = std::string(open ? "open" : "closed") + " (printer status " + hex + ")";
+            }
+            board::Frame answer;
+            Outcome o = g_driver.BoardRequest(board::kDrawerState, {}, answer);
+            if (!o.ok())
+                return o;
+            uint8_t value = 0;
+            std::string error;
+            if (!board::ParseSingle(answer, value, error) || (value != '0' && value != '1'))
+                return Outcome::Failed(Fault::BadAnswer, error.empty() ? "drawer state is neither '0' nor '1'" : error);
+            open = value == '0';
+            o.detail = open ? "open (main board)" : "closed (main board)";
             return o;
-        }
-        board::Frame answer;
-        int scaleCode = 0;
-        Outcome o = g_driver.BoardRequest(board::kDrawerState, {}, answer, scaleCode);
-        if (o.code != result::kDone)
-            return o;
-        uint8_t value = 0;
-        std::string error;
-        if (!board::ParseSingle(answer, value, error) || (value != '0' && value != '1'))
-            return Outcome::Failed(result::kNoAnswer, error.empty() ? "drawer state is neither '0' nor '1'" : error);
-        o.code = value == '0' ? result::kDrawerOpen : result::kDrawerClosed;
-        o.detail = value == '0' ? "open (main board)" : "closed (main board)";
-        return o;
-    });
+        },
+        state);
 }
 
 int POSAD_API ClosePrinterEx(void) noexcept
@@ -250,21 +260,20 @@ int POSAD_API read_standard(char* record) noexcept
     return Run([record] { return std::string("read_standard(") + (record ? "record" : "NULL") + ")"; },
         [record](const PosAdConfig&) {
             if (!record)
-                return Outcome::Failed(result::kScaleBadArgument, "no record");
+                return Outcome::Failed(Fault::BadInput, "no record");
             board::Frame answer;
-            int scaleCode = 0;
-            Outcome o = g_driver.BoardRequest(board::kWeight, {}, answer, scaleCode);
-            if (o.code != result::kDone)
-                return Outcome::Failed(scaleCode, o.detail);
+            Outcome o = g_driver.BoardRequest(board::kWeight, {}, answer);
+            if (!o.ok())
+                return o;
             board::Reading reading;
             std::string error;
             if (!board::ParseReading(answer, reading, error))
-                return Outcome::Failed(result::kScaleBadAnswer, error);
+                return Outcome::Failed(Fault::BadAnswer, error);
             board::FillRecord(reading, record);
-            o.code = result::kScaleOk;
             o.detail = "\"" + std::string(record, 16) + "\"";
             return o;
-        });
+        },
+        &ScaleResult);
 }
 
 int POSAD_API send_tare(char*) noexcept
