@@ -8,15 +8,53 @@ Settings g_settings;
 
 namespace {
 
-int readProfileInt(const char* section, const char* key, int defaultValue, const std::string& path)
-{
-    return static_cast<int>(::GetPrivateProfileIntA(section, key, defaultValue, path.c_str()));
-}
-
 bool writeProfileString(const char* section, const char* key, const std::string& value, const std::string& path)
 {
     return ::WritePrivateProfileStringA(section, key, value.c_str(), path.c_str()) != FALSE;
 }
+
+// A field of the record and its key in the file, a number or a text.
+class StoredField {
+public:
+    StoredField(const IntKey& key, int Settings::*field) : m_intKey(&key), m_number(field) { }
+    StoredField(const TextKey& key, std::string Settings::*field) : m_textKey(&key), m_text(field) { }
+
+    void Load(Settings& s) const
+    {
+        if (m_intKey)
+            s.*m_number = static_cast<int>(
+                ::GetPrivateProfileIntA(m_intKey->section, m_intKey->name, m_intKey->fallback, s.iniPath.c_str()));
+        else
+            s.*m_text = readProfileString(m_textKey->section, m_textKey->name, m_textKey->fallback, s.iniPath);
+    }
+    bool Save(const Settings& s) const
+    {
+        return m_intKey ? writeProfileInt(m_intKey->section, m_intKey->name, s.*m_number, s.iniPath)
+                        : writeProfileString(m_textKey->section, m_textKey->name, s.*m_text, s.iniPath);
+    }
+
+private:
+    const IntKey* m_intKey = nullptr;
+    int Settings::*m_number = nullptr;
+    const TextKey* m_textKey = nullptr;
+    std::string Settings::*m_text = nullptr;
+};
+
+// In the order of the file: a save into a new file writes its sections and keys in this order.
+const StoredField kStoredFields[] = {
+    {keys::kSoftwareType, &Settings::softwareType},
+    {keys::kMachineModel, &Settings::machineModel},
+    {keys::kRunLog, &Settings::runLog},
+    {keys::kPrinterPort, &Settings::printerPort},
+    {keys::kPrinterBaud, &Settings::printerBaud},
+    {keys::kLineSpacing, &Settings::lineSpacing},
+    {keys::kImageDensity, &Settings::imageDensity},
+    {keys::kDrawerControl, &Settings::drawerControl},
+    {keys::kBoardType, &Settings::boardType},
+    {keys::kScalePort, &Settings::scalePort},
+    {keys::kScaleBaud, &Settings::scaleBaud},
+    {keys::kNegativeWeightAlarm, &Settings::negativeWeightAlarm},
+};
 
 // Creates every missing folder above path. True when the folder of path exists afterwards.
 bool ensureParentFolder(const std::string& path)
@@ -61,41 +99,18 @@ bool writeProfileInt(const std::string& section, const std::string& key, int val
 
 void loadSettings(Settings& s)
 {
-    const std::string& file = s.iniPath;
-    s.softwareType = readProfileInt("SOFT", "type", 0, file);
-    s.machineModel = readProfileInt("POS", "TYPE", 0, file);
-    s.runLog = readProfileInt("POS", "LOG", 0, file);
-    s.printerPort = readProfileString("PRINTER", "PORT", "USB", file);
-    s.printerBaud = readProfileInt("PRINTER", "RATE", 115200, file);
-    s.lineSpacing = readProfileInt("PRINTER", "LINESPACE", 10, file);
-    s.imageDensity = readProfileInt("Print", "Density", 3, file);
-    s.drawerControl = readProfileInt("CashDrawer", "ControlType", 0, file);
-    s.boardType = readProfileString("POS", "BOARD", "J1900", file);
-    s.scalePort = readProfileString("SCALE", "PORT", "COM4", file);
-    s.scaleBaud = readProfileInt("SCALE", "RATE", 115200, file);
-    s.negativeWeightAlarm = readProfileInt("POS", "ALARM", 0, file);
+    for (const StoredField& field : kStoredFields)
+        field.Load(s);
 }
 
 bool saveSettings(const Settings& s)
 {
-    const std::string& file = s.iniPath;
     // Windows refuses to write a read-only file; check first so that the outcome is the same
     // where the process could override the attribute (an administrator, or Wine run as root).
-    if (!ensureParentFolder(file) || isReadOnlyFile(file))
+    if (!ensureParentFolder(s.iniPath) || isReadOnlyFile(s.iniPath))
         return false;
-
     bool ok = true;
-    ok &= writeProfileInt("SOFT", "type", s.softwareType, file);
-    ok &= writeProfileInt("POS", "TYPE", s.machineModel, file);
-    ok &= writeProfileInt("POS", "LOG", s.runLog, file);
-    ok &= writeProfileString("PRINTER", "PORT", s.printerPort, file);
-    ok &= writeProfileInt("PRINTER", "RATE", s.printerBaud, file);
-    ok &= writeProfileInt("PRINTER", "LINESPACE", s.lineSpacing, file);
-    ok &= writeProfileInt("Print", "Density", s.imageDensity, file);
-    ok &= writeProfileInt("CashDrawer", "ControlType", s.drawerControl, file);
-    ok &= writeProfileString("POS", "BOARD", s.boardType, file);
-    ok &= writeProfileString("SCALE", "PORT", s.scalePort, file);
-    ok &= writeProfileInt("SCALE", "RATE", s.scaleBaud, file);
-    ok &= writeProfileInt("POS", "ALARM", s.negativeWeightAlarm, file);
+    for (const StoredField& field : kStoredFields)
+        ok &= field.Save(s);
     return ok;
 }

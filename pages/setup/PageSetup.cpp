@@ -217,5 +217,5 @@ void CPageSetup::OnBnClickedSave()
 void CPageSetup::OnBnClickedLogFile()
 {
     // Whether the folder exists is the shell's business; the page reports nothing.
-    ShellOpen(nullptr, "explore", "C://morvane//log", SW_SHOW);
+    ShellOpen(nullptr, "explore", keys::kLogFolder, SW_SHOW);
 }

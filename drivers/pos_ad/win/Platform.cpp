@@ -9,21 +9,18 @@
 
 namespace platform {
 
-const char kSettingsFile[] = "C:\\Morvane\\scales.ini";
-const char kLogFolder[] = "C:\\morvane\\log";
-
 namespace {
 
-int Int(const char* section, const char* key, int fallback)
+int Read(const IntKey& key)
 {
-    return static_cast<int>(::GetPrivateProfileIntA(section, key, fallback, kSettingsFile));
+    return static_cast<int>(::GetPrivateProfileIntA(key.section, key.name, key.fallback, keys::kSettingsFile));
 }
 
-std::string Text(const char* section, const char* key, const char* fallback)
+std::string Read(const TextKey& key)
 {
     std::string value(1024, '\0');
     const DWORD length = ::GetPrivateProfileStringA(
-        section, key, fallback, value.data(), static_cast<DWORD>(value.size()), kSettingsFile);
+        key.section, key.name, key.fallback, value.data(), static_cast<DWORD>(value.size()), keys::kSettingsFile);
     value.resize(length);
     return value;
 }
@@ -71,22 +68,22 @@ void MakeFolders(const std::string& folder)
 PosAdConfig LoadConfig()
 {
     PosAdConfig c;
-    c.runLog = Int("POS", "LOG", 0);
-    c.printerPort = Text("PRINTER", "PORT", "USB");
-    c.printerBaud = Int("PRINTER", "RATE", 115200);
-    c.lineSpace = Int("PRINTER", "LINESPACE", 10);
-    c.density = Int("Print", "Density", 3);
-    c.drawerControl = Int("CashDrawer", "ControlType", 0);
-    c.boardType = Text("POS", "BOARD", "J1900");
-    c.scalePort = Text("SCALE", "PORT", "COM4");
-    c.scaleBaud = Int("SCALE", "RATE", 115200);
+    c.runLog = Read(keys::kRunLog);
+    c.printerPort = Read(keys::kPrinterPort);
+    c.printerBaud = Read(keys::kPrinterBaud);
+    c.lineSpace = Read(keys::kLineSpacing);
+    c.density = Read(keys::kImageDensity);
+    c.drawerControl = Read(keys::kDrawerControl);
+    c.boardType = Read(keys::kBoardType);
+    c.scalePort = Read(keys::kScalePort);
+    c.scaleBaud = Read(keys::kScaleBaud);
 
-    c.printerAddress = Text("PosAdDll", "PrinterAddress", "");
-    c.usbDevice = Text("PosAdDll", "UsbDevice", "");
-    c.paperWidth = Int("PosAdDll", "PaperWidth", 576);
-    c.boardPort = Text("PosAdDll", "BoardPort", "");
-    c.boardBaud = Int("PosAdDll", "BoardRate", 0);
-    c.drawerOpenHigh = Int("PosAdDll", "DrawerOpenHigh", 1);
+    c.printerAddress = Read(keys::kPrinterAddress);
+    c.usbDevice = Read(keys::kUsbDevice);
+    c.paperWidth = Read(keys::kPaperWidth);
+    c.boardPort = Read(keys::kBoardPort);
+    c.boardBaud = Read(keys::kBoardBaud);
+    c.drawerOpenHigh = Read(keys::kDrawerOpenHigh);
     return c;
 }
 
@@ -99,8 +96,8 @@ runlog::Stamp Now()
 
 void AppendRunLog(const runlog::Stamp& when, const std::string& line)
 {
-    MakeFolders(kLogFolder);
-    const std::string path = std::string(kLogFolder) + "\\" + runlog::FileName(when);
+    MakeFolders(keys::kLogFolder);
+    const std::string path = std::string(keys::kLogFolder) + "/" + runlog::FileName(when);
     const OwnedHandle file = OwnFile(::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
         nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
