@@ -8,7 +8,37 @@
 #include <cstdlib>
 #include <iterator>
 
+// What choosing a machine model does to the form: whether the printer, drawer and alarm controls
+// may be changed, and what goes into the port and rate fields (an empty printer baud selects none).
+struct ModelPreset {
+    MachineModel model;
+    const char* name;
+    bool editable;
+    const char* scalePort;
+    const char* scaleBaud;
+    const char* printerPort;
+    const char* printerBaud;
+    DrawerControl drawer;
+};
+
 namespace {
+
+constexpr ModelPreset kPresets[] = {
+    {MachineModel::RX720, "RX720", true, "COM4", "115200", "COM1", "115200", DrawerControl::MainBoard},
+    {MachineModel::RX520, "RX520", false, "COM3", "115200", "LPT1", "", DrawerControl::Printer},
+    {MachineModel::Veyla, "Veyla", false, "COM3", "115200", "USB", "", DrawerControl::Printer},
+};
+
+// The list's index is what the file stores as the model.
+constexpr bool InModelOrder()
+{
+    for (size_t i = 0; i < std::size(kPresets); ++i) {
+        if (kPresets[i].model != static_cast<MachineModel>(i))
+            return false;
+    }
+    return std::size(kPresets) == static_cast<size_t>(MachineModel::Veyla) + 1;
+}
+static_assert(InModelOrder(), "one preset per model, in the order of MachineModel");
 
 const char* const kSoftwareTypes[] = {"Quillo软件", "Morvane软件", "其他"};
 const char* const kDensities[] = {"单8点", "双8点", "单24点", "双24点"};
@@ -17,28 +47,10 @@ const char* const kBoards[] = {"J1900", "J1900D", "I3/I5"};
 const char* const kOtherSoftware = kSoftwareTypes[2];
 const int kOtherSoftwareValue = 99;
 
-// What choosing a machine model puts into the form; empty printer baud means none selected.
-struct ModelPreset {
-    const char* model;
-    const char* scalePort;
-    const char* scaleBaud;
-    const char* printerPort;
-    const char* printerBaud;
-    bool drawerByBoard;
-};
-const ModelPreset kPresets[] = {
-    {"RX720", "COM4", "115200", "COM1", "115200", true},
-    {"RX520", "COM3", "115200", "LPT1", "", false},
-    {"Veyla", "COM3", "115200", "USB", "", false},
-};
-
-const ModelPreset* FindPreset(const std::string& model)
+// The entry a stored index selects in a list of count entries, or fallback when it names none.
+int EntryOf(int stored, size_t count, int fallback)
 {
-    for (const ModelPreset& preset : kPresets) {
-        if (model == preset.model)
-            return &preset;
-    }
-    return nullptr;
+    return stored >= 0 && static_cast<size_t>(stored) < count ? stored : fallback;
 }
 
 // The text of the selected entry, empty when nothing is selected.
@@ -77,17 +89,17 @@ BOOL CPageSetup::OnInitDialog()
 
     const CComboBox model = Combo(IDC_SETUP_MODEL);
     for (const ModelPreset& preset : kPresets)
-        model.AddString(preset.model);
-    const int modelIndex =
-        (s.machineModel < 0 || s.machineModel >= static_cast<int>(std::size(kPresets))) ? 0 : s.machineModel;
+        model.AddString(preset.name);
+    const int modelIndex = EntryOf(s.machineModel, std::size(kPresets), 0);
     model.SetCurSel(modelIndex);
-    ApplyModelRules(kPresets[modelIndex].model);
+    ApplyModelRules(kPresets[modelIndex]);
 
     const CComboBox software = Combo(IDC_SETUP_SOFTWARE);
     for (const char* name : kSoftwareTypes)
         software.AddString(name);
     // 99 ("other") and anything else the list cannot show land on its last entry.
-    software.SetCurSel((s.softwareType < 0 || s.softwareType > 2) ? 2 : s.softwareType);
+    const int lastSoftware = static_cast<int>(std::size(kSoftwareTypes)) - 1;
+    software.SetCurSel(EntryOf(s.softwareType, std::size(kSoftwareTypes), lastSoftware));
 
     Button(IDC_SETUP_RUNLOG).SetCheck(s.runLog);
 
@@ -122,7 +134,7 @@ BOOL CPageSetup::OnInitDialog()
     density.ResetContent();
     for (const char* name : kDensities)
         density.AddString(name);
-    density.SetCurSel((s.imageDensity < 0 || s.imageDensity > 3) ? -1 : s.imageDensity);
+    density.SetCurSel(EntryOf(s.imageDensity, std::size(kDensities), -1));
 
     Item(IDC_SETUP_LINESPACE).SetWindowText(std::to_string(s.lineSpacing));
 
@@ -137,46 +149,43 @@ BOOL CPageSetup::OnInitDialog()
     return TRUE;
 }
 
-void CPageSetup::ApplyModelRules(const std::string& model)
+void CPageSetup::ApplyModelRules(const ModelPreset& preset)
 {
-    if (!FindPreset(model))
-        return;
-    const bool editable = model == "RX720";
-
     // The scale's port and rate belong to the machine; nobody edits them here.
     Item(IDC_SETUP_SCALE_PORT).EnableWindow(false);
     Item(IDC_SETUP_SCALE_BAUD).EnableWindow(false);
     for (int id : {IDC_SETUP_PRINTER_PORT, IDC_SETUP_PRINTER_BAUD, IDC_SETUP_BOARD, IDC_SETUP_DRAWER_BOARD,
              IDC_SETUP_DRAWER_PRINTER})
-        Item(id).EnableWindow(editable);
+        Item(id).EnableWindow(preset.editable);
 
     const CButton alarm = Button(IDC_SETUP_ALARM);
-    if (!editable) {
+    if (!preset.editable) {
         // These models always raise the alarm, and their printer needs no baud rate.
         alarm.SetCheck(BST_CHECKED);
         Combo(IDC_SETUP_PRINTER_BAUD).SetCurSel(-1);
     }
-    alarm.EnableWindow(editable);
+    alarm.EnableWindow(preset.editable);
 }
 
 void CPageSetup::OnCbnSelchangeModel()
 {
-    const std::string model = SelectedText(Combo(IDC_SETUP_MODEL));
-    ApplyModelRules(model);
-
-    const ModelPreset* preset = FindPreset(model);
-    if (!preset)
+    const int index = EntryOf(Combo(IDC_SETUP_MODEL).GetCurSel(), std::size(kPresets), -1);
+    if (index < 0)
         return;
-    Item(IDC_SETUP_SCALE_PORT).SetWindowText(preset->scalePort);
-    Item(IDC_SETUP_SCALE_BAUD).SetWindowText(preset->scaleBaud);
+    const ModelPreset& preset = kPresets[index];
+    ApplyModelRules(preset);
+
+    Item(IDC_SETUP_SCALE_PORT).SetWindowText(preset.scalePort);
+    Item(IDC_SETUP_SCALE_BAUD).SetWindowText(preset.scaleBaud);
     const CComboBox printerPort = Combo(IDC_SETUP_PRINTER_PORT);
-    printerPort.SetCurSel(printerPort.FindExact(preset->printerPort));
+    printerPort.SetCurSel(printerPort.FindExact(preset.printerPort));
     const CComboBox printerBaud = Combo(IDC_SETUP_PRINTER_BAUD);
-    printerBaud.SetCurSel(printerBaud.FindExact(preset->printerBaud));
+    printerBaud.SetCurSel(printerBaud.FindExact(preset.printerBaud));
     Combo(IDC_SETUP_BOARD).SetCurSel(0);
     // Set directly, without a click, so the board list keeps what the model rules decided.
-    Button(IDC_SETUP_DRAWER_BOARD).SetCheck(preset->drawerByBoard ? BST_CHECKED : BST_UNCHECKED);
-    Button(IDC_SETUP_DRAWER_PRINTER).SetCheck(preset->drawerByBoard ? BST_UNCHECKED : BST_CHECKED);
+    const bool byBoard = preset.drawer == DrawerControl::MainBoard;
+    Button(IDC_SETUP_DRAWER_BOARD).SetCheck(byBoard ? BST_CHECKED : BST_UNCHECKED);
+    Button(IDC_SETUP_DRAWER_PRINTER).SetCheck(byBoard ? BST_UNCHECKED : BST_CHECKED);
 }
 
 void CPageSetup::OnBnClickedDrawerControl()
@@ -188,7 +197,9 @@ void CPageSetup::OnBnClickedSave()
 {
     Settings& s = g_settings;
     const CComboBox software = Combo(IDC_SETUP_SOFTWARE);
-    s.machineModel = Combo(IDC_SETUP_MODEL).GetCurSel();
+    // The list always shows a model; should it ever show none, the stored one stays.
+    if (const int model = Combo(IDC_SETUP_MODEL).GetCurSel(); model >= 0)
+        s.machineModel = model;
     s.softwareType = SelectedText(software) == kOtherSoftware ? kOtherSoftwareValue : software.GetCurSel();
     s.scalePort = Item(IDC_SETUP_SCALE_PORT).GetWindowText();
     s.scaleBaud = NumberIn(Item(IDC_SETUP_SCALE_BAUD).GetWindowText());
