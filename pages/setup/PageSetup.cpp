@@ -53,6 +53,15 @@ int EntryOf(int stored, size_t count, int fallback)
     return stored >= 0 && static_cast<size_t>(stored) < count ? stored : fallback;
 }
 
+// Empties a list and adds the entries to it.
+template <typename Entries> CComboBox Filled(const CComboBox& list, const Entries& entries)
+{
+    list.ResetContent();
+    for (const auto& entry : entries)
+        list.AddString(entry);
+    return list;
+}
+
 // The text of the selected entry, empty when nothing is selected.
 std::string SelectedText(const CComboBox& combo)
 {
@@ -94,19 +103,15 @@ BOOL CPageSetup::OnInitDialog()
     model.SetCurSel(modelIndex);
     ApplyModelRules(kPresets[modelIndex]);
 
-    const CComboBox software = Combo(IDC_SETUP_SOFTWARE);
-    for (const char* name : kSoftwareTypes)
-        software.AddString(name);
+    const CComboBox software = Filled(Combo(IDC_SETUP_SOFTWARE), kSoftwareTypes);
     // 99 ("other") and anything else the list cannot show land on its last entry.
     const int lastSoftware = static_cast<int>(std::size(kSoftwareTypes)) - 1;
     software.SetCurSel(EntryOf(s.softwareType, std::size(kSoftwareTypes), lastSoftware));
 
     Button(IDC_SETUP_RUNLOG).SetCheck(s.runLog);
 
-    const CComboBox scalePort = Combo(IDC_SETUP_SCALE_PORT);
-    for (const std::string& port : scalePortList)
-        scalePort.AddString(port);
-    scalePort.SetCurSel(scalePort.FindExact(s.scalePort));
+    const CComboBox scalePort = Filled(Combo(IDC_SETUP_SCALE_PORT), scalePortList);
+    scalePort.SelectExact(s.scalePort);
     // A port the list lacks is still shown, and saved back unchanged.
     scalePort.SetWindowText(s.scalePort);
 
@@ -115,34 +120,19 @@ BOOL CPageSetup::OnInitDialog()
     // The stored alarm state wins over what the model rules did to the box above.
     Button(IDC_SETUP_ALARM).SetCheck(s.negativeWeightAlarm);
 
-    const CComboBox printerPort = Combo(IDC_SETUP_PRINTER_PORT);
-    printerPort.ResetContent();
-    for (const std::string& port : printerPortList)
-        printerPort.AddString(port);
-    printerPort.SetCurSel(printerPort.FindExact(s.printerPort));
+    Filled(Combo(IDC_SETUP_PRINTER_PORT), printerPortList).SelectExact(s.printerPort);
 
-    const CComboBox printerBaud = Combo(IDC_SETUP_PRINTER_BAUD);
-    printerBaud.ResetContent();
-    for (const std::string& baud : baudRateList)
-        printerBaud.AddString(baud);
-    printerBaud.SetCurSel(printerBaud.FindExact(std::to_string(s.printerBaud)));
+    const CComboBox printerBaud = Filled(Combo(IDC_SETUP_PRINTER_BAUD), baudRateList);
+    printerBaud.SelectExact(std::to_string(s.printerBaud));
     // A parallel port has no baud rate.
     if (s.printerPort == "LPT1")
         printerBaud.SetCurSel(-1);
 
-    const CComboBox density = Combo(IDC_SETUP_DENSITY);
-    density.ResetContent();
-    for (const char* name : kDensities)
-        density.AddString(name);
-    density.SetCurSel(EntryOf(s.imageDensity, std::size(kDensities), -1));
+    Filled(Combo(IDC_SETUP_DENSITY), kDensities).SetCurSel(EntryOf(s.imageDensity, std::size(kDensities), -1));
 
     Item(IDC_SETUP_LINESPACE).SetWindowText(std::to_string(s.lineSpacing));
 
-    const CComboBox board = Combo(IDC_SETUP_BOARD);
-    board.ResetContent();
-    for (const char* name : kBoards)
-        board.AddString(name);
-    board.SetCurSel(board.FindExact(s.boardType));
+    Filled(Combo(IDC_SETUP_BOARD), kBoards).SelectExact(s.boardType);
 
     // Deliberately leaves the board list's enabling to the model rules until a radio is clicked.
     Button(s.IsDrawerOnBoard() ? IDC_SETUP_DRAWER_BOARD : IDC_SETUP_DRAWER_PRINTER).SetCheck(BST_CHECKED);
@@ -177,10 +167,8 @@ void CPageSetup::OnCbnSelchangeModel()
 
     Item(IDC_SETUP_SCALE_PORT).SetWindowText(preset.scalePort);
     Item(IDC_SETUP_SCALE_BAUD).SetWindowText(preset.scaleBaud);
-    const CComboBox printerPort = Combo(IDC_SETUP_PRINTER_PORT);
-    printerPort.SetCurSel(printerPort.FindExact(preset.printerPort));
-    const CComboBox printerBaud = Combo(IDC_SETUP_PRINTER_BAUD);
-    printerBaud.SetCurSel(printerBaud.FindExact(preset.printerBaud));
+    Combo(IDC_SETUP_PRINTER_PORT).SelectExact(preset.printerPort);
+    Combo(IDC_SETUP_PRINTER_BAUD).SelectExact(preset.printerBaud);
     Combo(IDC_SETUP_BOARD).SetCurSel(0);
     // Set directly, without a click, so the board list keeps what the model rules decided.
     const bool byBoard = preset.drawer == DrawerControl::MainBoard;
