@@ -27,17 +27,6 @@ constexpr int kMaxCommandBytes = 64 * 1024;
 std::mutex g_mutex;
 Driver g_driver;
 
-// The result of a print, cut, drawer or close call; of a scale call.
-int PrintResult(const Outcome& o) noexcept
-{
-    return result::For(o.fault).print;
-}
-
-int ScaleResult(const Outcome& o) noexcept
-{
-    return result::For(o.fault).scale;
-}
-
 std::string Describe(int code, const Outcome& o)
 {
     std::string text = std::to_string(code) + (o.ok() ? " done" : " failed");
@@ -46,12 +35,12 @@ std::string Describe(int code, const Outcome& o)
     return text;
 }
 
-// Runs one call under the library's lock and returns what resultOf makes of its outcome; call
-// gives its name and arguments for the run log, and is asked only when the log is on. All three
-// are taken as they are, not as std::function, which allocates a capture too large for its own
-// buffer: nothing here may throw outside a guard.
-template <typename Call, typename Work, typename ResultOf = decltype(&PrintResult)>
-int Run(const Call& call, const Work& work, const ResultOf& resultOf = &PrintResult) noexcept
+// Runs one call under the library's lock and returns its result from the column of codes its kind
+// of call answers in; call gives its name and arguments for the run log, and is asked only when
+// the log is on. Both are taken as they are, not as std::function, which allocates a capture too
+// large for its own buffer: nothing here may throw outside a guard.
+template <typename Call, typename Work>
+int Run(const Call& call, const Work& work, int result::Codes::*column = &result::Codes::print) noexcept
 {
     std::unique_lock<std::mutex> lock(g_mutex, std::defer_lock);
     Outcome outcome;
@@ -69,7 +58,7 @@ int Run(const Call& call, const Work& work, const ResultOf& resultOf = &PrintRes
     }
     if (failure)
         outcome.fault = Fault::Internal;
-    const int code = resultOf(outcome);
+    const int code = outcome.ok() && outcome.answer ? *outcome.answer : result::For(outcome.fault).*column;
     if (runLog == 1) {
         try {
             if (failure)
@@ -100,7 +89,8 @@ Outcome Print(const Encoded& encoded, bool sendNow = false)
 int ScaleCommand(const char* name, uint8_t command) noexcept
 {
     return Run(
-        Named(name), [command](const PosAdConfig&) { return g_driver.BoardCommand(command, {}); }, &ScaleResult);
+        Named(name), [command](const PosAdConfig&) { return g_driver.BoardCommand(command, {}); },
+        &result::Codes::scale);
 }
 
 } // namespace
@@ -212,37 +202,31 @@ int POSAD_API OpenCashDrawerEx(void) noexcept
 
 int POSAD_API GetCashDrawerStatus(void) noexcept
 {
-    bool open = false;
-    const auto state = [&open](const Outcome& o) noexcept {
-        return !o.ok() ? PrintResult(o) : open ? result::kDrawerOpen : result::kDrawerClosed;
-    };
-    return Run(
-        Named("GetCashDrawerStatus"),
-        [&open](const PosAdConfig& config) {
-            if (config.drawerControl != 0) {
-                uint8_t status = 0;
-                Outcome o = g_driver.PrinterStatus(status);
-                if (!o.ok())
-                    return o;
-                open = escpos::DrawerOpen(status, config.drawerOpenHigh != 0);
-                char hex[8];
-                std::snprintf(hex, sizeof hex, "0x%02X", status);
-                o.detail = std::string(open ? "open" : "closed") + " (printer status " + hex + ")";
-                return o;
-            }
-            board::Frame answer;
-            Outcome o = g_driver.BoardRequest(board::kDrawerState, {}, answer);
+    return Run(Named("GetCashDrawerStatus"), [](const PosAdConfig& config) {
+        if (config.drawerControl != 0) {
+            uint8_t status = 0;
+            Outcome o = g_driver.PrinterStatus(status);
             if (!o.ok())
                 return o;
-            uint8_t value = 0;
-            std::string error;
-            if (!board::ParseSingle(answer, value, error) || (value != '0' && value != '1'))
-                return Outcome::Failed(Fault::BadAnswer, error.empty() ? "drawer state is neither '0' nor '1'" : error);
-            open = value == '0';
-            o.detail = open ? "open (main board)" : "closed (main board)";
+            const bool open = escpos::DrawerOpen(status, config.drawerOpenHigh != 0);
+            o.answer = open ? result::kDrawerOpen : result::kDrawerClosed;
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "0x%02X", status);
+            o.detail = std::string(open ? "open" : "closed") + " (printer status " + hex + ")";
             return o;
-        },
-        state);
+        }
+        board::Frame answer;
+        Outcome o = g_driver.BoardRequest(board::kDrawerState, {}, answer);
+        if (!o.ok())
+            return o;
+        uint8_t value = 0;
+        std::string error;
+        if (!board::ParseSingle(answer, value, error) || (value != '0' && value != '1'))
+            return Outcome::Failed(Fault::BadAnswer, error.empty() ? "drawer state is neither '0' nor '1'" : error);
+        o.answer = value == '0' ? result::kDrawerOpen : result::kDrawerClosed;
+        o.detail = value == '0' ? "open (main board)" : "closed (main board)";
+        return o;
+    });
 }
 
 int POSAD_API ClosePrinterEx(void) noexcept
@@ -273,7 +257,7 @@ int POSAD_API read_standard(char* record) noexcept
             o.detail = "\"" + std::string(record, 16) + "\"";
             return o;
         },
-        &ScaleResult);
+        &result::Codes::scale);
 }
 
 int POSAD_API send_tare(char*) noexcept

@@ -16,6 +16,7 @@
 // How a piece of work went, for the call's result and its run-log line.
 struct Outcome {
     Fault fault = Fault::None;
+    std::optional<int> answer; // what the call returns when it went well, if not its usual success
     std::string detail;
     size_t sent = 0;
 
