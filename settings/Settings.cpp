@@ -8,53 +8,43 @@ Settings g_settings;
 
 namespace {
 
-bool writeProfileString(const char* section, const char* key, const std::string& value, const std::string& path)
+int Read(const IntKey& key, const std::string& path)
 {
-    return ::WritePrivateProfileStringA(section, key, value.c_str(), path.c_str()) != FALSE;
+    return static_cast<int>(::GetPrivateProfileIntA(key.section, key.name, key.fallback, path.c_str()));
 }
 
-// A field of the record and its key in the file, a number or a text.
-class StoredField {
-public:
-    StoredField(const IntKey& key, int Settings::*field) : m_intKey(&key), m_number(field) { }
-    StoredField(const TextKey& key, std::string Settings::*field) : m_textKey(&key), m_text(field) { }
+std::string Read(const TextKey& key, const std::string& path)
+{
+    return readProfileString(key.section, key.name, key.fallback, path);
+}
 
-    void Load(Settings& s) const
-    {
-        if (m_intKey)
-            s.*m_number = static_cast<int>(
-                ::GetPrivateProfileIntA(m_intKey->section, m_intKey->name, m_intKey->fallback, s.iniPath.c_str()));
-        else
-            s.*m_text = readProfileString(m_textKey->section, m_textKey->name, m_textKey->fallback, s.iniPath);
-    }
-    bool Save(const Settings& s) const
-    {
-        return m_intKey ? writeProfileInt(m_intKey->section, m_intKey->name, s.*m_number, s.iniPath)
-                        : writeProfileString(m_textKey->section, m_textKey->name, s.*m_text, s.iniPath);
-    }
+bool Write(const IntKey& key, int value, const std::string& path)
+{
+    return writeProfileInt(key.section, key.name, value, path);
+}
 
-private:
-    const IntKey* m_intKey = nullptr;
-    int Settings::*m_number = nullptr;
-    const TextKey* m_textKey = nullptr;
-    std::string Settings::*m_text = nullptr;
-};
+bool Write(const TextKey& key, const std::string& value, const std::string& path)
+{
+    return ::WritePrivateProfileStringA(key.section, key.name, value.c_str(), path.c_str()) != FALSE;
+}
 
-// In the order of the file: a save into a new file writes its sections and keys in this order.
-const StoredField kStoredFields[] = {
-    {keys::kSoftwareType, &Settings::softwareType},
-    {keys::kMachineModel, &Settings::machineModel},
-    {keys::kRunLog, &Settings::runLog},
-    {keys::kPrinterPort, &Settings::printerPort},
-    {keys::kPrinterBaud, &Settings::printerBaud},
-    {keys::kLineSpacing, &Settings::lineSpacing},
-    {keys::kImageDensity, &Settings::imageDensity},
-    {keys::kDrawerControl, &Settings::drawerControl},
-    {keys::kBoardType, &Settings::boardType},
-    {keys::kScalePort, &Settings::scalePort},
-    {keys::kScaleBaud, &Settings::scaleBaud},
-    {keys::kNegativeWeightAlarm, &Settings::negativeWeightAlarm},
-};
+// Hands each stored field to visit with its key, in the order of the file: a save into a new file
+// writes its sections and keys in this order.
+template <typename Record, typename Visit> void ForEachStored(Record& s, const Visit& visit)
+{
+    visit(keys::kSoftwareType, s.softwareType);
+    visit(keys::kMachineModel, s.machineModel);
+    visit(keys::kRunLog, s.runLog);
+    visit(keys::kPrinterPort, s.printerPort);
+    visit(keys::kPrinterBaud, s.printerBaud);
+    visit(keys::kLineSpacing, s.lineSpacing);
+    visit(keys::kImageDensity, s.imageDensity);
+    visit(keys::kDrawerControl, s.drawerControl);
+    visit(keys::kBoardType, s.boardType);
+    visit(keys::kScalePort, s.scalePort);
+    visit(keys::kScaleBaud, s.scaleBaud);
+    visit(keys::kNegativeWeightAlarm, s.negativeWeightAlarm);
+}
 
 // Creates every missing folder above path. True when the folder of path exists afterwards.
 bool ensureParentFolder(const std::string& path)
@@ -94,13 +84,12 @@ bool writeProfileInt(const std::string& section, const std::string& key, int val
 {
     char text[16];
     std::snprintf(text, sizeof text, "%d", value);
-    return writeProfileString(section.c_str(), key.c_str(), text, path);
+    return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), text, path.c_str()) != FALSE;
 }
 
 void loadSettings(Settings& s)
 {
-    for (const StoredField& field : kStoredFields)
-        field.Load(s);
+    ForEachStored(s, [&s](const auto& key, auto& field) { field = Read(key, s.iniPath); });
 }
 
 bool saveSettings(const Settings& s)
@@ -110,7 +99,6 @@ bool saveSettings(const Settings& s)
     if (!ensureParentFolder(s.iniPath) || isReadOnlyFile(s.iniPath))
         return false;
     bool ok = true;
-    for (const StoredField& field : kStoredFields)
-        ok &= field.Save(s);
+    ForEachStored(s, [&](const auto& key, const auto& field) { ok &= Write(key, field, s.iniPath); });
     return ok;
 }

@@ -1,19 +1,16 @@
-// The settings file the program and the device library share: where it is, and each of the
-// program's keys with its section and the value a missing key reads as. Both sides name a key only
-// through these, so neither can read a setting differently from the other.
+// The settings file the program and the device library share: where it is, and each key with its
+// section and the value a missing key reads as. Both sides name a key only through these, so
+// neither can read a setting differently from the other.
 #pragma once
 
-struct IntKey {
+// A key of the file: its section, its name, and what it reads as when it is missing.
+template <typename Value> struct Key {
     const char* section;
     const char* name;
-    int fallback;
+    Value fallback;
 };
-
-struct TextKey {
-    const char* section;
-    const char* name;
-    const char* fallback;
-};
+using IntKey = Key<int>;
+using TextKey = Key<const char*>;
 
 namespace keys {
 
@@ -34,5 +31,13 @@ constexpr TextKey kBoardType {"POS", "BOARD", "J1900"};
 constexpr TextKey kScalePort {"SCALE", "PORT", "COM4"};
 constexpr IntKey kScaleBaud {"SCALE", "RATE", 115200};
 constexpr IntKey kNegativeWeightAlarm {"POS", "ALARM", 0};
+
+// Read by the device library alone; the setup page never writes them (docs/pos-ad.md).
+constexpr TextKey kPrinterAddress {"PosAdDll", "PrinterAddress", ""};
+constexpr TextKey kUsbDevice {"PosAdDll", "UsbDevice", ""};
+constexpr IntKey kPaperWidth {"PosAdDll", "PaperWidth", 576};
+constexpr TextKey kBoardPort {"PosAdDll", "BoardPort", ""};
+constexpr IntKey kBoardBaud {"PosAdDll", "BoardRate", 0};
+constexpr IntKey kDrawerOpenHigh {"PosAdDll", "DrawerOpenHigh", 1};
 
 } // namespace keys

@@ -6,17 +6,6 @@
 
 #include <string>
 
-namespace keys {
-
-constexpr TextKey kPrinterAddress {"PosAdDll", "PrinterAddress", ""};
-constexpr TextKey kUsbDevice {"PosAdDll", "UsbDevice", ""};
-constexpr IntKey kPaperWidth {"PosAdDll", "PaperWidth", 576};
-constexpr TextKey kBoardPort {"PosAdDll", "BoardPort", ""};
-constexpr IntKey kBoardBaud {"PosAdDll", "BoardRate", 0};
-constexpr IntKey kDrawerOpenHigh {"PosAdDll", "DrawerOpenHigh", 1};
-
-} // namespace keys
-
 // Each field as a missing key reads.
 struct PosAdConfig {
     int runLog = keys::kRunLog.fallback;
