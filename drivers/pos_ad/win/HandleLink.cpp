@@ -113,7 +113,7 @@ std::string FirstUsbPrinter(std::string& error)
         error = "USB printers cannot be listed: " + SystemError(::GetLastError());
         return {};
     }
-    const std::unique_ptr<void, ReleaseWith<&::SetupDiDestroyDeviceInfoList>> listOwner(devices);
+    const Owned<HDEVINFO, &::SetupDiDestroyDeviceInfoList> listOwner(devices);
     std::string path;
     SP_DEVICE_INTERFACE_DATA interfaceData {};
     interfaceData.cbSize = sizeof interfaceData;

@@ -23,7 +23,7 @@ std::string SystemError(unsigned long code)
         flags, nullptr, code, MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0, nullptr);
     if (!length) // a system without English messages
         length = ::FormatMessageA(flags, nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    const std::unique_ptr<char, ReleaseWith<&::LocalFree>> owned(text);
+    const Owned<char*, &::LocalFree> owned(text);
     std::string message = length && text ? std::string(text, length) : std::string();
     while (!message.empty() &&
         (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' || message.back() == '.'))

@@ -108,7 +108,7 @@ void AppendRunLog(const runlog::Stamp& when, const std::string& line)
 
 bool DecodeWithSystem(const char* path, image::Rgba& out, std::string& error)
 {
-    const std::unique_ptr<void, ReleaseWith<&::DeleteObject>> owned(
+    const Owned<HGDIOBJ, &::DeleteObject> owned(
         ::LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     const HBITMAP bitmap = static_cast<HBITMAP>(owned.get());
     if (!bitmap) {

@@ -137,7 +137,7 @@ std::unique_ptr<Link> OpenTcpLink(const PortSpec& spec, std::string& error)
         error = "printer address \"" + spec.host + "\" is not a numeric IP address";
         return nullptr;
     }
-    const std::unique_ptr<addrinfo, ReleaseWith<&::freeaddrinfo>> address(found);
+    const Owned<addrinfo*, &::freeaddrinfo> address(found);
     OwnedSocket owned(::socket(address->ai_family, SOCK_STREAM, IPPROTO_TCP));
     const SOCKET s = owned.get();
     if (s == INVALID_SOCKET) {
