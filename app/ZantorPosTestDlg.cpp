@@ -80,9 +80,9 @@ void CZantorPosTestDlg::CreateFonts()
 void CZantorPosTestDlg::CreatePages()
 {
     const RECT tab = m_tabCtrl.GetClientRect();
-    m_pageSetup.Create(IDD_PAGE_SETUP, m_tabCtrl.m_hWnd);
-    m_pagePrinter.Create(IDD_PAGE_PRINTER, m_tabCtrl.m_hWnd);
-    m_pageScale.Create(IDD_PAGE_SCALE, m_tabCtrl.m_hWnd);
+    m_pageSetup.Create(m_tabCtrl.m_hWnd);
+    m_pagePrinter.Create(m_tabCtrl.m_hWnd);
+    m_pageScale.Create(m_tabCtrl.m_hWnd);
     theApp.m_pPageScale = &m_pageScale;
 
     // The pages leave 1 pixel of the tab area free at the left and top, 2 at the right and 20

@@ -1,6 +1,6 @@
 #include "app/ZantorPosTestApp.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    return AfxWinMain(theApp, instance);
+    return AfxWinMain(theApp);
 }

@@ -129,7 +129,7 @@ int Latency(int seconds, int com)
     }
     UseSettings("[POS]\r\nTYPE=0\r\n[SCALE]\r\nPORT=COM" + std::to_string(com) + "\r\n");
     CZantorPosTestDlg dlg;
-    if (!dlg.Create(IDD_ZANTORPOSTEST_DIALOG, nullptr) || !g_scaleSdk.module)
+    if (!dlg.Create(nullptr) || !g_scaleSdk.module)
         return 1;
     dlg.ShowPage(CZantorPosTestDlg::kPageScale);
     CPageScale& page = dlg.m_pageScale;
@@ -170,7 +170,7 @@ int Idle(int seconds, const std::string& serverPid, double ticksPerSecond, bool 
 {
     UseSettings("[POS]\r\nTYPE=1\r\n");
     CZantorPosTestDlg dlg;
-    if (!dlg.Create(IDD_ZANTORPOSTEST_DIALOG, nullptr))
+    if (!dlg.Create(nullptr))
         return 1;
     dlg.ShowPage(CZantorPosTestDlg::kPageScale);
     if (weighing)

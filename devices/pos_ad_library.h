@@ -10,7 +10,14 @@
 #define POSAD_API __cdecl
 #endif
 
-#define POSAD_DECLARE(name, parameters, arguments) int POSAD_API name parameters;
+// No exception may leave a C function; declared so, every definition is held to it by the compiler.
+#ifdef __cplusplus
+#define POSAD_NOEXCEPT noexcept
+#else
+#define POSAD_NOEXCEPT
+#endif
+
+#define POSAD_DECLARE(name, parameters, arguments) int POSAD_API name parameters POSAD_NOEXCEPT;
 
 #ifdef __cplusplus
 extern "C" {
@@ -23,3 +30,4 @@ POSAD_FUNCTIONS(POSAD_DECLARE)
 #endif
 
 #undef POSAD_DECLARE
+#undef POSAD_NOEXCEPT

@@ -26,4 +26,6 @@ public:
     // Index of the first entry equal to text, compared byte for byte (the control's own search
     // ignores letter case, which the settings must not); -1 when there is none.
     int FindExact(const std::string& gbk) const;
+    // Selects that entry, or none when there is none.
+    void SelectExact(const std::string& gbk) const { SetCurSel(FindExact(gbk)); }
 };

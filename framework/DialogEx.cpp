@@ -20,11 +20,10 @@ INT_PTR CDialogEx::DoModal(HWND parent)
     return result;
 }
 
-bool CDialogEx::Create(UINT templateId, HWND parent)
+bool CDialogEx::Create(HWND parent)
 {
-    m_templateId = templateId;
     m_modal = false;
-    const HWND hwnd = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), parent,
+    const HWND hwnd = ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), parent,
         &CDialogEx::DialogProc, reinterpret_cast<LPARAM>(this));
     return hwnd != nullptr;
 }

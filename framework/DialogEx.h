@@ -17,15 +17,13 @@ public:
     // Runs the dialog modally; returns the code passed to EndDialog, or -1 if it could not start.
     INT_PTR DoModal(HWND parent = nullptr);
     // Creates the dialog modelessly, usually as a child page; it shows only if its template says so.
-    bool Create(UINT templateId, HWND parent);
+    bool Create(HWND parent);
     void EndDialog(int result);
     // Destroys the window now, children first. By the time ~CDialogEx runs, the derived part of
     // the object is gone (its WindowProc no longer answers, its members are released), so a
     // derived class whose handlers or members take part in the destruction calls this from its
     // own destructor; ~CDialogEx only destroys what is left.
     void DestroyWindow();
-
-    UINT TemplateId() const { return m_templateId; }
 
 protected:
     virtual void DoDataExchange() { }
@@ -61,6 +59,6 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-    UINT m_templateId;
+    const UINT m_templateId;
     bool m_modal = false;
 };

@@ -18,7 +18,6 @@ public:
         const std::string& faceName);
     void DeleteObject();
 
-    HFONT GetSafeHandle() const { return m_hFont; }
     operator HFONT() const { return m_hFont; }
 
 private:

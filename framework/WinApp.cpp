@@ -30,9 +30,8 @@ CWinApp* AfxGetApp()
     return g_currentApp;
 }
 
-int AfxWinMain(CWinApp& app, HINSTANCE instance)
+int AfxWinMain(CWinApp& app)
 {
-    app.m_hInstance = instance;
     if (!app.InitInstance())
         return 0;
     return app.Run();

@@ -15,11 +15,10 @@ public:
     // The message loop for applications whose InitInstance returns TRUE.
     virtual int Run();
 
-    HINSTANCE m_hInstance = nullptr;
     HWND m_hMainWnd = nullptr;
     DWORD m_dwRestartManagerSupportFlags = 0;
 };
 
 CWinApp* AfxGetApp();
 // The process's entry after WinMain: InitInstance, then the message loop if it asks for one.
-int AfxWinMain(CWinApp& app, HINSTANCE instance);
+int AfxWinMain(CWinApp& app);

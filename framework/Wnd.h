@@ -21,7 +21,6 @@ public:
     void ShowWindow(int command) const { ::ShowWindow(m_hWnd, command); }
     bool IsWindowVisible() const { return ::IsWindowVisible(m_hWnd) != FALSE; }
     void EnableWindow(bool enable) const { ::EnableWindow(m_hWnd, enable ? TRUE : FALSE); }
-    bool IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd) != FALSE; }
     void MoveWindow(int x, int y, int width, int height, bool repaint) const
     {
         ::MoveWindow(m_hWnd, x, y, width, height, repaint ? TRUE : FALSE);

@@ -8,14 +8,42 @@ Settings g_settings;
 
 namespace {
 
-int readProfileInt(const char* section, const char* key, int defaultValue, const std::string& path)
+int Read(const IntKey& key, const std::string& path)
 {
-    return static_cast<int>(::GetPrivateProfileIntA(section, key, defaultValue, path.c_str()));
+    return static_cast<int>(::GetPrivateProfileIntA(key.section, key.name, key.fallback, path.c_str()));
 }
 
-bool writeProfileString(const char* section, const char* key, const std::string& value, const std::string& path)
+std::string Read(const TextKey& key, const std::string& path)
 {
-    return ::WritePrivateProfileStringA(section, key, value.c_str(), path.c_str()) != FALSE;
+    return readProfileString(key.section, key.name, key.fallback, path);
+}
+
+bool Write(const IntKey& key, int value, const std::string& path)
+{
+    return writeProfileInt(key.section, key.name, value, path);
+}
+
+bool Write(const TextKey& key, const std::string& value, const std::string& path)
+{
+    return ::WritePrivateProfileStringA(key.section, key.name, value.c_str(), path.c_str()) != FALSE;
+}
+
+// Hands each stored field to visit with its key, in the order of the file: a save into a new file
+// writes its sections and keys in this order.
+template <typename Record, typename Visit> void ForEachStored(Record& s, const Visit& visit)
+{
+    visit(keys::kSoftwareType, s.softwareType);
+    visit(keys::kMachineModel, s.machineModel);
+    visit(keys::kRunLog, s.runLog);
+    visit(keys::kPrinterPort, s.printerPort);
+    visit(keys::kPrinterBaud, s.printerBaud);
+    visit(keys::kLineSpacing, s.lineSpacing);
+    visit(keys::kImageDensity, s.imageDensity);
+    visit(keys::kDrawerControl, s.drawerControl);
+    visit(keys::kBoardType, s.boardType);
+    visit(keys::kScalePort, s.scalePort);
+    visit(keys::kScaleBaud, s.scaleBaud);
+    visit(keys::kNegativeWeightAlarm, s.negativeWeightAlarm);
 }
 
 // Creates every missing folder above path. True when the folder of path exists afterwards.
@@ -56,46 +84,21 @@ bool writeProfileInt(const std::string& section, const std::string& key, int val
 {
     char text[16];
     std::snprintf(text, sizeof text, "%d", value);
-    return writeProfileString(section.c_str(), key.c_str(), text, path);
+    return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), text, path.c_str()) != FALSE;
 }
 
 void loadSettings(Settings& s)
 {
-    const std::string& file = s.iniPath;
-    s.softwareType = readProfileInt("SOFT", "type", 0, file);
-    s.machineModel = readProfileInt("POS", "TYPE", 0, file);
-    s.runLog = readProfileInt("POS", "LOG", 0, file);
-    s.printerPort = readProfileString("PRINTER", "PORT", "USB", file);
-    s.printerBaud = readProfileInt("PRINTER", "RATE", 115200, file);
-    s.lineSpacing = readProfileInt("PRINTER", "LINESPACE", 10, file);
-    s.imageDensity = readProfileInt("Print", "Density", 3, file);
-    s.drawerControl = readProfileInt("CashDrawer", "ControlType", 0, file);
-    s.boardType = readProfileString("POS", "BOARD", "J1900", file);
-    s.scalePort = readProfileString("SCALE", "PORT", "COM4", file);
-    s.scaleBaud = readProfileInt("SCALE", "RATE", 115200, file);
-    s.negativeWeightAlarm = readProfileInt("POS", "ALARM", 0, file);
+    ForEachStored(s, [&s](const auto& key, auto& field) { field = Read(key, s.iniPath); });
 }
 
 bool saveSettings(const Settings& s)
 {
-    const std::string& file = s.iniPath;
     // Windows refuses to write a read-only file; check first so that the outcome is the same
     // where the process could override the attribute (an administrator, or Wine run as root).
-    if (!ensureParentFolder(file) || isReadOnlyFile(file))
+    if (!ensureParentFolder(s.iniPath) || isReadOnlyFile(s.iniPath))
         return false;
-
     bool ok = true;
-    ok &= writeProfileInt("SOFT", "type", s.softwareType, file);
-    ok &= writeProfileInt("POS", "TYPE", s.machineModel, file);
-    ok &= writeProfileInt("POS", "LOG", s.runLog, file);
-    ok &= writeProfileString("PRINTER", "PORT", s.printerPort, file);
-    ok &= writeProfileInt("PRINTER", "RATE", s.printerBaud, file);
-    ok &= writeProfileInt("PRINTER", "LINESPACE", s.lineSpacing, file);
-    ok &= writeProfileInt("Print", "Density", s.imageDensity, file);
-    ok &= writeProfileInt("CashDrawer", "ControlType", s.drawerControl, file);
-    ok &= writeProfileString("POS", "BOARD", s.boardType, file);
-    ok &= writeProfileString("SCALE", "PORT", s.scalePort, file);
-    ok &= writeProfileInt("SCALE", "RATE", s.scaleBaud, file);
-    ok &= writeProfileInt("POS", "ALARM", s.negativeWeightAlarm, file);
+    ForEachStored(s, [&](const auto& key, const auto& field) { ok &= Write(key, field, s.iniPath); });
     return ok;
 }

@@ -2,27 +2,31 @@
 // library reads too. Every read and write of the file goes through the functions below.
 #pragma once
 
+#include "SettingsKeys.h"
+
 #include <string>
 
-// [POS] TYPE. The file may hold any number; one that names no model matches none of these.
+// The stored model. The file may hold any number; one that names no model matches none of these.
 enum class MachineModel { RX720 = 0, RX520 = 1, Veyla = 2 };
-// [CashDrawer] ControlType. Anything but the main board counts as the printer.
+// Who drives the cash drawer. Anything but the main board counts as the printer.
 enum class DrawerControl { MainBoard = 0, Printer = 1 };
 
+// The values at process start; every load replaces the stored fields (each bound to its key in
+// Settings.cpp) with the file's values or the keys' defaults.
 struct Settings {
-    std::string iniPath = "C:\\Morvane\\scales.ini"; // set once, never stored in the file
-    int softwareType = 0; // [SOFT] type: 0 Quillo, 1 Morvane, 99 other
-    int machineModel = 0; // [POS] TYPE: 0 RX720, 1 RX520, 2 Veyla
-    int runLog = 0; // [POS] LOG
-    std::string printerPort; // [PRINTER] PORT: USB, COM1..COM6, LPT1
-    int printerBaud = 0; // [PRINTER] RATE; 0 when none was chosen
-    int imageDensity = 0; // [Print] Density: 0..3, -1 when none was chosen
-    int lineSpacing = 0; // [PRINTER] LINESPACE
-    int drawerControl = 0; // [CashDrawer] ControlType: 0 main board, 1 printer
-    std::string boardType; // [POS] BOARD: J1900, J1900D, I3/I5
-    std::string scalePort; // [SCALE] PORT: COM1..COM12
-    int scaleBaud = 0; // [SCALE] RATE
-    int negativeWeightAlarm = 0; // [POS] ALARM
+    std::string iniPath = keys::kSettingsFile; // set once, never stored in the file
+    int softwareType = 0; // 0 Quillo, 1 Morvane, 99 other
+    int machineModel = 0; // MachineModel
+    int runLog = 0; // 1: the library keeps a run log
+    std::string printerPort; // USB, COM1..COM6, LPT1
+    int printerBaud = 0; // 0 when none was chosen
+    int imageDensity = 0; // 0..3, -1 when none was chosen
+    int lineSpacing = 0;
+    int drawerControl = 0; // DrawerControl
+    std::string boardType; // J1900, J1900D, I3/I5
+    std::string scalePort; // COM1..COM12
+    int scaleBaud = 0;
+    int negativeWeightAlarm = 0; // 1: raise the alarm
 
     bool IsModel(MachineModel model) const { return machineModel == static_cast<int>(model); }
     bool IsDrawerOnBoard() const { return drawerControl == static_cast<int>(DrawerControl::MainBoard); }

@@ -41,7 +41,7 @@ protected:
     void Open()
     {
         dlg = std::make_unique<CZantorPosTestDlg>();
-        ASSERT_TRUE(dlg->Create(IDD_ZANTORPOSTEST_DIALOG, nullptr));
+        ASSERT_TRUE(dlg->Create(nullptr));
     }
 
     void Click(int id) { dlg->SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }

@@ -47,6 +47,17 @@ int Result(bool ok)
     return ok ? kDone : kFailed;
 }
 
+// Every call's body runs in here: whatever it throws (out of memory, a lock the system refuses)
+// ends as a failed call, never in the host.
+template <typename Fn> int Guarded(const Fn& fn) noexcept
+{
+    try {
+        return fn();
+    } catch (...) {
+        return kFailed;
+    }
+}
+
 int CloseLocked(SdkState& state)
 {
     std::shared_ptr<Session> session = state.Current();
@@ -57,25 +68,26 @@ int CloseLocked(SdkState& state)
 }
 
 // Commands and the reading request: refused at once from inside the callback and while closed.
-template <typename Fn> int WithSession(Fn&& fn)
+template <typename Fn> int WithSession(const Fn& fn) noexcept
 {
-    SdkState& state = State();
-    if (const std::shared_ptr<Session> current = state.Current(); current && current->OnReaderThread())
-        return kFailed;
-    std::lock_guard<std::mutex> lock(state.call);
-    const std::shared_ptr<Session> session = state.Current();
-    if (!session)
-        return kFailed;
-    try {
-        return Result(fn(*session));
-    } catch (...) {
-        return kFailed;
-    }
+    return Guarded([&] {
+        SdkState& state = State();
+        if (const std::shared_ptr<Session> current = state.Current(); current && current->OnReaderThread())
+            return kFailed;
+        std::lock_guard<std::mutex> lock(state.call);
+        const std::shared_ptr<Session> session = state.Current();
+        return session ? Result(fn(*session)) : kFailed;
+    });
 }
 
-int Command(char letter, const std::string& argument = {})
+int Command(char letter, const char* argument = "") noexcept
 {
     return WithSession([&](Session& session) { return session.Command(letter, argument); });
+}
+
+int NumberCommand(char letter, int number) noexcept
+{
+    return WithSession([&](Session& session) { return session.Command(letter, std::to_string(number)); });
 }
 
 int CopyOut(const std::string& text, char* buffer, int size)
@@ -90,44 +102,46 @@ int CopyOut(const std::string& text, char* buffer, int size)
 
 extern "C" {
 
-OPO_API int __stdcall OPO_SetModuleCallBack(OPO_ResultCallback callback)
+OPO_API int __stdcall OPO_SetModuleCallBack(OPO_ResultCallback callback) noexcept
 {
-    State().callback.store(callback);
-    return kDone;
+    return Guarded([&] {
+        State().callback.store(callback);
+        return kDone;
+    });
 }
 
-OPO_API int __stdcall OPO_SetAutoMode(int on)
+OPO_API int __stdcall OPO_SetAutoMode(int on) noexcept
 {
     return Command('M', on ? "1" : "0");
 }
 
-OPO_API int __stdcall OPO_Open(const char* portAndBaud)
+OPO_API int __stdcall OPO_Open(const char* portAndBaud) noexcept
 {
-    const std::optional<PortSettings> port = ParsePortSettings(portAndBaud);
-    if (!port)
-        return kFailed;
-    SdkState& state = State();
-    std::lock_guard<std::mutex> lock(state.call);
-    CloseLocked(state);
-    try {
+    return Guarded([&] {
+        const std::optional<PortSettings> port = ParsePortSettings(portAndBaud);
+        if (!port)
+            return kFailed;
+        SdkState& state = State();
+        std::lock_guard<std::mutex> lock(state.call);
+        CloseLocked(state);
         std::shared_ptr<Session> session = Session::Start(*port, &state.callback);
         if (!session)
             return kFailed;
         state.Replace(std::move(session));
         return kDone;
-    } catch (...) {
-        return kFailed;
-    }
+    });
 }
 
-OPO_API int __stdcall OPO_Close(void)
+OPO_API int __stdcall OPO_Close(void) noexcept
 {
-    SdkState& state = State();
-    std::lock_guard<std::mutex> lock(state.call);
-    return CloseLocked(state);
+    return Guarded([] {
+        SdkState& state = State();
+        std::lock_guard<std::mutex> lock(state.call);
+        return CloseLocked(state);
+    });
 }
 
-OPO_API int __stdcall OPO_GetResult(char* text, int size)
+OPO_API int __stdcall OPO_GetResult(char* text, int size) noexcept
 {
     if (!text || size <= 0)
         return kFailed;
@@ -137,40 +151,42 @@ OPO_API int __stdcall OPO_GetResult(char* text, int size)
     });
 }
 
-OPO_API int __stdcall OPO_ReadResultCache(char* text, int size)
+OPO_API int __stdcall OPO_ReadResultCache(char* text, int size) noexcept
 {
-    const std::shared_ptr<Session> session = State().Current();
-    std::string reading;
-    if (!session || !session->LastReading(reading))
-        return kFailed;
-    return CopyOut(reading, text, size);
+    return Guarded([&] {
+        const std::shared_ptr<Session> session = State().Current();
+        std::string reading;
+        if (!session || !session->LastReading(reading))
+            return kFailed;
+        return CopyOut(reading, text, size);
+    });
 }
 
-OPO_API int __stdcall OPO_SendFre(int perSecond)
+OPO_API int __stdcall OPO_SendFre(int perSecond) noexcept
 {
     if (perSecond < 1 || perSecond > 100)
         return kFailed;
-    return Command('F', std::to_string(perSecond));
+    return NumberCommand('F', perSecond);
 }
 
-OPO_API int __stdcall OPO_Zero(void)
+OPO_API int __stdcall OPO_Zero(void) noexcept
 {
     return Command('Z');
 }
 
-OPO_API int __stdcall OPO_Tare(void)
+OPO_API int __stdcall OPO_Tare(void) noexcept
 {
     return Command('T');
 }
 
-OPO_API int __stdcall OPO_PreTare(int grams)
+OPO_API int __stdcall OPO_PreTare(int grams) noexcept
 {
     if (grams < 0 || grams > 99999)
         return kFailed;
-    return Command('P', std::to_string(grams));
+    return NumberCommand('P', grams);
 }
 
-OPO_API int __stdcall OPO_SetUnit(int unit)
+OPO_API int __stdcall OPO_SetUnit(int unit) noexcept
 {
     static const char* const kUnits[] = {"kg", "g", "lb"};
     if (unit < 0 || unit > 2)
@@ -178,7 +194,7 @@ OPO_API int __stdcall OPO_SetUnit(int unit)
     return Command('U', kUnits[unit]);
 }
 
-OPO_API int __stdcall OPO_PowOnZero(int on)
+OPO_API int __stdcall OPO_PowOnZero(int on) noexcept
 {
     return Command('O', on ? "1" : "0");
 }

@@ -12,18 +12,18 @@ std::shared_ptr<Session> Session::Start(const PortSettings& settings, const std:
         return nullptr;
 
     // The thread keeps the library loaded while it runs, so a host that unloads the SDK with the
-    // port still open does not pull the code from under it.
-    HMODULE self = nullptr;
+    // port still open does not pull the code from under it. What the thread is handed is made
+    // first: nothing may throw while the extra reference to the library is held.
+    auto handOver = std::make_unique<std::pair<std::shared_ptr<Session>, HMODULE>>(session, nullptr);
     if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-            reinterpret_cast<LPCWSTR>(reinterpret_cast<void*>(&Session::ReaderMain)), &self))
+            reinterpret_cast<LPCWSTR>(reinterpret_cast<void*>(&Session::ReaderMain)), &handOver->second))
         return nullptr;
-    auto* handOver = new std::pair<std::shared_ptr<Session>, HMODULE>(session, self);
-    session->m_thread = ::CreateThread(nullptr, 0, &Session::ReaderMain, handOver, 0, &session->m_threadId);
+    session->m_thread = ::CreateThread(nullptr, 0, &Session::ReaderMain, handOver.get(), 0, &session->m_threadId);
     if (!session->m_thread) {
-        delete handOver;
-        ::FreeLibrary(self);
+        ::FreeLibrary(handOver->second);
         return nullptr;
     }
+    handOver.release(); // the thread's now
     return session;
 }
 

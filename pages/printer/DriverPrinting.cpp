@@ -6,38 +6,23 @@
 #include "ReceiptLayout.h"
 #include "framework/TextUtils.h"
 #include "framework/Seams.h"
+#include "drivers/common/OwnedHandle.h"
 #include "framework/TextCodec.h"
-
-#include <optional>
 
 namespace {
 
-// Selected into the printer's device context for the receipt; deleted once the context has
-// been restored and no longer holds it.
-class ReceiptFont {
-public:
-    ReceiptFont()
-    {
-        LOGFONTW font {};
-        font.lfHeight = 20;
-        font.lfWidth = 12;
-        font.lfWeight = FW_NORMAL;
-        font.lfCharSet = DEFAULT_CHARSET;
-        m_font = ::CreateFontIndirectW(&font);
-    }
-    ~ReceiptFont()
-    {
-        if (m_font)
-            ::DeleteObject(m_font);
-    }
-    ReceiptFont(const ReceiptFont&) = delete;
-    ReceiptFont& operator=(const ReceiptFont&) = delete;
+using OwnedFont = Owned<HFONT, &::DeleteObject>;
 
-    HFONT Handle() const { return m_font; }
-
-private:
-    HFONT m_font = nullptr;
-};
+// Selected into the printer's device context for the receipt.
+OwnedFont CreateReceiptFont()
+{
+    LOGFONTW font {};
+    font.lfHeight = 20;
+    font.lfWidth = 12;
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    return OwnedFont(::CreateFontIndirectW(&font));
+}
 
 void DrawLine(HDC dc, int y, const std::string& gbk)
 {
@@ -47,9 +32,9 @@ void DrawLine(HDC dc, int y, const std::string& gbk)
 
 // Draws the pieces and the closing mark on the page that StartPage/SaveDC opened, turning to a
 // new page where a line would fall below the printable area. Leaves the last page open.
-void DrawReceipt(HDC dc, const ReceiptFont& font, const std::vector<std::string>& pieces)
+void DrawReceipt(HDC dc, HFONT font, const std::vector<std::string>& pieces)
 {
-    ::SelectObject(dc, font.Handle());
+    ::SelectObject(dc, font);
     TEXTMETRICW metrics {};
     const int lineHeight = ::GetTextMetricsW(dc, &metrics) ? metrics.tmHeight : 20;
     const ReceiptLayout layout = LayoutReceipt(pieces.size(), ::GetDeviceCaps(dc, VERTRES), lineHeight);
@@ -61,7 +46,7 @@ void DrawReceipt(HDC dc, const ReceiptFont& font, const std::vector<std::string>
             ::EndPage(dc);
             ::StartPage(dc);
             ::SaveDC(dc);
-            ::SelectObject(dc, font.Handle());
+            ::SelectObject(dc, font);
             ++page;
         }
     };
@@ -85,11 +70,8 @@ void CPagePrinter::FillPrinterList()
         list.AddString(name);
 
     const std::string defaultPrinter = DefaultPrinterName();
-    if (defaultPrinter.empty())
-        return;
-    const int index = list.FindExact(defaultPrinter);
-    if (index >= 0)
-        list.SetCurSel(index);
+    if (!defaultPrinter.empty())
+        list.SelectExact(defaultPrinter);
 }
 
 void CPagePrinter::PrintViaDriver(bool drawerOnly)
@@ -109,33 +91,34 @@ void CPagePrinter::PrintViaDriver(bool drawerOnly)
         return;
     }
 
-    const HDC dc = ::CreateDCW(nullptr, Widen(printer).c_str(), nullptr, nullptr);
+    // The font outlives the DC: a failure that skips RestoreDC leaves it selected there, and a
+    // selected font cannot be deleted.
+    OwnedFont font;
+    const Owned<HDC, &::DeleteDC> owned(::CreateDCW(nullptr, Widen(printer).c_str(), nullptr, nullptr));
+    const HDC dc = owned.get();
     if (!dc)
         return;
     DOCINFOW document {};
     document.cbSize = sizeof document;
     document.lpszDocName = L"printer";
-    if (::StartDocW(dc, &document) <= 0) {
-        ::DeleteDC(dc);
+    if (::StartDocW(dc, &document) <= 0)
         return;
-    }
+    // Aborted on any failure before EndDoc (out of memory while drawing), so no half-made job stays.
+    Owned<HDC, &::AbortDoc> openJob(dc);
 
-    {
-        std::optional<ReceiptFont> font;
-        ::StartPage(dc);
-        ::SaveDC(dc);
-        if (!drawerOnly) {
-            font.emplace();
-            DrawReceipt(dc, *font, SplitText(m_editReceipt.GetWindowText(), "\r\n"));
-        }
-        ::RestoreDC(dc, -1);
-        ::EndPage(dc);
+    ::StartPage(dc);
+    ::SaveDC(dc);
+    if (!drawerOnly) {
+        font = CreateReceiptFont();
+        DrawReceipt(dc, font.get(), SplitText(m_editReceipt.GetWindowText(), "\r\n"));
     }
+    ::RestoreDC(dc, -1);
+    ::EndPage(dc);
+    openJob.release();
     // The spooler refuses the finished job when the queue no longer takes jobs or is gone; the
     // technician must not be told it printed, nor expect the drawer to have opened.
     if (::EndDoc(dc) <= 0)
         ShowMessageBox(m_hWnd, "打印失败!", nullptr, MB_OK);
     else if (!drawerOnly)
         ShowMessageBox(m_hWnd, "打印完毕!", "提示", MB_ICONINFORMATION);
-    ::DeleteDC(dc);
 }

@@ -8,7 +8,37 @@
 #include <cstdlib>
 #include <iterator>
 
+// What choosing a machine model does to the form: whether the printer, drawer and alarm controls
+// may be changed, and what goes into the port and rate fields (an empty printer baud selects none).
+struct ModelPreset {
+    MachineModel model;
+    const char* name;
+    bool editable;
+    const char* scalePort;
+    const char* scaleBaud;
+    const char* printerPort;
+    const char* printerBaud;
+    DrawerControl drawer;
+};
+
 namespace {
+
+constexpr ModelPreset kPresets[] = {
+    {MachineModel::RX720, "RX720", true, "COM4", "115200", "COM1", "115200", DrawerControl::MainBoard},
+    {MachineModel::RX520, "RX520", false, "COM3", "115200", "LPT1", "", DrawerControl::Printer},
+    {MachineModel::Veyla, "Veyla", false, "COM3", "115200", "USB", "", DrawerControl::Printer},
+};
+
+// The list's index is what the file stores as the model.
+constexpr bool InModelOrder()
+{
+    for (size_t i = 0; i < std::size(kPresets); ++i) {
+        if (kPresets[i].model != static_cast<MachineModel>(i))
+            return false;
+    }
+    return std::size(kPresets) == static_cast<size_t>(MachineModel::Veyla) + 1;
+}
+static_assert(InModelOrder(), "one preset per model, in the order of MachineModel");
 
 const char* const kSoftwareTypes[] = {"Quillo软件", "Morvane软件", "其他"};
 const char* const kDensities[] = {"单8点", "双8点", "单24点", "双24点"};
@@ -17,28 +47,19 @@ const char* const kBoards[] = {"J1900", "J1900D", "I3/I5"};
 const char* const kOtherSoftware = kSoftwareTypes[2];
 const int kOtherSoftwareValue = 99;
 
-// What choosing a machine model puts into the form; empty printer baud means none selected.
-struct ModelPreset {
-    const char* model;
-    const char* scalePort;
-    const char* scaleBaud;
-    const char* printerPort;
-    const char* printerBaud;
-    bool drawerByBoard;
-};
-const ModelPreset kPresets[] = {
-    {"RX720", "COM4", "115200", "COM1", "115200", true},
-    {"RX520", "COM3", "115200", "LPT1", "", false},
-    {"Veyla", "COM3", "115200", "USB", "", false},
-};
-
-const ModelPreset* FindPreset(const std::string& model)
+// The entry a stored index selects in a list of count entries, or fallback when it names none.
+int EntryOf(int stored, size_t count, int fallback)
 {
-    for (const ModelPreset& preset : kPresets) {
-        if (model == preset.model)
-            return &preset;
-    }
-    return nullptr;
+    return stored >= 0 && static_cast<size_t>(stored) < count ? stored : fallback;
+}
+
+// Empties a list and adds the entries to it.
+template <typename Entries> CComboBox Filled(const CComboBox& list, const Entries& entries)
+{
+    list.ResetContent();
+    for (const auto& entry : entries)
+        list.AddString(entry);
+    return list;
 }
 
 // The text of the selected entry, empty when nothing is selected.
@@ -77,24 +98,20 @@ BOOL CPageSetup::OnInitDialog()
 
     const CComboBox model = Combo(IDC_SETUP_MODEL);
     for (const ModelPreset& preset : kPresets)
-        model.AddString(preset.model);
-    const int modelIndex =
-        (s.machineModel < 0 || s.machineModel >= static_cast<int>(std::size(kPresets))) ? 0 : s.machineModel;
+        model.AddString(preset.name);
+    const int modelIndex = EntryOf(s.machineModel, std::size(kPresets), 0);
     model.SetCurSel(modelIndex);
-    ApplyModelRules(kPresets[modelIndex].model);
+    ApplyModelRules(kPresets[modelIndex]);
 
-    const CComboBox software = Combo(IDC_SETUP_SOFTWARE);
-    for (const char* name : kSoftwareTypes)
-        software.AddString(name);
+    const CComboBox software = Filled(Combo(IDC_SETUP_SOFTWARE), kSoftwareTypes);
     // 99 ("other") and anything else the list cannot show land on its last entry.
-    software.SetCurSel((s.softwareType < 0 || s.softwareType > 2) ? 2 : s.softwareType);
+    const int lastSoftware = static_cast<int>(std::size(kSoftwareTypes)) - 1;
+    software.SetCurSel(EntryOf(s.softwareType, std::size(kSoftwareTypes), lastSoftware));
 
     Button(IDC_SETUP_RUNLOG).SetCheck(s.runLog);
 
-    const CComboBox scalePort = Combo(IDC_SETUP_SCALE_PORT);
-    for (const std::string& port : scalePortList)
-        scalePort.AddString(port);
-    scalePort.SetCurSel(scalePort.FindExact(s.scalePort));
+    const CComboBox scalePort = Filled(Combo(IDC_SETUP_SCALE_PORT), scalePortList);
+    scalePort.SelectExact(s.scalePort);
     // A port the list lacks is still shown, and saved back unchanged.
     scalePort.SetWindowText(s.scalePort);
 
@@ -103,80 +120,60 @@ BOOL CPageSetup::OnInitDialog()
     // The stored alarm state wins over what the model rules did to the box above.
     Button(IDC_SETUP_ALARM).SetCheck(s.negativeWeightAlarm);
 
-    const CComboBox printerPort = Combo(IDC_SETUP_PRINTER_PORT);
-    printerPort.ResetContent();
-    for (const std::string& port : printerPortList)
-        printerPort.AddString(port);
-    printerPort.SetCurSel(printerPort.FindExact(s.printerPort));
+    Filled(Combo(IDC_SETUP_PRINTER_PORT), printerPortList).SelectExact(s.printerPort);
 
-    const CComboBox printerBaud = Combo(IDC_SETUP_PRINTER_BAUD);
-    printerBaud.ResetContent();
-    for (const std::string& baud : baudRateList)
-        printerBaud.AddString(baud);
-    printerBaud.SetCurSel(printerBaud.FindExact(std::to_string(s.printerBaud)));
+    const CComboBox printerBaud = Filled(Combo(IDC_SETUP_PRINTER_BAUD), baudRateList);
+    printerBaud.SelectExact(std::to_string(s.printerBaud));
     // A parallel port has no baud rate.
     if (s.printerPort == "LPT1")
         printerBaud.SetCurSel(-1);
 
-    const CComboBox density = Combo(IDC_SETUP_DENSITY);
-    density.ResetContent();
-    for (const char* name : kDensities)
-        density.AddString(name);
-    density.SetCurSel((s.imageDensity < 0 || s.imageDensity > 3) ? -1 : s.imageDensity);
+    Filled(Combo(IDC_SETUP_DENSITY), kDensities).SetCurSel(EntryOf(s.imageDensity, std::size(kDensities), -1));
 
     Item(IDC_SETUP_LINESPACE).SetWindowText(std::to_string(s.lineSpacing));
 
-    const CComboBox board = Combo(IDC_SETUP_BOARD);
-    board.ResetContent();
-    for (const char* name : kBoards)
-        board.AddString(name);
-    board.SetCurSel(board.FindExact(s.boardType));
+    Filled(Combo(IDC_SETUP_BOARD), kBoards).SelectExact(s.boardType);
 
     // Deliberately leaves the board list's enabling to the model rules until a radio is clicked.
     Button(s.IsDrawerOnBoard() ? IDC_SETUP_DRAWER_BOARD : IDC_SETUP_DRAWER_PRINTER).SetCheck(BST_CHECKED);
     return TRUE;
 }
 
-void CPageSetup::ApplyModelRules(const std::string& model)
+void CPageSetup::ApplyModelRules(const ModelPreset& preset)
 {
-    if (!FindPreset(model))
-        return;
-    const bool editable = model == "RX720";
-
     // The scale's port and rate belong to the machine; nobody edits them here.
     Item(IDC_SETUP_SCALE_PORT).EnableWindow(false);
     Item(IDC_SETUP_SCALE_BAUD).EnableWindow(false);
     for (int id : {IDC_SETUP_PRINTER_PORT, IDC_SETUP_PRINTER_BAUD, IDC_SETUP_BOARD, IDC_SETUP_DRAWER_BOARD,
              IDC_SETUP_DRAWER_PRINTER})
-        Item(id).EnableWindow(editable);
+        Item(id).EnableWindow(preset.editable);
 
     const CButton alarm = Button(IDC_SETUP_ALARM);
-    if (!editable) {
+    if (!preset.editable) {
         // These models always raise the alarm, and their printer needs no baud rate.
         alarm.SetCheck(BST_CHECKED);
         Combo(IDC_SETUP_PRINTER_BAUD).SetCurSel(-1);
     }
-    alarm.EnableWindow(editable);
+    alarm.EnableWindow(preset.editable);
 }
 
 void CPageSetup::OnCbnSelchangeModel()
 {
-    const std::string model = SelectedText(Combo(IDC_SETUP_MODEL));
-    ApplyModelRules(model);
-
-    const ModelPreset* preset = FindPreset(model);
-    if (!preset)
+    const int index = EntryOf(Combo(IDC_SETUP_MODEL).GetCurSel(), std::size(kPresets), -1);
+    if (index < 0)
         return;
-    Item(IDC_SETUP_SCALE_PORT).SetWindowText(preset->scalePort);
-    Item(IDC_SETUP_SCALE_BAUD).SetWindowText(preset->scaleBaud);
-    const CComboBox printerPort = Combo(IDC_SETUP_PRINTER_PORT);
-    printerPort.SetCurSel(printerPort.FindExact(preset->printerPort));
-    const CComboBox printerBaud = Combo(IDC_SETUP_PRINTER_BAUD);
-    printerBaud.SetCurSel(printerBaud.FindExact(preset->printerBaud));
+    const ModelPreset& preset = kPresets[index];
+    ApplyModelRules(preset);
+
+    Item(IDC_SETUP_SCALE_PORT).SetWindowText(preset.scalePort);
+    Item(IDC_SETUP_SCALE_BAUD).SetWindowText(preset.scaleBaud);
+    Combo(IDC_SETUP_PRINTER_PORT).SelectExact(preset.printerPort);
+    Combo(IDC_SETUP_PRINTER_BAUD).SelectExact(preset.printerBaud);
     Combo(IDC_SETUP_BOARD).SetCurSel(0);
     // Set directly, without a click, so the board list keeps what the model rules decided.
-    Button(IDC_SETUP_DRAWER_BOARD).SetCheck(preset->drawerByBoard ? BST_CHECKED : BST_UNCHECKED);
-    Button(IDC_SETUP_DRAWER_PRINTER).SetCheck(preset->drawerByBoard ? BST_UNCHECKED : BST_CHECKED);
+    const bool byBoard = preset.drawer == DrawerControl::MainBoard;
+    Button(IDC_SETUP_DRAWER_BOARD).SetCheck(byBoard ? BST_CHECKED : BST_UNCHECKED);
+    Button(IDC_SETUP_DRAWER_PRINTER).SetCheck(byBoard ? BST_UNCHECKED : BST_CHECKED);
 }
 
 void CPageSetup::OnBnClickedDrawerControl()
@@ -188,7 +185,9 @@ void CPageSetup::OnBnClickedSave()
 {
     Settings& s = g_settings;
     const CComboBox software = Combo(IDC_SETUP_SOFTWARE);
-    s.machineModel = Combo(IDC_SETUP_MODEL).GetCurSel();
+    // The list always shows a model; should it ever show none, the stored one stays.
+    if (const int model = Combo(IDC_SETUP_MODEL).GetCurSel(); model >= 0)
+        s.machineModel = model;
     s.softwareType = SelectedText(software) == kOtherSoftware ? kOtherSoftwareValue : software.GetCurSel();
     s.scalePort = Item(IDC_SETUP_SCALE_PORT).GetWindowText();
     s.scaleBaud = NumberIn(Item(IDC_SETUP_SCALE_BAUD).GetWindowText());
@@ -217,5 +216,5 @@ void CPageSetup::OnBnClickedSave()
 void CPageSetup::OnBnClickedLogFile()
 {
     // Whether the folder exists is the shell's business; the page reports nothing.
-    ShellOpen(nullptr, "explore", "C://morvane//log", SW_SHOW);
+    ShellOpen(nullptr, "explore", keys::kLogFolder, SW_SHOW);
 }

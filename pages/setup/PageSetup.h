@@ -6,17 +6,13 @@
 #include "framework/DialogEx.h"
 #include "res/resource.h"
 
-#include <string>
+struct ModelPreset;
 
 class CPageSetup : public CDialogEx {
 public:
     enum { IDD = IDD_PAGE_SETUP };
     CPageSetup() : CDialogEx(IDD) { }
     ~CPageSetup() override { DestroyWindow(); }
-
-    // Enables and disables the controls a machine model lets the user change; a name that is no
-    // model changes nothing.
-    void ApplyModelRules(const std::string& model);
 
 protected:
     BOOL OnInitDialog() override;
@@ -26,4 +22,8 @@ protected:
     void OnBnClickedLogFile();
     void OnCbnSelchangeModel();
     void OnBnClickedDrawerControl();
+
+private:
+    // Enables and disables the controls the machine model lets the user change.
+    void ApplyModelRules(const ModelPreset& preset);
 };

@@ -121,70 +121,70 @@ using fake_pos_ad::S;
 
 extern "C" {
 
-int POSAD_API GetDllVersion(char* version)
+int POSAD_API GetDllVersion(char* version) noexcept
 {
     const int result = Record("GetDllVersion", nullptr, {});
     if (version)
         std::memcpy(version, S().version.c_str(), S().version.size() + 1);
     return result;
 }
-int POSAD_API BeginPrint(int lines)
+int POSAD_API BeginPrint(int lines) noexcept
 {
     return Record("BeginPrint", nullptr, {lines});
 }
-int POSAD_API PrintText(const char* text, int mode)
+int POSAD_API PrintText(const char* text, int mode) noexcept
 {
     return Record("PrintText", text, {mode});
 }
-int POSAD_API PrintBarCode(const char* digits, int width, int height, int textPosition)
+int POSAD_API PrintBarCode(const char* digits, int width, int height, int textPosition) noexcept
 {
     return Record("PrintBarCode", digits, {width, height, textPosition});
 }
-int POSAD_API PrintQrCode(const char* content, int moduleSize)
+int POSAD_API PrintQrCode(const char* content, int moduleSize) noexcept
 {
     return Record("PrintQrCode", content, {moduleSize});
 }
-int POSAD_API PrintBitmapFile(const char* path, int mode)
+int POSAD_API PrintBitmapFile(const char* path, int mode) noexcept
 {
     return Record("PrintBitmapFile", path, {mode});
 }
-int POSAD_API PrintCommand(const char* bytes, int length)
+int POSAD_API PrintCommand(const char* bytes, int length) noexcept
 {
     return Record(
         "PrintCommand", std::string(bytes ? bytes : "", bytes ? static_cast<size_t>(length) : 0).c_str(), {length});
 }
-int POSAD_API CutPaper(void)
+int POSAD_API CutPaper(void) noexcept
 {
     return Record("CutPaper", nullptr, {});
 }
-int POSAD_API OpenCashDrawerEx(void)
+int POSAD_API OpenCashDrawerEx(void) noexcept
 {
     return Record("OpenCashDrawerEx", nullptr, {});
 }
-int POSAD_API GetCashDrawerStatus(void)
+int POSAD_API GetCashDrawerStatus(void) noexcept
 {
     return Record("GetCashDrawerStatus", nullptr, {});
 }
-int POSAD_API ClosePrinterEx(void)
+int POSAD_API ClosePrinterEx(void) noexcept
 {
     return Record("ClosePrinterEx", nullptr, {});
 }
-int POSAD_API send_zero(void)
+int POSAD_API send_zero(void) noexcept
 {
     return Record("send_zero", nullptr, {});
 }
-int POSAD_API read_standard(char* record)
+int POSAD_API read_standard(char* record) noexcept
 {
     const int result = Record("read_standard", nullptr, {});
     if (record)
         std::memcpy(record, S().record.data(), S().record.size());
     return result;
 }
-int POSAD_API send_tare(char*)
+int POSAD_API send_tare(char*) noexcept
 {
     return Record("send_tare", nullptr, {});
 }
-int POSAD_API clear_tare(char*)
+int POSAD_API clear_tare(char*) noexcept
 {
     return Record("clear_tare", nullptr, {});
 }

@@ -7,7 +7,7 @@ PageHost::PageHost() : m_page(std::make_unique<CPagePrinter>())
     m_host = ::CreateWindowExW(0, L"STATIC", L"printer page host", WS_OVERLAPPEDWINDOW, 0, 0, 900, 700, nullptr,
         nullptr, ::GetModuleHandleW(nullptr), nullptr);
     EXPECT_NE(m_host, nullptr);
-    EXPECT_TRUE(m_page->Create(IDD_PAGE_PRINTER, m_host));
+    EXPECT_TRUE(m_page->Create(m_host));
 }
 
 PageHost::~PageHost()

@@ -38,7 +38,7 @@ protected:
     void OpenMainWindow()
     {
         dlg = std::make_unique<CZantorPosTestDlg>();
-        ASSERT_TRUE(dlg->Create(IDD_ZANTORPOSTEST_DIALOG, nullptr));
+        ASSERT_TRUE(dlg->Create(nullptr));
     }
 
     CPageScale& Page() { return dlg->m_pageScale; }

@@ -65,7 +65,7 @@ TEST_F(ScaleStress, ReadingsWhileMainWindowsAreCreatedShownHiddenAndDestroyed)
     int windows = 0;
     while (fake_scale_sdk::Fired() < total && windows < 1000) {
         auto window = std::make_unique<PoisonedWindow>();
-        ASSERT_TRUE((*window)->Create(IDD_ZANTORPOSTEST_DIALOG, nullptr));
+        ASSERT_TRUE((*window)->Create(nullptr));
         PumpMessages();
         (*window)->ShowPage(CZantorPosTestDlg::kPageScale);
         PumpMessages();
@@ -154,7 +154,7 @@ TEST_F(ScaleStress, ReadingsAfterTheLastWindowIsGoneAreDropped)
 {
     {
         PoisonedWindow window;
-        ASSERT_TRUE(window->Create(IDD_ZANTORPOSTEST_DIALOG, nullptr));
+        ASSERT_TRUE(window->Create(nullptr));
     }
     fake_scale_sdk::StartFiring(kMixedTexts, 500, 1000);
     ASSERT_TRUE(fake_scale_sdk::WaitFiring(20000));

@@ -24,7 +24,7 @@ void SetupPage::Open()
     page.reset();
     loadSettings(g_settings);
     page = std::make_unique<CPageSetup>();
-    ASSERT_TRUE(page->Create(IDD_PAGE_SETUP, parent));
+    ASSERT_TRUE(page->Create(parent));
 }
 
 std::string SetupPage::Value(int id) const

@@ -30,6 +30,15 @@ TEST_F(SetupPage, ChoosingRX520ThenSavingStoresItsPresetAndConfirms)
     EXPECT_EQ(seams.boxes[0].owner, page->m_hWnd);
 }
 
+TEST_F(SetupPage, AModelListWithNothingSelectedKeepsTheStoredModel)
+{
+    Store("[POS]\r\nTYPE=2\r\n");
+    Open();
+    Select(IDC_SETUP_MODEL, "");
+    Save();
+    EXPECT_EQ(Stored("POS", "TYPE"), "2");
+}
+
 TEST_F(SetupPage, OtherSoftwareTypeIsStoredAs99AndShownAfterARestart)
 {
     Open();
@@ -203,7 +212,7 @@ TEST_F(SetupPage, TheMainWindowsSetupPageEditsTheTerminalsSettingsFile)
     ::CreateDirectoryA("C:\\Morvane", nullptr);
     WriteWholeFile(path, "[POS]\r\nTYPE=2\r\nBOARD=I3/I5\r\n[SCALE]\r\nPORT=COM9\r\n");
     auto dlg = std::make_unique<CZantorPosTestDlg>();
-    ASSERT_TRUE(dlg->Create(IDD_ZANTORPOSTEST_DIALOG, nullptr));
+    ASSERT_TRUE(dlg->Create(nullptr));
     dlg->SendMessage(WM_COMMAND, MAKEWPARAM(IDC_BTN_SETUP, BN_CLICKED), 0);
     ASSERT_TRUE(dlg->m_pageSetup.IsWindowVisible());
     const CWnd& setup = dlg->m_pageSetup;

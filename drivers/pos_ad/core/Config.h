@@ -1,26 +1,29 @@
-// What the library reads from the settings file when a connection opens. The program's own keys
-// come first; [PosAdDll] holds the keys that only this library knows (docs/pos-ad.md).
+// What the library reads from the settings file when a connection opens: the program's own keys,
+// and in [PosAdDll] the keys that only this library knows (docs/pos-ad.md).
 #pragma once
+
+#include "settings/SettingsKeys.h"
 
 #include <string>
 
+// Each field as a missing key reads.
 struct PosAdConfig {
-    int runLog = 0; // [POS] LOG
-    std::string printerPort = "USB"; // [PRINTER] PORT
-    int printerBaud = 115200; // [PRINTER] RATE
-    int lineSpace = 10; // [PRINTER] LINESPACE
-    int density = 3; // [Print] Density
-    int drawerControl = 0; // [CashDrawer] ControlType: 0 main board, else printer
-    std::string boardType = "J1900"; // [POS] BOARD
-    std::string scalePort = "COM4"; // [SCALE] PORT
-    int scaleBaud = 115200; // [SCALE] RATE
+    int runLog = keys::kRunLog.fallback;
+    std::string printerPort = keys::kPrinterPort.fallback;
+    int printerBaud = keys::kPrinterBaud.fallback;
+    int lineSpace = keys::kLineSpacing.fallback;
+    int density = keys::kImageDensity.fallback;
+    int drawerControl = keys::kDrawerControl.fallback; // 0 main board, else printer
+    std::string boardType = keys::kBoardType.fallback;
+    std::string scalePort = keys::kScalePort.fallback;
+    int scaleBaud = keys::kScaleBaud.fallback;
 
-    std::string printerAddress; // [PosAdDll] PrinterAddress: a network printer, instead of PORT
-    std::string usbDevice; // [PosAdDll] UsbDevice: a device path, instead of the first found
-    int paperWidth = 576; // [PosAdDll] PaperWidth, dots
-    std::string boardPort; // [PosAdDll] BoardPort, else [SCALE] PORT
-    int boardBaud = 0; // [PosAdDll] BoardRate, else [SCALE] RATE
-    int drawerOpenHigh = 1; // [PosAdDll] DrawerOpenHigh: 1 = drawer pin 3 high means open
+    std::string printerAddress = keys::kPrinterAddress.fallback; // a network printer, instead of the port
+    std::string usbDevice = keys::kUsbDevice.fallback; // a device path, instead of the first found
+    int paperWidth = keys::kPaperWidth.fallback; // dots
+    std::string boardPort = keys::kBoardPort.fallback; // else the scale's port
+    int boardBaud = keys::kBoardBaud.fallback; // else the scale's rate
+    int drawerOpenHigh = keys::kDrawerOpenHigh.fallback; // 1 = drawer pin 3 high means open
 };
 
 enum class PortKind { Serial, Parallel, Usb, Network, Invalid };

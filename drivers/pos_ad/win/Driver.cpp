@@ -33,7 +33,7 @@ Outcome Driver::OpenPrinter()
     std::string error;
     m_printer = OpenLink(PrinterPort(Config()), error);
     if (!m_printer)
-        return Outcome::Failed(result::kNoPort, error);
+        return Outcome::Failed(Fault::NoPort, error);
     m_printerNew = true;
     return {};
 }
@@ -53,7 +53,7 @@ Outcome Driver::Send(const Bytes& bytes)
     Bytes all;
     all.swap(m_job);
     Outcome opened = OpenPrinter();
-    if (opened.code != result::kDone) {
+    if (!opened.ok()) {
         if (!all.empty())
             opened.detail += "; dropped the job's " + ByteCount(all.size());
         return opened;
@@ -68,7 +68,7 @@ Outcome Driver::Send(const Bytes& bytes)
     std::string error;
     if (!m_printer->Write(all.data(), all.size(), outcome.sent, error)) {
         m_printer.reset(); // in an unknown state: the next call starts afresh
-        outcome.code = result::kStalled;
+        outcome.fault = Fault::Stalled;
         outcome.detail = PrinterPort(Config()).name + " took " + std::to_string(outcome.sent) + " of " +
             ByteCount(all.size()) + ": " + error;
         return outcome;
@@ -80,14 +80,14 @@ Outcome Driver::Send(const Bytes& bytes)
 Outcome Driver::PrinterStatus(uint8_t& status)
 {
     Outcome outcome = OpenPrinter();
-    if (outcome.code != result::kDone)
+    if (!outcome.ok())
         return outcome;
     m_printer->DiscardInput();
     const Bytes request = escpos::DrawerStatusRequest();
     std::string error;
     if (!m_printer->Write(request.data(), request.size(), outcome.sent, error)) {
         m_printer.reset();
-        return Outcome::Failed(result::kStalled, error);
+        return Outcome::Failed(Fault::Stalled, error);
     }
     const ULONGLONG deadline = ::GetTickCount64() + bounds::kStatusMs;
     for (ULONGLONG now = ::GetTickCount64(); now < deadline; now = ::GetTickCount64()) {
@@ -95,7 +95,7 @@ Outcome Driver::PrinterStatus(uint8_t& status)
         size_t got = 0;
         if (!m_printer->Read(answer, sizeof answer, static_cast<unsigned>(deadline - now), got, error)) {
             m_printer.reset();
-            return Outcome::Failed(result::kNoAnswer, error);
+            return Outcome::Failed(Fault::NoAnswer, error);
         }
         for (size_t i = 0; i < got; ++i) {
             if (escpos::IsPrinterStatus(answer[i])) {
@@ -104,7 +104,7 @@ Outcome Driver::PrinterStatus(uint8_t& status)
             }
         }
     }
-    outcome.code = result::kNoAnswer;
+    outcome.fault = Fault::NoAnswer;
     outcome.detail = "no status byte from the printer within " + std::to_string(bounds::kStatusMs) + " ms";
     return outcome;
 }
@@ -121,15 +121,13 @@ Outcome Driver::CloseAll()
     return outcome;
 }
 
-Outcome Driver::BoardRequest(uint8_t command, std::string_view payload, board::Frame& answer, int& scaleCode)
+Outcome Driver::BoardRequest(uint8_t command, std::string_view payload, board::Frame& answer)
 {
     if (!m_board) {
         std::string error;
         m_board = OpenLink(BoardPort(Config()), error);
-        if (!m_board) {
-            scaleCode = result::kScaleNoPort;
-            return Outcome::Failed(result::kNoPort, error);
-        }
+        if (!m_board)
+            return Outcome::Failed(Fault::NoPort, error);
     }
     const Bytes request = board::Build(command, payload);
     m_board->DiscardInput();
@@ -137,8 +135,7 @@ Outcome Driver::BoardRequest(uint8_t command, std::string_view payload, board::F
     std::string error;
     if (!m_board->Write(request.data(), request.size(), outcome.sent, error)) {
         m_board.reset();
-        scaleCode = result::kScaleNoAnswer;
-        return Outcome::Failed(result::kStalled, "board request not sent: " + error);
+        return Outcome::Failed(Fault::Stalled, "board request not sent: " + error);
     }
 
     Bytes received;
@@ -149,8 +146,7 @@ Outcome Driver::BoardRequest(uint8_t command, std::string_view payload, board::F
         size_t got = 0;
         if (!m_board->Read(chunk, sizeof chunk, static_cast<unsigned>(deadline - now), got, error)) {
             m_board.reset();
-            scaleCode = result::kScaleNoAnswer;
-            return Outcome::Failed(result::kNoAnswer, error);
+            return Outcome::Failed(Fault::NoAnswer, error);
         }
         received.insert(received.end(), chunk, chunk + got);
         for (;;) {
@@ -165,34 +161,27 @@ Outcome Driver::BoardRequest(uint8_t command, std::string_view payload, board::F
             }
             if (answer.command == command)
                 return outcome;
-            if (answer.command == board::kNak) {
-                scaleCode = result::kScaleRefused;
-                return Outcome::Failed(result::kRefused, "the board refused the request");
-            }
+            if (answer.command == board::kNak)
+                return Outcome::Failed(Fault::Refused, "the board refused the request");
             rejected = std::string("an answer to '") + static_cast<char>(answer.command) + "'";
         }
     }
-    scaleCode = rejected.empty() ? result::kScaleNoAnswer : result::kScaleBadAnswer;
-    return Outcome::Failed(result::kNoAnswer,
+    return Outcome::Failed(rejected.empty() ? Fault::NoAnswer : Fault::BadAnswer,
         "no answer from the board within " + std::to_string(bounds::kBoardAnswerMs) + " ms" +
             (rejected.empty() ? "" : " (only " + rejected + ")"));
 }
 
-Outcome Driver::BoardCommand(uint8_t command, std::string_view payload, int& scaleCode)
+Outcome Driver::BoardCommand(uint8_t command, std::string_view payload)
 {
     board::Frame answer;
-    Outcome outcome = BoardRequest(command, payload, answer, scaleCode);
-    if (outcome.code != result::kDone)
+    Outcome outcome = BoardRequest(command, payload, answer);
+    if (!outcome.ok())
         return outcome;
     uint8_t value = 0;
     std::string error;
-    if (!board::ParseSingle(answer, value, error)) {
-        scaleCode = result::kScaleBadAnswer;
-        return Outcome::Failed(result::kNoAnswer, error);
-    }
-    if (value != '0') {
-        scaleCode = result::kScaleRefused;
-        return Outcome::Failed(result::kRefused, std::string("the board answered '") + static_cast<char>(value) + "'");
-    }
+    if (!board::ParseSingle(answer, value, error))
+        return Outcome::Failed(Fault::BadAnswer, error);
+    if (value != '0')
+        return Outcome::Failed(Fault::Refused, std::string("the board answered '") + static_cast<char>(value) + "'");
     return outcome;
 }

@@ -13,16 +13,18 @@
 #include <optional>
 #include <string>
 
-// How a call went, for its result and its run-log line.
+// How a piece of work went, for the call's result and its run-log line.
 struct Outcome {
-    int code = result::kDone;
+    Fault fault = Fault::None;
+    std::optional<int> answer; // what the call returns when it went well, if not its usual success
     std::string detail;
     size_t sent = 0;
 
-    static Outcome Failed(int code, std::string why)
+    bool ok() const { return fault == Fault::None; }
+    static Outcome Failed(Fault fault, std::string why)
     {
         Outcome o;
-        o.code = code;
+        o.fault = fault;
         o.detail = std::move(why);
         return o;
     }
@@ -42,11 +44,10 @@ public:
     // Sends a job still queued, closes both lines and forgets the settings.
     Outcome CloseAll();
 
-    // One request to the board and its answer with the same letter. On failure scaleCode says
-    // which of the scale results fits (no port, no answer, bad answer, refused).
-    Outcome BoardRequest(uint8_t command, std::string_view payload, board::Frame& answer, int& scaleCode);
+    // One request to the board and its answer with the same letter.
+    Outcome BoardRequest(uint8_t command, std::string_view payload, board::Frame& answer);
     // A request the board answers '0' when it did it: zero, tare, clear tare, open the drawer.
-    Outcome BoardCommand(uint8_t command, std::string_view payload, int& scaleCode);
+    Outcome BoardCommand(uint8_t command, std::string_view payload);
 
 private:
     Outcome OpenPrinter();

@@ -3,6 +3,7 @@
 #include "Links.h"
 
 #include "Bounds.h"
+#include "drivers/common/OwnedHandle.h"
 
 #include <setupapi.h>
 
@@ -25,8 +26,7 @@ struct Transfer {
 
 class HandleLink : public Link {
 public:
-    HandleLink(HANDLE handle, std::string name) : m_handle(handle), m_name(std::move(name)) { }
-    ~HandleLink() override { ::CloseHandle(m_handle); }
+    HandleLink(OwnedHandle handle, std::string name) : m_handle(std::move(handle)), m_name(std::move(name)) { }
 
     bool Write(const uint8_t* data, size_t size, size_t& sent, std::string& error) override
     {
@@ -74,22 +74,22 @@ private:
         }
         const DWORD size = static_cast<DWORD>(transfer->buffer.size());
         const BOOL started = write
-            ? ::WriteFile(m_handle, transfer->buffer.data(), size, nullptr, &transfer->overlapped)
-            : ::ReadFile(m_handle, transfer->buffer.data(), size, nullptr, &transfer->overlapped);
+            ? ::WriteFile(m_handle.get(), transfer->buffer.data(), size, nullptr, &transfer->overlapped)
+            : ::ReadFile(m_handle.get(), transfer->buffer.data(), size, nullptr, &transfer->overlapped);
         if (!started && ::GetLastError() != ERROR_IO_PENDING) {
             error =
                 std::string(write ? "write" : "read") + " on " + m_name + " failed: " + SystemError(::GetLastError());
             return false;
         }
         if (::WaitForSingleObject(transfer->overlapped.hEvent, waitMs) != WAIT_OBJECT_0) {
-            ::CancelIoEx(m_handle, &transfer->overlapped);
+            ::CancelIoEx(m_handle.get(), &transfer->overlapped);
             if (::WaitForSingleObject(transfer->overlapped.hEvent, bounds::kCancelMs) != WAIT_OBJECT_0) {
                 transfer.release(); // still the system's: leaking beats freeing memory under a transfer
                 error = m_name + " does not let go of a cancelled transfer";
                 return false;
             }
         }
-        if (!::GetOverlappedResult(m_handle, &transfer->overlapped, &done, FALSE)) {
+        if (!::GetOverlappedResult(m_handle.get(), &transfer->overlapped, &done, FALSE)) {
             const DWORD code = ::GetLastError();
             if (code != ERROR_OPERATION_ABORTED) {
                 error = std::string(write ? "write" : "read") + " on " + m_name + " failed: " + SystemError(code);
@@ -99,7 +99,7 @@ private:
         return true;
     }
 
-    HANDLE m_handle;
+    OwnedHandle m_handle;
     std::string m_name;
 };
 
@@ -113,6 +113,7 @@ std::string FirstUsbPrinter(std::string& error)
         error = "USB printers cannot be listed: " + SystemError(::GetLastError());
         return {};
     }
+    const Owned<HDEVINFO, &::SetupDiDestroyDeviceInfoList> listOwner(devices);
     std::string path;
     SP_DEVICE_INTERFACE_DATA interfaceData {};
     interfaceData.cbSize = sizeof interfaceData;
@@ -131,7 +132,6 @@ std::string FirstUsbPrinter(std::string& error)
     } else {
         error = "no USB printer is connected";
     }
-    ::SetupDiDestroyDeviceInfoList(devices);
     return path;
 }
 
@@ -143,11 +143,11 @@ std::unique_ptr<Link> OpenHandleLink(const PortSpec& spec, std::string& error)
         if (path.empty())
             return nullptr;
     }
-    const HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
+    OwnedHandle handle = OwnFile(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
+    if (!handle) {
         error = spec.name + " (" + path + ") cannot be opened: " + SystemError(::GetLastError());
         return nullptr;
     }
-    return std::make_unique<HandleLink>(handle, spec.name);
+    return std::make_unique<HandleLink>(std::move(handle), spec.name);
 }

@@ -1,5 +1,7 @@
 #include "Links.h"
 
+#include "drivers/common/OwnedHandle.h"
+
 std::unique_ptr<Link> OpenLink(const PortSpec& spec, std::string& error)
 {
     switch (spec.kind) {
@@ -21,9 +23,8 @@ std::string SystemError(unsigned long code)
         flags, nullptr, code, MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0, nullptr);
     if (!length) // a system without English messages
         length = ::FormatMessageA(flags, nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    const Owned<char*, &::LocalFree> owned(text);
     std::string message = length && text ? std::string(text, length) : std::string();
-    if (text)
-        ::LocalFree(text);
     while (!message.empty() &&
         (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' || message.back() == '.'))
         message.pop_back();

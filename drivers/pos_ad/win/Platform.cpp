@@ -2,36 +2,35 @@
 
 #include "Links.h"
 
+#include "drivers/common/OwnedHandle.h"
 #include "drivers/pos_ad/core/Bmp.h"
 
 #include <windows.h>
 
 namespace platform {
 
-const char kSettingsFile[] = "C:\\Morvane\\scales.ini";
-const char kLogFolder[] = "C:\\morvane\\log";
-
 namespace {
 
-int Int(const char* section, const char* key, int fallback)
+int Read(const IntKey& key)
 {
-    return static_cast<int>(::GetPrivateProfileIntA(section, key, fallback, kSettingsFile));
+    return static_cast<int>(::GetPrivateProfileIntA(key.section, key.name, key.fallback, keys::kSettingsFile));
 }
 
-std::string Text(const char* section, const char* key, const char* fallback)
+std::string Read(const TextKey& key)
 {
     std::string value(1024, '\0');
     const DWORD length = ::GetPrivateProfileStringA(
-        section, key, fallback, value.data(), static_cast<DWORD>(value.size()), kSettingsFile);
+        key.section, key.name, key.fallback, value.data(), static_cast<DWORD>(value.size()), keys::kSettingsFile);
     value.resize(length);
     return value;
 }
 
 bool ReadFileBytes(const char* path, Bytes& bytes, std::string& error)
 {
-    const HANDLE file =
-        ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    const OwnedHandle owned = OwnFile(
+        ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const HANDLE file = owned.get();
+    if (!file) {
         error = "file cannot be opened: " + SystemError(::GetLastError());
         return false;
     }
@@ -51,7 +50,6 @@ bool ReadFileBytes(const char* path, Bytes& bytes, std::string& error)
         if (!ok)
             error = "file cannot be read: " + SystemError(::GetLastError());
     }
-    ::CloseHandle(file);
     return ok;
 }
 
@@ -70,22 +68,22 @@ void MakeFolders(const std::string& folder)
 PosAdConfig LoadConfig()
 {
     PosAdConfig c;
-    c.runLog = Int("POS", "LOG", 0);
-    c.printerPort = Text("PRINTER", "PORT", "USB");
-    c.printerBaud = Int("PRINTER", "RATE", 115200);
-    c.lineSpace = Int("PRINTER", "LINESPACE", 10);
-    c.density = Int("Print", "Density", 3);
-    c.drawerControl = Int("CashDrawer", "ControlType", 0);
-    c.boardType = Text("POS", "BOARD", "J1900");
-    c.scalePort = Text("SCALE", "PORT", "COM4");
-    c.scaleBaud = Int("SCALE", "RATE", 115200);
+    c.runLog = Read(keys::kRunLog);
+    c.printerPort = Read(keys::kPrinterPort);
+    c.printerBaud = Read(keys::kPrinterBaud);
+    c.lineSpace = Read(keys::kLineSpacing);
+    c.density = Read(keys::kImageDensity);
+    c.drawerControl = Read(keys::kDrawerControl);
+    c.boardType = Read(keys::kBoardType);
+    c.scalePort = Read(keys::kScalePort);
+    c.scaleBaud = Read(keys::kScaleBaud);
 
-    c.printerAddress = Text("PosAdDll", "PrinterAddress", "");
-    c.usbDevice = Text("PosAdDll", "UsbDevice", "");
-    c.paperWidth = Int("PosAdDll", "PaperWidth", 576);
-    c.boardPort = Text("PosAdDll", "BoardPort", "");
-    c.boardBaud = Int("PosAdDll", "BoardRate", 0);
-    c.drawerOpenHigh = Int("PosAdDll", "DrawerOpenHigh", 1);
+    c.printerAddress = Read(keys::kPrinterAddress);
+    c.usbDevice = Read(keys::kUsbDevice);
+    c.paperWidth = Read(keys::kPaperWidth);
+    c.boardPort = Read(keys::kBoardPort);
+    c.boardBaud = Read(keys::kBoardBaud);
+    c.drawerOpenHigh = Read(keys::kDrawerOpenHigh);
     return c;
 }
 
@@ -98,21 +96,21 @@ runlog::Stamp Now()
 
 void AppendRunLog(const runlog::Stamp& when, const std::string& line)
 {
-    MakeFolders(kLogFolder);
-    const std::string path = std::string(kLogFolder) + "\\" + runlog::FileName(when);
-    const HANDLE file = ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    MakeFolders(keys::kLogFolder);
+    const std::string path = std::string(keys::kLogFolder) + "/" + runlog::FileName(when);
+    const OwnedHandle file = OwnFile(::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return;
     DWORD written = 0;
-    ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    ::CloseHandle(file);
+    ::WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
 bool DecodeWithSystem(const char* path, image::Rgba& out, std::string& error)
 {
-    const HBITMAP bitmap =
-        static_cast<HBITMAP>(::LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    const Owned<HGDIOBJ, &::DeleteObject> owned(
+        ::LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    const HBITMAP bitmap = static_cast<HBITMAP>(owned.get());
     if (!bitmap) {
         error = "the system cannot decode the BMP: " + SystemError(::GetLastError());
         return false;
@@ -151,7 +149,6 @@ bool DecodeWithSystem(const char* path, image::Rgba& out, std::string& error)
             error = "the system cannot read the decoded pixels";
         }
     }
-    ::DeleteObject(bitmap);
     return ok;
 }
 

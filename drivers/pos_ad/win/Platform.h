@@ -11,9 +11,6 @@
 
 namespace platform {
 
-extern const char kSettingsFile[]; // C:\Morvane\scales.ini
-extern const char kLogFolder[]; // C:\morvane\log
-
 PosAdConfig LoadConfig();
 runlog::Stamp Now();
 // Appends to today's run log, making the folder when needed. Failures are ignored: the log must

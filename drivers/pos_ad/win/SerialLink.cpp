@@ -2,6 +2,7 @@
 #include "Links.h"
 
 #include "Bounds.h"
+#include "drivers/common/OwnedHandle.h"
 #include "drivers/common/SerialLine.h"
 
 #include <algorithm>
@@ -10,8 +11,7 @@ namespace {
 
 class SerialLink : public Link {
 public:
-    SerialLink(HANDLE port, int baud) : m_port(port), m_baud(baud) { }
-    ~SerialLink() override { ::CloseHandle(m_port); }
+    SerialLink(OwnedHandle port, int baud) : m_port(std::move(port)), m_baud(baud) { }
 
     bool Write(const uint8_t* data, size_t size, size_t& sent, std::string& error) override
     {
@@ -21,7 +21,7 @@ public:
         while (sent < size) {
             const DWORD chunk = static_cast<DWORD>(std::min(size - sent, bounds::kChunkBytes));
             DWORD written = 0;
-            const BOOL ok = ::WriteFile(m_port, data + sent, chunk, &written, nullptr);
+            const BOOL ok = ::WriteFile(m_port.get(), data + sent, chunk, &written, nullptr);
             const DWORD code = ok ? 0 : ::GetLastError();
             sent += written;
             if (!ok && code != ERROR_TIMEOUT && code != ERROR_SEM_TIMEOUT)
@@ -39,7 +39,7 @@ public:
         if (!SetTimeouts(timeoutMs))
             return Fail(error, "cannot set the port's timeouts");
         DWORD n = 0;
-        if (!::ReadFile(m_port, buffer, static_cast<DWORD>(std::min<size_t>(capacity, 4096)), &n, nullptr)) {
+        if (!::ReadFile(m_port.get(), buffer, static_cast<DWORD>(std::min<size_t>(capacity, 4096)), &n, nullptr)) {
             const DWORD code = ::GetLastError();
             if (code != ERROR_TIMEOUT && code != ERROR_SEM_TIMEOUT)
                 return Fail(error, "read failed: " + SystemError(code));
@@ -48,7 +48,7 @@ public:
         return true;
     }
 
-    void DiscardInput() override { ::PurgeComm(m_port, PURGE_RXCLEAR | PURGE_RXABORT); }
+    void DiscardInput() override { ::PurgeComm(m_port.get(), PURGE_RXCLEAR | PURGE_RXABORT); }
 
 private:
     static bool Fail(std::string& error, std::string why)
@@ -70,10 +70,10 @@ private:
         timeouts.ReadTotalTimeoutConstant = readMs ? readMs : 1;
         timeouts.WriteTotalTimeoutMultiplier = MsPerByte();
         timeouts.WriteTotalTimeoutConstant = bounds::kStallMs;
-        return ::SetCommTimeouts(m_port, &timeouts) != 0;
+        return ::SetCommTimeouts(m_port.get(), &timeouts) != 0;
     }
 
-    HANDLE m_port;
+    OwnedHandle m_port;
     int m_baud;
 };
 
@@ -81,18 +81,17 @@ private:
 
 std::unique_ptr<Link> OpenSerialLink(const PortSpec& spec, std::string& error)
 {
-    const HANDLE port =
-        ::CreateFileA(spec.device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (port == INVALID_HANDLE_VALUE) {
+    OwnedHandle port = OwnFile(
+        ::CreateFileA(spec.device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!port) {
         error = spec.name + " cannot be opened: " + SystemError(::GetLastError());
         return nullptr;
     }
-    if (!SetLine8N1(port, static_cast<DWORD>(spec.baud))) {
+    if (!SetLine8N1(port.get(), static_cast<DWORD>(spec.baud))) {
         error =
             spec.name + " does not take " + std::to_string(spec.baud) + " baud 8N1: " + SystemError(::GetLastError());
-        ::CloseHandle(port);
         return nullptr;
     }
-    ::PurgeComm(port, PURGE_RXCLEAR | PURGE_TXCLEAR);
-    return std::make_unique<SerialLink>(port, spec.baud);
+    ::PurgeComm(port.get(), PURGE_RXCLEAR | PURGE_TXCLEAR);
+    return std::make_unique<SerialLink>(std::move(port), spec.baud);
 }

@@ -6,9 +6,11 @@
 #include "Links.h"
 
 #include "Bounds.h"
+#include "drivers/common/OwnedHandle.h"
 
 #include <algorithm>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -39,16 +41,32 @@ int WaitFor(SOCKET s, bool write, unsigned timeoutMs)
     return ::select(0, write ? nullptr : &set, write ? &set : nullptr, &failed, &wait);
 }
 
+// A socket, closed with its owner. (A SOCKET is a number, not a pointer, so unique_ptr cannot hold it.)
+class OwnedSocket {
+public:
+    explicit OwnedSocket(SOCKET s) noexcept : m_socket(s) { }
+    OwnedSocket(OwnedSocket&& other) noexcept : m_socket(std::exchange(other.m_socket, INVALID_SOCKET)) { }
+    OwnedSocket& operator=(OwnedSocket&&) = delete;
+    ~OwnedSocket()
+    {
+        if (m_socket != INVALID_SOCKET)
+            ::closesocket(m_socket);
+    }
+    SOCKET get() const noexcept { return m_socket; }
+
+private:
+    SOCKET m_socket;
+};
+
 class TcpLink : public Link {
 public:
-    TcpLink(SOCKET s, std::string name) : m_socket(s), m_name(std::move(name)) { }
-    ~TcpLink() override { ::closesocket(m_socket); }
+    TcpLink(OwnedSocket s, std::string name) : m_socket(std::move(s)), m_name(std::move(name)) { }
 
     bool Write(const uint8_t* data, size_t size, size_t& sent, std::string& error) override
     {
         sent = 0;
         while (sent < size) {
-            const int n = ::send(m_socket, reinterpret_cast<const char*>(data + sent),
+            const int n = ::send(m_socket.get(), reinterpret_cast<const char*>(data + sent),
                 static_cast<int>(std::min<size_t>(size - sent, 1 << 20)), 0);
             if (n > 0) {
                 sent += static_cast<size_t>(n);
@@ -59,7 +77,7 @@ public:
                 error = "send to " + m_name + " failed: " + SystemError(static_cast<unsigned long>(code));
                 return false;
             }
-            if (WaitFor(m_socket, true, bounds::kStallMs) <= 0) {
+            if (WaitFor(m_socket.get(), true, bounds::kStallMs) <= 0) {
                 error = "the printer stopped taking bytes (nothing for " + std::to_string(bounds::kStallMs) + " ms)";
                 return false;
             }
@@ -70,11 +88,11 @@ public:
     bool Read(uint8_t* buffer, size_t capacity, unsigned timeoutMs, size_t& got, std::string& error) override
     {
         got = 0;
-        const int ready = WaitFor(m_socket, false, timeoutMs);
+        const int ready = WaitFor(m_socket.get(), false, timeoutMs);
         if (ready <= 0)
             return ready == 0 || Failed(error, "waiting for an answer");
-        const int n =
-            ::recv(m_socket, reinterpret_cast<char*>(buffer), static_cast<int>(std::min<size_t>(capacity, 4096)), 0);
+        const int n = ::recv(
+            m_socket.get(), reinterpret_cast<char*>(buffer), static_cast<int>(std::min<size_t>(capacity, 4096)), 0);
         if (n == 0) {
             error = m_name + " closed the connection";
             return false;
@@ -88,7 +106,7 @@ public:
     void DiscardInput() override
     {
         char sink[512];
-        while (::recv(m_socket, sink, sizeof sink, 0) > 0) { }
+        while (::recv(m_socket.get(), sink, sizeof sink, 0) > 0) { }
     }
 
 private:
@@ -99,7 +117,7 @@ private:
         return false;
     }
 
-    SOCKET m_socket;
+    OwnedSocket m_socket;
     std::string m_name;
 };
 
@@ -119,9 +137,10 @@ std::unique_ptr<Link> OpenTcpLink(const PortSpec& spec, std::string& error)
         error = "printer address \"" + spec.host + "\" is not a numeric IP address";
         return nullptr;
     }
-    const SOCKET s = ::socket(found->ai_family, SOCK_STREAM, IPPROTO_TCP);
+    const Owned<addrinfo*, &::freeaddrinfo> address(found);
+    OwnedSocket owned(::socket(address->ai_family, SOCK_STREAM, IPPROTO_TCP));
+    const SOCKET s = owned.get();
     if (s == INVALID_SOCKET) {
-        ::freeaddrinfo(found);
         error = "no socket: " + SystemError(static_cast<unsigned long>(::WSAGetLastError()));
         return nullptr;
     }
@@ -133,19 +152,16 @@ std::unique_ptr<Link> OpenTcpLink(const PortSpec& spec, std::string& error)
     BOOL noDelay = TRUE;
     ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
 
-    const int connected = ::connect(s, found->ai_addr, static_cast<int>(found->ai_addrlen));
-    ::freeaddrinfo(found);
+    const int connected = ::connect(s, address->ai_addr, static_cast<int>(address->ai_addrlen));
     const std::string where = spec.host + ":" + service;
     if (connected != 0) {
         const int code = ::WSAGetLastError();
         if (code != WSAEWOULDBLOCK) {
             error = where + " cannot be reached: " + SystemError(static_cast<unsigned long>(code));
-            ::closesocket(s);
             return nullptr;
         }
         if (WaitFor(s, true, bounds::kConnectMs) <= 0) {
             error = where + " did not accept a connection within " + std::to_string(bounds::kConnectMs) + " ms";
-            ::closesocket(s);
             return nullptr;
         }
         int socketError = 0;
@@ -153,9 +169,8 @@ std::unique_ptr<Link> OpenTcpLink(const PortSpec& spec, std::string& error)
         ::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&socketError), &length);
         if (socketError != 0) {
             error = where + " refused the connection: " + SystemError(static_cast<unsigned long>(socketError));
-            ::closesocket(s);
             return nullptr;
         }
     }
-    return std::make_unique<TcpLink>(s, where);
+    return std::make_unique<TcpLink>(std::move(owned), where);
 }
