@@ -85,6 +85,9 @@ const Interpreter::GraphicsFunction& Interpreter::graphicsFunctionFor(const Byte
     const auto dropAll = [](Interpreter& p, const GraphicsFunction& f, const Bytes&) {
         p.dropImages(p.stored_.*f.store);
     };
+    const auto drop = [](Interpreter& p, const GraphicsFunction& f, const Bytes& h) {
+        p.dropImages(p.stored_.*f.store, keyAt(h, 2));
+    };
     const auto define = [](Interpreter& p, const GraphicsFunction& f, const Bytes& h) {
         p.storeImage(p.stored_.*f.store, keyAt(h, 3), p.data_.raster.takeRows());
     };
@@ -105,12 +108,11 @@ const Interpreter::GraphicsFunction& Interpreter::graphicsFunctionFor(const Byte
         {49, "set the reference dot density for graphics", 4, Image::None, nullptr, nullptr},
         {50, "print the graphics data in the print buffer", 2, Image::None, nullptr, printBuffer},
         {65, "delete all NV graphics data", 2, Image::None, &Stored::nvGraphics, dropAll},
-        {66, "delete the specified NV graphics data", 2, Image::None, &Stored::nvGraphics, nullptr},
+        {66, "delete the specified NV graphics data", 4, Image::None, &Stored::nvGraphics, drop},
         {67, "define the NV graphics data (raster format)", 11, Image::Raster, &Stored::nvGraphics, define},
         {69, "print the specified NV graphics data", 6, Image::None, &Stored::nvGraphics, print},
-        {80, "transmit the key code list for defined download graphics", 2, Image::None, &Stored::downloadGraphics,
-         dropAll},
-        {81, "delete all download graphics data", 2, Image::None, &Stored::downloadGraphics, nullptr},
+        {81, "delete all download graphics data", 2, Image::None, &Stored::downloadGraphics, dropAll},
+        {82, "delete the specified download graphics data", 4, Image::None, &Stored::downloadGraphics, drop},
         {83, "define the download graphics data (raster format)", 11, Image::Raster, &Stored::downloadGraphics, define},
         {85, "print the specified download graphics data", 6, Image::None, &Stored::downloadGraphics, print},
         {112, "store the graphics data in the print buffer (raster format)", 10, Image::ScaledRaster, nullptr,
@@ -341,7 +343,10 @@ void Interpreter::dropImages(std::map<int, Bitmap>& store, int key) {
     store.erase(it);
 }
 
-void Interpreter::dropImages(std::map<int, Bitmap>& store) { store.clear(); }
+void Interpreter::dropImages(std::map<int, Bitmap>& store) {
+    for (const auto& [key, image] : store) stored_.imageBytes -= image.dots.size();
+    store.clear();
+}
 
 void Interpreter::printStoredImage(const Bitmap& image, int scaleX, int scaleY) {
     finishLine();
