@@ -37,11 +37,6 @@ Key::Key(std::initializer_list<int> b) {
 
 bool Key::takesAnyByte() const { return std::find(bytes, bytes + length, kAnyByte) != bytes + length; }
 
-Extent framed16(const uint8_t* c, size_t n) {
-    if (n < 5) return {};
-    return {Fit::Whole, 5, static_cast<uint64_t>(le16(c + 3))};
-}
-
 Extent lengthBy(const uint8_t* c, size_t n, std::initializer_list<std::pair<int, size_t>> lengths) {
     if (n < 3) return {};
     for (const auto& [value, length] : lengths)

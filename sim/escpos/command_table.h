@@ -26,6 +26,11 @@ constexpr int kAnyByte = -1;
 inline int le16(const uint8_t* p) { return p[0] | (p[1] << 8); }
 // Many parameters come as 0/1 or as ASCII '0'/'1'.
 inline int asciiOrBinary(uint8_t n) { return n >= '0' && n <= '9' ? n - '0' : n; }
+// Most settings ignore a value out of their range.
+template <class T>
+void setIn(T& setting, int value, int low, int high) {
+    if (value >= low && value <= high) setting = static_cast<T>(value);
+}
 
 // The bytes that start a command and name it: "ESC !" is {ESC, '!'}.
 struct Key {
@@ -42,9 +47,9 @@ enum class Fit : uint8_t {
     NoCommand      // no command starts here: one or two bytes are skipped
 };
 
-// Data that comes as records, each a head of fixed size and a body whose
-// length the head gives (ESC &: a width, then a pattern; FS q: a size, then
-// an image), so its length is only known as it is read.
+// Data that comes as records, each a head of fixed size (at least a byte)
+// and a body whose length the head gives (ESC &: a width, then a pattern;
+// FS q: a size, then an image), so its length is only known as it is read.
 struct Records {
     size_t (*count)(const uint8_t* header);
     size_t headLength;
@@ -71,8 +76,19 @@ Extent untilNul(const uint8_t* c, size_t n) {
         if (c[i] == 0) return {Fit::Whole, i + 1};
     return {n < Max ? Fit::NeedMore : Fit::Whole, Max};
 }
+// A header of H bytes that announces data of the length Data reads from it.
+template <size_t H, uint64_t (*Data)(const uint8_t* c)>
+Extent withData(const uint8_t* c, size_t n) {
+    return n < H ? Extent{} : Extent{Fit::Whole, H, Data(c)};
+}
+// ... or data made of records.
+template <size_t H, const Records* R>
+Extent withRecords(const uint8_t*, size_t n) {
+    return {n < H ? Fit::NeedMore : Fit::Whole, H, 0, R};
+}
 // ESC ( fn, GS ( fn, FS ( fn: a 16-bit length, then that many bytes.
-Extent framed16(const uint8_t* c, size_t n);
+inline uint64_t length16(const uint8_t* c) { return static_cast<uint64_t>(le16(c + 3)); }
+constexpr Measure framed16 = withData<5, length16>;
 // A length that the byte after a two-byte key chooses, from {value, length}
 // pairs; any other value is a bad parameter.
 Extent lengthBy(const uint8_t* c, size_t n, std::initializer_list<std::pair<int, size_t>> lengths);

@@ -19,11 +19,7 @@ void Interpreter::beginData(const CommandRow& row, const Extent& extent, std::st
     d.head.clear();
     d.bodyLeft = extent.data;
     if (row.run) row.run(*this, in_.command);
-    if (d.recordsLeft == 0) {
-        endData(true);
-        return;
-    }
-    if (d.headLength == 0) startRecord();
+    if (d.recordsLeft == 0) return endData(true);
     settleData();
 }
 
@@ -57,11 +53,7 @@ void Interpreter::settleData() {
         if (d.reader->endRecord) d.reader->endRecord(*this, true);
         ++d.record;
         d.head.clear();
-        if (--d.recordsLeft == 0) {
-            endData(true);
-            return;
-        }
-        if (d.headLength == 0) startRecord();
+        if (--d.recordsLeft == 0) return endData(true);
     }
 }
 

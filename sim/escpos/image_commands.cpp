@@ -4,6 +4,7 @@
 // paper.
 #include <algorithm>
 #include <limits>
+#include <tuple>
 
 #include "escpos/interpreter.h"
 
@@ -23,21 +24,10 @@ Extent bitImageLength(const uint8_t* c, size_t n) {
     return {Fit::NoCommand};
 }
 
-Extent rasterLength(const uint8_t* c, size_t n) {
-    if (n < 8) return {};
-    return {Fit::Whole, 8, static_cast<uint64_t>(le16(c + 4)) * static_cast<uint64_t>(le16(c + 6))};
-}
-
-Extent downloadImageLength(const uint8_t* c, size_t n) {
-    if (n < 4) return {};
-    return {Fit::Whole, 4, static_cast<uint64_t>(c[2]) * c[3] * 8};
-}
-
+uint64_t rasterBytes(const uint8_t* c) { return static_cast<uint64_t>(le16(c + 4)) * le16(c + 6); }
+uint64_t downloadImageBytes(const uint8_t* c) { return static_cast<uint64_t>(c[2]) * c[3] * 8; }
 // GS 8 L: as GS ( L with a 32-bit length.
-Extent framed32(const uint8_t* c, size_t n) {
-    if (n < 7) return {};
-    return {Fit::Whole, 7, static_cast<uint64_t>(le16(c + 3)) | (static_cast<uint64_t>(le16(c + 5)) << 16)};
-}
+uint64_t length32(const uint8_t* c) { return length16(c) | (static_cast<uint64_t>(le16(c + 5)) << 16); }
 
 // FS q n [xL xH yL yH d1 ... dk] x n. A height of 0 is read as one byte a
 // column, as the column assembler takes it.
@@ -46,11 +36,6 @@ const Records kNvImageRecords{[](const uint8_t* c) -> size_t { return c[2]; }, 4
                                   return static_cast<uint64_t>(le16(head)) * 8 *
                                          static_cast<uint64_t>(std::max(1, le16(head + 2)));
                               }};
-
-Extent nvImagesLength(const uint8_t*, size_t n) {
-    if (n < 3) return {};
-    return {Fit::Whole, 3, 0, &kNvImageRecords};
-}
 
 int keyAt(const Bytes& h, size_t i) { return (h[i] << 8) | h[i + 1]; }
 
@@ -74,56 +59,46 @@ struct Interpreter::GraphicsFunction {
 
 const Interpreter::GraphicsFunction& Interpreter::graphicsFunctionFor(const Bytes& head) {
     using Image = GraphicsFunction::Image;
-    const auto printBuffer = [](Interpreter& p, const GraphicsFunction&, const Bytes&) {
-        if (p.stored_.graphicsBuffer.empty()) {
-            p.note("GS ( L: print with no graphics stored");
-            return;
-        }
+    const auto printBuffer = [](auto& p, auto&, auto&) {
+        if (p.stored_.graphicsBuffer.empty()) return p.note("GS ( L: print with no graphics stored");
         p.printStoredImage(p.stored_.graphicsBuffer, 1, 1);
         p.stored_.graphicsBuffer = Bitmap();
     };
-    const auto dropAll = [](Interpreter& p, const GraphicsFunction& f, const Bytes&) {
-        p.dropImages(p.stored_.*f.store);
-    };
-    const auto drop = [](Interpreter& p, const GraphicsFunction& f, const Bytes& h) {
-        p.dropImages(p.stored_.*f.store, keyAt(h, 2));
-    };
-    const auto define = [](Interpreter& p, const GraphicsFunction& f, const Bytes& h) {
+    const auto dropAll = [](auto& p, auto& f, auto&) { p.dropImages(p.stored_.*f.store); };
+    const auto drop = [](auto& p, auto& f, auto& h) { p.dropImages(p.stored_.*f.store, keyAt(h, 2)); };
+    const auto define = [](auto& p, auto& f, auto& h) {
         p.storeImage(p.stored_.*f.store, keyAt(h, 3), p.data_.raster.takeRows());
     };
-    const auto print = [](Interpreter& p, const GraphicsFunction& f, const Bytes& h) {
-        const auto& store = p.stored_.*f.store;
-        const auto it = store.find(keyAt(h, 2));
-        if (it == store.end()) {
-            p.note("GS ( L: no stored graphics with that key code");
-            return;
-        }
+    const auto print = [](auto& p, auto& f, auto& h) {
+        const auto it = (p.stored_.*f.store).find(keyAt(h, 2));
+        if (it == (p.stored_.*f.store).end()) return p.note("GS ( L: no stored graphics with that key code");
         p.printStoredImage(it->second, std::clamp<int>(h[4], 1, 2), std::clamp<int>(h[5], 1, 2));
     };
-    const auto toBuffer = [](Interpreter& p, const GraphicsFunction& f, const Bytes&) {
+    const auto toBuffer = [](auto& p, auto& f, auto&) {
         p.stored_.graphicsBuffer = f.image == Image::ScaledColumns ? p.data_.columns.take() : p.data_.raster.takeRows();
     };
+    const auto nv = &Stored::nvGraphics, download = &Stored::downloadGraphics;
     static const GraphicsFunction kFunctions[] = {
         {48, "transmit the NV graphics memory capacity", 2, Image::None, nullptr, nullptr},
         {49, "set the reference dot density for graphics", 4, Image::None, nullptr, nullptr},
         {50, "print the graphics data in the print buffer", 2, Image::None, nullptr, printBuffer},
-        {65, "delete all NV graphics data", 2, Image::None, &Stored::nvGraphics, dropAll},
-        {66, "delete the specified NV graphics data", 4, Image::None, &Stored::nvGraphics, drop},
-        {67, "define the NV graphics data (raster format)", 11, Image::Raster, &Stored::nvGraphics, define},
-        {69, "print the specified NV graphics data", 6, Image::None, &Stored::nvGraphics, print},
-        {81, "delete all download graphics data", 2, Image::None, &Stored::downloadGraphics, dropAll},
-        {82, "delete the specified download graphics data", 4, Image::None, &Stored::downloadGraphics, drop},
-        {83, "define the download graphics data (raster format)", 11, Image::Raster, &Stored::downloadGraphics, define},
-        {85, "print the specified download graphics data", 6, Image::None, &Stored::downloadGraphics, print},
+        {65, "delete all NV graphics data", 2, Image::None, nv, dropAll},
+        {66, "delete the specified NV graphics data", 4, Image::None, nv, drop},
+        {67, "define the NV graphics data (raster format)", 11, Image::Raster, nv, define},
+        {69, "print the specified NV graphics data", 6, Image::None, nv, print},
+        {81, "delete all download graphics data", 2, Image::None, download, dropAll},
+        {82, "delete the specified download graphics data", 4, Image::None, download, drop},
+        {83, "define the download graphics data (raster format)", 11, Image::Raster, download, define},
+        {85, "print the specified download graphics data", 6, Image::None, download, print},
         {112, "store the graphics data in the print buffer (raster format)", 10, Image::ScaledRaster, nullptr,
          toBuffer},
         {113, "store the graphics data in the print buffer (column format)", 10, Image::ScaledColumns, nullptr,
          toBuffer},
     };
-    static const GraphicsFunction kOther{
-        -1, nullptr, 2, Image::None, nullptr, [](Interpreter& p, const GraphicsFunction&, const Bytes& h) {
-            p.unsupportedOnce("GS ( L fn " + std::to_string(h[1]), "function not carried out");
-        }};
+    const auto other = [](auto& p, auto&, auto& h) {
+        p.unsupportedOnce("GS ( L fn " + std::to_string(h[1]), "function not carried out");
+    };
+    static const GraphicsFunction kOther{-1, nullptr, 2, Image::None, nullptr, other};
     if (head.size() < 2) return kOther;
     // Functions 48 to 52 may also be given as 0 to 4.
     const int fn = head[1] < 5 ? head[1] + 48 : head[1];
@@ -137,120 +112,106 @@ const char* Interpreter::graphicsFunction(const uint8_t* data, size_t n) {
 }
 
 std::vector<CommandRow> Interpreter::imageCommands() {
-    const Handler startBitImage = [](Interpreter& p, const Bytes& c) {
-        const int m = c[2];
+    const Handler startBitImage = [](auto& p, auto& c) {
         ImageGeometry g;
         g.widthDots = static_cast<uint64_t>(le16(&c[3]));
         // 8-dot modes print each dot three dots tall, single density two
         // dots wide: the densities of a 203 dpi head.
-        g.scaleX = (m == 0 || m == 32) ? 2 : 1;
-        g.scaleY = m < 32 ? 3 : 1;
+        g.scaleX = (c[2] == 0 || c[2] == 32) ? 2 : 1;
+        g.scaleY = c[2] < 32 ? 3 : 1;
         g.clipWidth = p.line_.roomLeft(p.modes_);
         g.clipHeight = 24;
-        p.data_.columns.start(g, m >= 32 ? 3 : 1);
+        p.data_.columns.start(g, c[2] >= 32 ? 3 : 1);
     };
-    const auto endBitImage = [](Interpreter& p, bool) {
+    const auto endBitImage = [](auto& p, bool) {
         if (!p.line_.addImage(p.data_.columns.take(), p.modes_))
             p.note("ESC * image starts beyond the print area, not printed");
     };
     static const DataReader bitImage{nullptr, takeColumns, endBitImage};
 
-    const Handler startRaster = [](Interpreter& p, const Bytes& c) {
+    const Handler startRaster = [](auto& p, auto& c) {
         p.finishLine();
-        const auto [scaleX, scaleY] = scale(asciiOrBinary(c[3]));
         ImageGeometry g;
         g.widthDots = static_cast<uint64_t>(le16(&c[4])) * 8;
         g.heightDots = static_cast<uint64_t>(le16(&c[6]));
-        g.scaleX = scaleX;
-        g.scaleY = scaleY;
+        std::tie(g.scaleX, g.scaleY) = scale(asciiOrBinary(c[3]));
         g.clipWidth = p.modes_.areaWidth;
         g.clipHeight = std::numeric_limits<int>::max();
         p.data_.raster.start(g);
         if (p.data_.raster.clipped()) p.note("GS v 0 image wider than the print area, cut off");
     };
-    const auto takeRaster = [](Interpreter& p, const uint8_t* data, size_t n) {
+    const auto takeRaster = [](auto& p, const uint8_t* data, size_t n) {
         // A bounded number of rows at a time, so a large piece of input
         // never piles up as one huge bitmap.
-        const size_t rowBytes = std::max(1, le16(&p.in_.command[4]));
-        n = std::min(n, rowBytes * kRasterStripRows);
+        n = std::min(n, static_cast<size_t>(std::max(1, le16(&p.in_.command[4]))) * kRasterStripRows);
         p.data_.raster.push(data, n);
         p.flushRaster();
         return n;
     };
-    const auto endRaster = [](Interpreter& p, bool complete) {
+    const auto endRaster = [](auto& p, bool complete) {
         if (!complete) p.data_.raster.finishPartialRow();
         p.flushRaster();
     };
     static const DataReader raster{nullptr, takeRaster, endRaster};
 
-    const Handler startGraphics = [](Interpreter& p, const Bytes&) {
+    const Handler startGraphics = [](auto& p, auto&) {
         p.data_.graphicsHead.clear();
         p.data_.graphicsPart = GraphicsPart::Header;
         p.data_.graphicsImageLeft = 0;
     };
-    const auto takeGraphics = [](Interpreter& p, const uint8_t* data, size_t n) { return p.graphicsData(data, n); };
-    const auto endGraphics = [](Interpreter& p, bool complete) {
+    const auto takeGraphics = [](auto& p, const uint8_t* data, size_t n) { return p.graphicsData(data, n); };
+    const auto endGraphics = [](auto& p, bool complete) {
         if (complete) p.graphicsEnd();
     };
     static const DataReader graphics{nullptr, takeGraphics, endGraphics};
 
-    const Handler startDownloadImage = [](Interpreter& p, const Bytes& c) {
-        ImageGeometry g;
-        g.widthDots = static_cast<uint64_t>(c[2]) * 8;
-        g.clipWidth = p.config_.paperWidth;
-        g.clipHeight = p.config_.maxImageRows;
-        p.data_.columns.start(g, c[3]);
-    };
-    const auto endDownloadImage = [](Interpreter& p, bool complete) {
+    const Handler startDownloadImage = [](auto& p, auto& c) { p.startColumns(c[2], c[3]); };
+    const auto endDownloadImage = [](auto& p, bool complete) {
         if (complete) p.stored_.downloadedBitImage = p.data_.columns.take();
     };
     static const DataReader downloadImage{nullptr, takeColumns, endDownloadImage};
-    const Handler printDownloadImage = [](Interpreter& p, const Bytes& c) {
-        if (p.stored_.downloadedBitImage.empty()) {
-            p.note("GS / without a downloaded bit image");
-            return;
-        }
+    const Handler printDownloadImage = [](auto& p, auto& c) {
+        if (p.stored_.downloadedBitImage.empty()) return p.note("GS / without a downloaded bit image");
         const auto [scaleX, scaleY] = scale(asciiOrBinary(c[2]));
         p.printStoredImage(p.stored_.downloadedBitImage, scaleX, scaleY);
     };
 
     // FS q replaces all NV bit images.
-    const Handler startNvImages = [](Interpreter& p, const Bytes&) { p.dropImages(p.stored_.nvBitImages); };
-    const auto startNvImage = [](Interpreter& p, const Bytes& head) {
-        ImageGeometry g;
-        g.widthDots = static_cast<uint64_t>(le16(head.data())) * 8;
-        g.clipWidth = p.config_.paperWidth;
-        g.clipHeight = p.config_.maxImageRows;
-        p.data_.columns.start(g, le16(head.data() + 2));
-    };
-    const auto endNvImage = [](Interpreter& p, bool complete) {
+    const Handler startNvImages = [](auto& p, auto&) { p.dropImages(p.stored_.nvBitImages); };
+    const auto startNvImage = [](auto& p, auto& head) { p.startColumns(le16(&head[0]), le16(&head[2])); };
+    const auto endNvImage = [](auto& p, bool complete) {
         if (complete) p.storeImage(p.stored_.nvBitImages, p.data_.record + 1, p.data_.columns.take());
     };
     static const DataReader nvImages{startNvImage, takeColumns, endNvImage};
-    const Handler printNvImage = [](Interpreter& p, const Bytes& c) {
+    const Handler printNvImage = [](auto& p, auto& c) {
         const auto it = p.stored_.nvBitImages.find(c[2]);
-        if (it == p.stored_.nvBitImages.end()) {
-            p.note("FS p: no NV bit image " + std::to_string(c[2]));
-            return;
-        }
+        if (it == p.stored_.nvBitImages.end()) return p.note("FS p: no NV bit image " + std::to_string(c[2]));
         const auto [scaleX, scaleY] = scale(asciiOrBinary(c[3]));
         p.printStoredImage(it->second, scaleX, scaleY);
     };
     return {
         {{ESC, '*'}, "select bit-image mode", bitImageLength, startBitImage, &bitImage},
-        {{GS, 'v', '0'}, "print raster bit image", rasterLength, startRaster, &raster},
+        {{GS, 'v', '0'}, "print raster bit image", withData<8, rasterBytes>, startRaster, &raster},
         {{GS, '(', 'L'}, "set graphics data", framed16, startGraphics, &graphics, graphicsFunction},
-        {{GS, '8', 'L'}, "set graphics data", framed32, startGraphics, &graphics, graphicsFunction},
-        {{GS, '*'}, "define downloaded bit image", downloadImageLength, startDownloadImage, &downloadImage},
+        {{GS, '8', 'L'}, "set graphics data", withData<7, length32>, startGraphics, &graphics, graphicsFunction},
+        {{GS, '*'}, "define downloaded bit image", withData<4, downloadImageBytes>, startDownloadImage, &downloadImage},
         {{GS, '/'}, "print downloaded bit image", fixed<3>, printDownloadImage},
         {{FS, 'p'}, "print NV bit image", fixed<4>, printNvImage},
-        {{FS, 'q'}, "define NV bit image", nvImagesLength, startNvImages, &nvImages},
+        {{FS, 'q'}, "define NV bit image", withRecords<3, &kNvImageRecords>, startNvImages, &nvImages},
     };
 }
 
 size_t Interpreter::takeColumns(Interpreter& p, const uint8_t* data, size_t n) {
     p.data_.columns.push(data, n);
     return n;
+}
+
+void Interpreter::startColumns(int widthBytes, int bytesPerColumn) {
+    ImageGeometry g;
+    g.widthDots = static_cast<uint64_t>(widthBytes) * 8;
+    g.clipWidth = config_.paperWidth;
+    g.clipHeight = config_.maxImageRows;
+    data_.columns.start(g, bytesPerColumn);
 }
 
 size_t Interpreter::graphicsData(const uint8_t* p, size_t n) {
@@ -308,10 +269,8 @@ void Interpreter::graphicsEnd() {
     const GraphicsFunction& f = graphicsFunctionFor(h);
     // A command whose data ends inside its own header carries nothing to
     // act on; reading the missing header bytes would run past the data.
-    if (h.size() < 2 || h.size() < f.head) {
-        note("GS ( L fn " + std::to_string(h.size() < 2 ? -1 : h[1]) + ": data shorter than its header");
-        return;
-    }
+    if (h.size() < 2 || h.size() < f.head)
+        return note("GS ( L fn " + std::to_string(h.size() < 2 ? -1 : h[1]) + ": data shorter than its header");
     if (f.end) f.end(*this, f, h);
 }
 
@@ -328,10 +287,8 @@ void Interpreter::flushRaster() {
 
 void Interpreter::storeImage(std::map<int, Bitmap>& store, int key, Bitmap image) {
     dropImages(store, key);
-    if (stored_.imageBytes + image.dots.size() > config_.maxStoredImageBytes) {
-        note("image memory full, image not stored");
-        return;
-    }
+    if (stored_.imageBytes + image.dots.size() > config_.maxStoredImageBytes)
+        return note("image memory full, image not stored");
     stored_.imageBytes += image.dots.size();
     store.emplace(key, std::move(image));
 }

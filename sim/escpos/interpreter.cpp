@@ -209,16 +209,20 @@ void Interpreter::unsupportedOnce(const std::string& name, const std::string& wh
     report_.unsupported(in_.commandStart, name, why);
 }
 
+template <class Call>
+void Interpreter::callBack(const char* which, Call call) {
+    try {
+        call();
+    } catch (const std::exception& e) {
+        note(std::string(which) + " callback failed: " + e.what());
+    } catch (...) {
+        note(std::string(which) + " callback failed");
+    }
+}
+
 void Interpreter::sendReply(std::vector<uint8_t> bytes) {
     ++report_.replies;
-    if (!hooks_.reply) return;
-    try {
-        hooks_.reply(bytes.data(), bytes.size());
-    } catch (const std::exception& e) {
-        note(std::string("reply callback failed: ") + e.what());
-    } catch (...) {
-        note("reply callback failed");
-    }
+    if (hooks_.reply) callBack("reply", [&] { hooks_.reply(bytes.data(), bytes.size()); });
 }
 
 void Interpreter::pulseDrawer(int pin, int onMs, int offMs, const char* command) {
@@ -226,14 +230,7 @@ void Interpreter::pulseDrawer(int pin, int onMs, int offMs, const char* command)
     if (report_.drawerPulses.size() < JobReport::kMaxEntries)
         report_.drawerPulses.push_back(std::string(command) + " pin " + std::to_string(pin) + " on " +
                                        std::to_string(onMs) + " ms off " + std::to_string(offMs) + " ms");
-    if (!hooks_.drawerPulse) return;
-    try {
-        hooks_.drawerPulse(pulse);
-    } catch (const std::exception& e) {
-        note(std::string("drawer callback failed: ") + e.what());
-    } catch (...) {
-        note("drawer callback failed");
-    }
+    if (hooks_.drawerPulse) callBack("drawer", [&] { hooks_.drawerPulse(pulse); });
 }
 
 void Interpreter::finishLine() {

@@ -146,6 +146,9 @@ private:
     // What the handlers share (interpreter.cpp).
     void note(const std::string& text) { report_.note(in_.commandStart, text); }
     void unsupportedOnce(const std::string& name, const std::string& why);
+    // The host's callbacks may throw; that is noted, and the printer carries on.
+    template <class Call>
+    void callBack(const char* which, Call call);
     void sendReply(std::vector<uint8_t> bytes);
     void pulseDrawer(int pin, int onMs, int offMs, const char* command);
     // Prints a line that has something on it before a block that needs the paper to itself.
@@ -156,6 +159,8 @@ private:
     struct GraphicsFunction;
     static const GraphicsFunction& graphicsFunctionFor(const Bytes& head);
     static size_t takeColumns(Interpreter& p, const uint8_t* data, size_t n);
+    // A stored image in column format, as GS * and FS q send it.
+    void startColumns(int widthBytes, int bytesPerColumn);
     size_t graphicsData(const uint8_t* p, size_t n);
     void graphicsHeader(const GraphicsFunction& f);
     void graphicsEnd();

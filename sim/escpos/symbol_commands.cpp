@@ -33,71 +33,53 @@ struct Interpreter::SymbolFunction {
 };
 
 const Interpreter::SymbolFunction* Interpreter::symbolFunctionFor(const uint8_t* d, size_t n) {
-    using P = Interpreter&;
-    using D = const Bytes&;
+    // Laid out by hand, so that each row keeps its handler beside it.
+    // clang-format off
     static const SymbolFunction kFunctions[] = {
-        {49, 65, "QR code: select the model",
-         [](P p, D d) {
-             if (param(d, 2) >= 0 && d[2] != 50) p.unsupportedOnce("QR model", "printed as model 2");
-         }},
+        {49, 65, "QR code: select the model", [](auto& p, auto& d) {
+            if (param(d, 2) >= 0 && d[2] != 50) p.unsupportedOnce("QR model", "printed as model 2");
+        }},
         {49, 67, "QR code: set the size of module",
-         [](P p, D d) {
-             if (param(d, 2) >= 1 && d[2] <= 16) p.symbols_.qrModule = d[2];
-         }},
+         [](auto& p, auto& d) { setIn(p.symbols_.qrModule, param(d, 2), 1, 16); }},
         {49, 69, "QR code: select the error correction level",
-         [](P p, D d) {
-             if (param(d, 2) >= 48 && d[2] <= 51) p.symbols_.qrLevel = d[2] - 48;
-         }},
-        {49, 80, "QR code: store the data in the symbol storage area",
-         [](P p, D d) { p.stored_.qrData = dataAfterParams(d); }},
-        {49, 81, "QR code: print the symbol data in the symbol storage area", [](P p, D) { p.printQr(); }},
-        {49, kAnyByte, "QR code",
-         [](P p, D d) { p.unsupportedOnce("GS ( k fn " + std::to_string(d[1]), "QR function not carried out"); }},
-        {48, 65, "PDF417: set the number of columns in the data region",
-         [](P p, D d) {
-             if (param(d, 2) >= 0 && d[2] <= 30) p.symbols_.pdf417.columns = d[2];
-         }},
-        {48, 66, "PDF417: set the number of rows",
-         [](P p, D d) {
-             if (param(d, 2) == 0 || (param(d, 2) >= 3 && d[2] <= 90)) p.symbols_.pdf417.rows = d[2];
-         }},
+         [](auto& p, auto& d) { setIn(p.symbols_.qrLevel, param(d, 2) - 48, 0, 3); }},
+        {49, 80, "QR code: store the data", [](auto& p, auto& d) { p.stored_.qrData = dataAfterParams(d); }},
+        {49, 81, "QR code: print the symbol data", [](auto& p, auto&) { p.printQr(); }},
+        {49, kAnyByte, "QR code", [](auto& p, auto& d) {
+            p.unsupportedOnce("GS ( k fn " + std::to_string(d[1]), "QR function not carried out");
+        }},
+        {48, 65, "PDF417: set the number of columns",
+         [](auto& p, auto& d) { setIn(p.symbols_.pdf417.columns, param(d, 2), 0, 30); }},
+        {48, 66, "PDF417: set the number of rows", [](auto& p, auto& d) {
+            if (param(d, 2) == 0 || (param(d, 2) >= 3 && param(d, 2) <= 90)) p.symbols_.pdf417.rows = d[2];
+        }},
         {48, 67, "PDF417: set the width of the module",
-         [](P p, D d) {
-             if (param(d, 2) >= 2 && d[2] <= 8) p.symbols_.pdf417.moduleWidth = d[2];
-         }},
+         [](auto& p, auto& d) { setIn(p.symbols_.pdf417.moduleWidth, param(d, 2), 2, 8); }},
         {48, 68, "PDF417: set the row height",
-         [](P p, D d) {
-             if (param(d, 2) >= 2 && d[2] <= 8) p.symbols_.pdf417.rowHeight = d[2];
-         }},
-        {48, 69, "PDF417: set the error correction level",
-         [](P p, D d) {
-             // m = 48: a level (n = 48..56); m = 49: a ratio of n tenths.
-             const int m = param(d, 2), n = param(d, 3);
-             if (m == 48 && n >= 48 && n <= 56) {
-                 p.symbols_.pdf417.level = n - 48;
-             } else if (m == 49 && n >= 1 && n <= 40) {
-                 p.symbols_.pdf417.level = -1;
-                 p.symbols_.pdf417.ratioTenths = n;
-             }
-         }},
-        {48, 70, "PDF417: select the options",
-         [](P p, D d) {
-             if (param(d, 2) >= 0) p.symbols_.pdf417.truncated = d[2] & 1;
-         }},
-        {48, 80, "PDF417: store the data in the symbol storage area",
-         [](P p, D d) { p.stored_.pdfData = dataAfterParams(d); }},
-        {48, 81, "PDF417: print the symbol data in the symbol storage area", [](P p, D) { p.printPdf417(); }},
-        {48, 82, "PDF417: transmit the size information of the symbol data in the symbol storage area",
-         [](P p, D) { p.pdf417SizeReply(); }},
-        {48, kAnyByte, "PDF417",
-         [](P p, D d) {
-             p.unsupportedOnce("GS ( k cn 48 fn " + std::to_string(d[1]), "PDF417 function not carried out");
-         }},
-        {kAnyByte, 81, "print the symbol data in the symbol storage area",
-         [](P p, D d) {
-             p.unsupportedOnce("GS ( k cn " + std::to_string(d[0]), "only QR codes and PDF417 are printed");
-         }},
+         [](auto& p, auto& d) { setIn(p.symbols_.pdf417.rowHeight, param(d, 2), 2, 8); }},
+        {48, 69, "PDF417: set the error correction level", [](auto& p, auto& d) {
+            // m = 48: a level (n = 48..56); m = 49: a ratio of n tenths.
+            const int m = param(d, 2), n = param(d, 3);
+            if (m == 48 && n >= 48 && n <= 56) p.symbols_.pdf417.level = n - 48;
+            if (m == 49 && n >= 1 && n <= 40) {
+                p.symbols_.pdf417.level = -1;
+                p.symbols_.pdf417.ratioTenths = n;
+            }
+        }},
+        {48, 70, "PDF417: select the options", [](auto& p, auto& d) {
+            if (param(d, 2) >= 0) p.symbols_.pdf417.truncated = d[2] & 1;
+        }},
+        {48, 80, "PDF417: store the data", [](auto& p, auto& d) { p.stored_.pdfData = dataAfterParams(d); }},
+        {48, 81, "PDF417: print the symbol data", [](auto& p, auto&) { p.printPdf417(); }},
+        {48, 82, "PDF417: transmit the size information", [](auto& p, auto&) { p.pdf417SizeReply(); }},
+        {48, kAnyByte, "PDF417", [](auto& p, auto& d) {
+            p.unsupportedOnce("GS ( k cn 48 fn " + std::to_string(d[1]), "PDF417 function not carried out");
+        }},
+        {kAnyByte, 81, "print the symbol data", [](auto& p, auto& d) {
+            p.unsupportedOnce("GS ( k cn " + std::to_string(d[0]), "only QR codes and PDF417 are printed");
+        }},
     };
+    // clang-format on
     if (n < 2) return nullptr;
     for (const SymbolFunction& f : kFunctions)
         if ((f.cn == kAnyByte || f.cn == d[0]) && (f.fn == kAnyByte || f.fn == d[1])) return &f;
@@ -110,51 +92,40 @@ const char* Interpreter::symbolFunction(const uint8_t* data, size_t n) {
 }
 
 std::vector<CommandRow> Interpreter::symbolCommands() {
-    const Handler startSymbol = [](Interpreter& p, const Bytes& c) {
-        p.data_.payload.clear();
-        p.data_.payload.reserve(std::min(le16(&c[3]), 4096));
-    };
-    const auto takeSymbol = [](Interpreter& p, const uint8_t* data, size_t n) {
+    const auto takeSymbol = [](auto& p, const uint8_t* data, size_t n) {
         p.data_.payload.insert(p.data_.payload.end(), data, data + n);
         return n;
     };
-    const auto endSymbol = [](Interpreter& p, bool complete) {
+    const auto endSymbol = [](auto& p, bool complete) {
         const Bytes& d = p.data_.payload;
         if (!complete) return;
-        if (d.size() < 2) {
-            p.note("GS ( k too short");
-            return;
-        }
+        if (d.size() < 2) return p.note("GS ( k too short");
         if (const SymbolFunction* f = symbolFunctionFor(d.data(), d.size())) f->run(p, d);
     };
     static const DataReader symbolData{nullptr, takeSymbol, endSymbol};
-    const Handler hriPosition = [](Interpreter& p, const Bytes& c) {
-        if (asciiOrBinary(c[2]) <= 3) p.symbols_.hriPosition = asciiOrBinary(c[2]);
-    };
-    const Handler hriFont = [](Interpreter& p, const Bytes& c) {
-        p.symbols_.hriFont = asciiOrBinary(c[2]) == 1 ? FontKind::B : FontKind::A;
-    };
-    const Handler barHeight = [](Interpreter& p, const Bytes& c) {
-        if (c[2] > 0) p.symbols_.barHeight = c[2];
-    };
-    const Handler barcode = [](Interpreter& p, const Bytes& c) {
-        const bool nulEnded = c[2] <= 6;
-        const size_t start = nulEnded ? 3 : 4;
-        size_t end = c.size();
-        if (nulEnded && end > start && c[end - 1] == 0) --end;
-        p.printBarcode(c[2], Bytes(c.begin() + static_cast<long>(start), c.begin() + static_cast<long>(end)));
-    };
-    const Handler barWidth = [](Interpreter& p, const Bytes& c) {
-        if (c[2] >= 1 && c[2] <= 6) p.symbols_.barModule = c[2];
-    };
+    // Laid out by hand, so that each row keeps its handler beside it.
+    // clang-format off
     return {
-        {{GS, '(', 'k'}, "set up and print the symbol", framed16, startSymbol, &symbolData, symbolFunction},
-        {{GS, 'H'}, "select print position of HRI characters", fixed<3>, hriPosition},
-        {{GS, 'f'}, "select font for HRI characters", fixed<3>, hriFont},
-        {{GS, 'h'}, "set bar code height", fixed<3>, barHeight},
-        {{GS, 'k'}, "print bar code", barcodeLength, barcode},
-        {{GS, 'w'}, "set bar code width", fixed<3>, barWidth},
+        {{GS, '(', 'k'}, "set up and print the symbol", framed16, [](auto& p, auto& c) {
+            p.data_.payload.clear();
+            p.data_.payload.reserve(std::min(le16(&c[3]), 4096));
+        }, &symbolData, symbolFunction},
+        {{GS, 'H'}, "select print position of HRI characters", fixed<3>,
+         [](auto& p, auto& c) { setIn(p.symbols_.hriPosition, asciiOrBinary(c[2]), 0, 3); }},
+        {{GS, 'f'}, "select font for HRI characters", fixed<3>,
+         [](auto& p, auto& c) { p.symbols_.hriFont = asciiOrBinary(c[2]) == 1 ? FontKind::B : FontKind::A; }},
+        {{GS, 'h'}, "set bar code height", fixed<3>,
+         [](auto& p, auto& c) { setIn(p.symbols_.barHeight, c[2], 1, 255); }},
+        // m = 0..6: data ended by NUL; 65..79: data counted by n.
+        {{GS, 'k'}, "print bar code", barcodeLength, [](auto& p, auto& c) {
+            const bool nulEnded = c[2] <= 6;
+            const size_t start = nulEnded ? 3 : 4;
+            const size_t end = c.size() - (nulEnded && c.size() > start && c.back() == 0 ? 1 : 0);
+            p.printBarcode(c[2], Bytes(c.begin() + static_cast<long>(start), c.begin() + static_cast<long>(end)));
+        }},
+        {{GS, 'w'}, "set bar code width", fixed<3>, [](auto& p, auto& c) { setIn(p.symbols_.barModule, c[2], 1, 6); }},
     };
+    // clang-format on
 }
 
 }  // namespace zsim::escpos

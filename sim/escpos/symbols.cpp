@@ -58,10 +58,7 @@ void Interpreter::printBarcode(uint8_t m, const std::vector<uint8_t>& data) {
     }
     const BarcodeModules bars = encodeBarcode(sym, data);
     for (const std::string& n : bars.notes) note(std::string(symbologyName(sym)) + ": " + n);
-    if (!bars.ok) {
-        note(std::string(symbologyName(sym)) + " not printed: " + bars.error);
-        return;
-    }
+    if (!bars.ok) return note(std::string(symbologyName(sym)) + " not printed: " + bars.error);
     const int width = static_cast<int>(bars.modules.size()) * symbols_.barModule;
     if (width > modes_.areaWidth) {
         // The printer refuses a barcode that does not fit rather than
@@ -100,10 +97,7 @@ void Interpreter::printBarcode(uint8_t m, const std::vector<uint8_t>& data) {
 void Interpreter::printQr() {
     finishLine();
     const QrModules qr = encodeQr(stored_.qrData, symbols_.qrLevel);
-    if (!qr.ok) {
-        note("QR code not printed: " + qr.error);
-        return;
-    }
+    if (!qr.ok) return note("QR code not printed: " + qr.error);
     printModules("QR code", "QR", stored_.qrData, qr.dark, qr.size, qr.size, symbols_.qrModule, symbols_.qrModule);
 }
 
@@ -111,10 +105,7 @@ void Interpreter::printPdf417() {
     finishLine();
     const Pdf417Settings& s = symbols_.pdf417;
     const Pdf417Modules pdf = encodePdf417(stored_.pdfData, s);
-    if (!pdf.ok) {
-        note("PDF417 not printed: " + pdf.error);
-        return;
-    }
+    if (!pdf.ok) return note("PDF417 not printed: " + pdf.error);
     printModules("PDF417", "PDF417", stored_.pdfData, pdf.dark, pdf.width, pdf.rows, s.moduleWidth,
                  s.rowHeight * s.moduleWidth);
 }
@@ -142,11 +133,9 @@ void Interpreter::printModules(const char* what, const char* type, const std::ve
                                int moduleHeight) {
     const int width = columns * moduleWidth;
     const int height = rows * moduleHeight;
-    if (width > modes_.areaWidth) {
-        note(std::string(what) + " not printed: " + std::to_string(width) + " dots wide, print area " +
-             std::to_string(modes_.areaWidth));
-        return;
-    }
+    if (width > modes_.areaWidth)
+        return note(std::string(what) + " not printed: " + std::to_string(width) + " dots wide, print area " +
+                    std::to_string(modes_.areaWidth));
     Bitmap image(width, height);
     for (int row = 0; row < rows; ++row) {
         // Build one row of dots per module row, then repeat it.

@@ -17,16 +17,11 @@ const Records kUserCharRecords{
     [](const uint8_t* c) -> size_t { return c[4] >= c[3] ? c[4] - c[3] + 1 : 0; }, 1,
     [](const uint8_t* c, const uint8_t* head) -> uint64_t { return static_cast<uint64_t>(c[2]) * head[0]; }};
 
-Extent userCharsLength(const uint8_t*, size_t n) {
-    if (n < 5) return {};
-    return {Fit::Whole, 5, 0, &kUserCharRecords};
-}
-
 }  // namespace
 
 std::vector<CommandRow> Interpreter::userCharCommands() {
     // The pattern is read as column data, y bytes a column, into the font's cell.
-    const auto startPattern = [](Interpreter& p, const Bytes& head) {
+    const auto startPattern = [](auto& p, auto& head) {
         const CellSize cell = baseCell(p.modes_.font);
         ImageGeometry g;
         g.widthDots = head[0];
@@ -34,30 +29,31 @@ std::vector<CommandRow> Interpreter::userCharCommands() {
         g.clipHeight = cell.height;
         p.data_.columns.start(g, p.in_.command[2]);
     };
-    const auto endPattern = [](Interpreter& p, bool complete) {
+    const auto endPattern = [](auto& p, bool complete) {
         if (complete) p.defineUserChar(p.in_.command[3] + p.data_.record, p.data_.head[0], p.data_.columns.take());
     };
     static const DataReader pattern{startPattern, takeColumns, endPattern};
-    const Handler select = [](Interpreter& p, const Bytes& c) { p.userChars_.on = c[2] & 1; };
-    const Handler cancel = [](Interpreter& p, const Bytes& c) {
-        if (c[2] >= kFirst && c[2] <= kLast) p.userChars_.patterns[fontSlot(p.modes_.font)][c[2] - kFirst] = nullptr;
-    };
+    // Laid out by hand, so that each row keeps its handler beside it.
+    // clang-format off
     return {
-        {{ESC, '%'}, "select/cancel user-defined character set", fixed<3>, select},
-        {{ESC, '&'}, "define user-defined characters", userCharsLength, nullptr, &pattern},
-        {{ESC, '?'}, "cancel user-defined characters", fixed<3>, cancel},
+        {{ESC, '%'}, "select/cancel user-defined character set", fixed<3>,
+         [](auto& p, auto& c) { p.userChars_.on = c[2] & 1; }},
+        {{ESC, '&'}, "define user-defined characters", withRecords<5, &kUserCharRecords>, nullptr, &pattern},
+        {{ESC, '?'}, "cancel user-defined characters", fixed<3>, [](auto& p, auto& c) {
+            auto& patterns = p.userChars_.patterns[fontSlot(p.modes_.font)];
+            if (c[2] >= kFirst && c[2] <= kLast) patterns[c[2] - kFirst] = nullptr;
+        }},
     };
+    // clang-format on
 }
 
 void Interpreter::defineUserChar(int code, int width, const Bitmap& columns) {
     if (code < kFirst || code > kLast) return;
     const int y = in_.command[2];
     const CellSize cell = baseCell(modes_.font);
-    if (y < 1 || y > 3 || width > cell.width) {
-        note("ESC & character " + std::to_string(code) + ": pattern " + std::to_string(width) + " x " +
-             std::to_string(y * 8) + " dots does not fit the font's cell, not defined");
-        return;
-    }
+    if (y < 1 || y > 3 || width > cell.width)
+        return note("ESC & character " + std::to_string(code) + ": pattern " + std::to_string(width) + " x " +
+                    std::to_string(y * 8) + " dots does not fit the font's cell, not defined");
     // Width 0 defines a blank character.
     auto pattern = std::make_shared<Bitmap>(cell.width, cell.height);
     for (int row = 0; row < std::min(columns.height, cell.height); ++row)

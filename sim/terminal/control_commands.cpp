@@ -33,12 +33,18 @@ std::optional<bool> onOff(const std::string& word) {
     return std::nullopt;
 }
 
-std::optional<int64_t> count(const std::string& word, int64_t high) {
+std::optional<int64_t> count(const std::string& word, int64_t high, int64_t low = 0) {
     if (word.empty() || word.size() > 12) return std::nullopt;
     char* end = nullptr;
     const long long n = std::strtoll(word.c_str(), &end, 10);
-    if (*end || n < 0 || n > high) return std::nullopt;
+    if (*end || n < low || n > high) return std::nullopt;
     return n;
+}
+
+std::optional<std::string> oneOf(const std::string& word, std::initializer_list<const char*> words) {
+    for (const char* w : words)
+        if (word == w) return word;
+    return std::nullopt;
 }
 
 struct Call;
@@ -72,6 +78,14 @@ struct Call {
     }
 };
 
+// A command that sets one thing from its one argument, when that reads.
+template <class T, class Apply>
+std::string setting(const Call& c, const std::optional<T>& value, Apply apply) {
+    if (c.args() != 1 || !value) return c.usage();
+    apply(*value);
+    return c.done();
+}
+
 std::string setWeight(const Call& c, void (ScaleModel::*set)(int64_t grams)) {
     if (c.args() != 1) return c.usage();
     const auto grams = parseKilograms(c.arg());
@@ -82,28 +96,20 @@ std::string setWeight(const Call& c, void (ScaleModel::*set)(int64_t grams)) {
     return c.done();
 }
 
-std::string force(const Call& c, void (*set)(ScaleModel& scale, bool on, int64_t now)) {
-    const auto on = c.args() == 1 ? onOff(c.arg()) : std::nullopt;
-    if (!on) return c.usage();
-    set(c.terminal.scale(), *on, c.now);
-    return c.done();
-}
-
 std::string profile(const Call& c) {
     ScaleModel& scale = c.terminal.scale();
-    const size_t args = c.args();
-    if (c.arg() == "stop" && args == 1) {
+    if (c.arg() == "stop" && c.args() == 1) {
         scale.stopProfile(c.now);
         return c.done();
     }
-    if (c.arg() == "settle" && (args == 2 || args == 3)) {
+    if (c.arg() == "settle" && (c.args() == 2 || c.args() == 3)) {
         const auto target = parseKilograms(c.arg(2));
-        const auto ms = args == 3 ? count(c.arg(3), 3600000) : std::optional<int64_t>(kDefaultSettleMs);
+        const auto ms = c.args() == 3 ? count(c.arg(3), 3600000) : std::optional<int64_t>(kDefaultSettleMs);
         if (!target || !ms) return failed("usage: profile settle KG [MS]");
         scale.runProfile(ScaleProfile::settle(scale.load(c.now), *target, *ms), c.now);
         return c.done();
     }
-    if (c.arg() == "steps" && args >= 2) {
+    if (c.arg() == "steps" && c.args() >= 2) {
         std::string text, error;
         for (size_t i = 2; i < c.words.size(); ++i) text += c.words[i] + " ";
         const auto steps = ScaleProfile::parseSteps(text, error);
@@ -112,24 +118,6 @@ std::string profile(const Call& c) {
         return c.done();
     }
     return c.usage();
-}
-
-std::string paper(const Call& c) {
-    escpos::DeviceStatus s = c.terminal.printerStatus();
-    if (c.args() != 1) return c.usage();
-    if (c.arg() == "out") {
-        s.paperOut = true;
-    } else if (c.arg() == "near-end") {
-        s.paperOut = false;
-        s.paperNearEnd = true;
-    } else if (c.arg() == "in") {
-        s.paperOut = false;
-        s.paperNearEnd = false;
-    } else {
-        return c.usage();
-    }
-    c.terminal.setPrinterStatus(s);
-    return c.done();
 }
 
 std::string receipts(const Call& c) {
@@ -155,100 +143,86 @@ std::string waitReceipt(const Call& c) {
     return {};  // the answer comes with the receipt, or at the timeout
 }
 
-std::string driverJob(const Call& c) {
-    if (c.args() != 1) return c.usage();
-    // It reads any folder it is given: only the print system's backend, on the control socket.
-    if (!c.socket) return failed("driver-job is for the control socket");
-    return jsonLine(c.terminal.driverJob(c.arg()));
-}
-
 const ControlCommand kCommands[] = {
-    {"ping", "", "is the terminal there",
-     [](const Call&) {
-         return jsonLine({{"ok", true}, {"pong", true}});
-     }},
+    // Laid out by hand, so that each row keeps its handler beside it.
+    // clang-format off
+    {"ping", "", "is the terminal there", [](const Call&) { return jsonLine({{"ok", true}, {"pong", true}}); }},
     {"state", "", "everything, as JSON", [](const Call& c) { return jsonLine(c.terminal.state()); }},
-    {"help", "", "this list",
-     [](const Call&) {
-         return jsonLine({{"ok", true}, {"help", controlHelp()}});
-     }},
-    {"shutdown", "", "end the terminal",
-     [](const Call& c) {
-         c.terminal.requestStop();
-         return jsonLine({{"ok", true}});
-     }},
+    {"help", "", "this list", [](const Call&) { return jsonLine({{"ok", true}, {"help", controlHelp()}}); }},
+    {"shutdown", "", "end the terminal", [](const Call& c) {
+        c.terminal.requestStop();
+        return jsonLine({{"ok", true}});
+    }},
     {"weight", "KG", "the load on the platter", [](const Call& c) { return setWeight(c, &ScaleModel::setLoad); }},
     {"tare", "KG", "the tare (0 clears it)", [](const Call& c) { return setWeight(c, &ScaleModel::setTare); }},
-    {"zero", "", "the present load becomes zero",
-     [](const Call& c) {
-         if (c.args()) return c.usage();
-         c.terminal.scale().zeroNow(c.now);
-         return c.done();
-     }},
-    {"stable", "on|off", "the reading is stable or in motion",
-     [](const Call& c) { return force(c, [](ScaleModel& s, bool on, int64_t now) { s.setStable(on, now); }); }},
-    {"overload", "on|off", "forced overload",
-     [](const Call& c) { return force(c, [](ScaleModel& s, bool on, int64_t) { s.setOverload(on); }); }},
-    {"not-zeroed", "on|off", "not zeroed since power-on",
-     [](const Call& c) { return force(c, [](ScaleModel& s, bool on, int64_t) { s.setNotZeroed(on); }); }},
-    {"unit", "kg|g|lb", "the SDK scale's unit, as the host's U",
-     [](const Call& c) {
-         const auto unit = c.args() == 1 ? parseUnit(c.arg()) : std::nullopt;
-         if (!unit) return c.usage();
-         c.terminal.scale().setUnit(*unit);
-         return c.done();
-     }},
-    {"scale-rate", "1..100", "SDK scale readings a second, as the host's F",
-     [](const Call& c) {
-         const auto n = c.args() == 1 ? count(c.arg(), SdkScaleProtocol::kMaxRate) : std::nullopt;
-         if (!n || *n < 1) return c.usage();
-         c.terminal.sdkScale().setRate(static_cast<int>(*n));
-         return c.done();
-     }},
+    {"zero", "", "the present load becomes zero", [](const Call& c) {
+        if (c.args()) return c.usage();
+        c.terminal.scale().zeroNow(c.now);
+        return c.done();
+    }},
+    {"stable", "on|off", "the reading is stable or in motion", [](const Call& c) {
+        return setting(c, onOff(c.arg()), [&](bool on) { c.terminal.scale().setStable(on, c.now); });
+    }},
+    {"overload", "on|off", "forced overload", [](const Call& c) {
+        return setting(c, onOff(c.arg()), [&](bool on) { c.terminal.scale().setOverload(on); });
+    }},
+    {"not-zeroed", "on|off", "not zeroed since power-on", [](const Call& c) {
+        return setting(c, onOff(c.arg()), [&](bool on) { c.terminal.scale().setNotZeroed(on); });
+    }},
+    {"unit", "kg|g|lb", "the SDK scale's unit, as the host's U", [](const Call& c) {
+        return setting(c, parseUnit(c.arg()), [&](WeightUnit unit) { c.terminal.scale().setUnit(unit); });
+    }},
+    {"scale-rate", "1..100", "SDK scale readings a second, as the host's F", [](const Call& c) {
+        const auto rate = count(c.arg(), SdkScaleProtocol::kMaxRate, 1);
+        return setting(c, rate, [&](int64_t n) { c.terminal.sdkScale().setRate(static_cast<int>(n)); });
+    }},
     {"profile", "settle KG [MS] | profile steps MS:KG[:s|u] ... | profile stop", "scripted loads", profile},
-    {"drawer", "open|close", "opens or closes the drawer",
-     [](const Call& c) {
-         if (c.args() != 1 || (c.arg() != "open" && c.arg() != "close")) return c.usage();
-         if (c.arg() == "open") {
-             c.terminal.drawer().open("control");
-         } else {
-             c.terminal.drawer().close();
-         }
-         return c.done();
-     }},
-    {"drawer-time", "MS", "the drawer closes by itself MS after opening (0: never)",
-     [](const Call& c) {
-         const auto ms = c.args() == 1 ? count(c.arg(), 86400000) : std::nullopt;
-         if (!ms) return c.usage();
-         c.terminal.drawer().setAutoCloseMs(*ms);
-         return c.done();
-     }},
-    {"paper", "out|near-end|in", "the printer's paper sensors", paper},
-    {"cover", "open|closed", "the printer's cover",
-     [](const Call& c) {
-         escpos::DeviceStatus s = c.terminal.printerStatus();
-         if (c.args() != 1 || (c.arg() != "open" && c.arg() != "closed")) return c.usage();
-         s.coverOpen = c.arg() == "open";
-         c.terminal.setPrinterStatus(s);
-         return c.done();
-     }},
+    {"drawer", "open|close", "opens or closes the drawer", [](const Call& c) {
+        return setting(c, oneOf(c.arg(), {"open", "close"}), [&](const std::string& a) {
+            if (a == "open") c.terminal.drawer().open("control");
+            if (a == "close") c.terminal.drawer().close();
+        });
+    }},
+    {"drawer-time", "MS", "the drawer closes by itself MS after opening (0: never)", [](const Call& c) {
+        return setting(c, count(c.arg(), 86400000), [&](int64_t ms) { c.terminal.drawer().setAutoCloseMs(ms); });
+    }},
+    {"paper", "out|near-end|in", "the printer's paper sensors", [](const Call& c) {
+        return setting(c, oneOf(c.arg(), {"out", "near-end", "in"}), [&](const std::string& a) {
+            escpos::DeviceStatus s = c.terminal.printerStatus();
+            s.paperOut = a == "out";
+            if (a != "out") s.paperNearEnd = a == "near-end";
+            c.terminal.setPrinterStatus(s);
+        });
+    }},
+    {"cover", "open|closed", "the printer's cover", [](const Call& c) {
+        return setting(c, oneOf(c.arg(), {"open", "closed"}), [&](const std::string& a) {
+            escpos::DeviceStatus s = c.terminal.printerStatus();
+            s.coverOpen = a == "open";
+            c.terminal.setPrinterStatus(s);
+        });
+    }},
     {"receipts", "[N]", "the newest N receipts (default all listed)", receipts},
     {"wait-receipt", "[TIMEOUT_MS [AFTER_JOB]]", "the first receipt after job AFTER_JOB (default: the newest)",
      waitReceipt},
-    {"driver-job", "DIR", "the Windows printer queue hands over a rendered job", driverJob},
+    {"driver-job", "DIR", "the Windows printer queue hands over a rendered job", [](const Call& c) {
+        if (c.args() != 1) return c.usage();
+        // It reads any folder it is given: only the print system's backend, on the control socket.
+        if (!c.socket) return failed("driver-job is for the control socket");
+        return jsonLine(c.terminal.driverJob(c.arg()));
+    }},
+    // clang-format on
 };
 
 }  // namespace
 
 std::string controlHelp() {
+    // The help in a column; after a long form, on a line of its own.
+    constexpr size_t kColumn = 24;
     std::string out;
     for (const ControlCommand& c : kCommands) {
-        // The help in a column; after a long form, on a line of its own.
-        constexpr size_t kColumn = 24;
-        const std::string form = std::string(c.name) + (*c.arguments ? " " : "") + c.arguments;
-        const std::string gap =
-            form.size() > kColumn ? "\n" + std::string(kColumn + 4, ' ') : std::string(kColumn + 2 - form.size(), ' ');
-        out += "  " + form + gap + c.help + "\n";
+        const std::string usage = form(c);
+        const size_t pad = usage.size() > kColumn ? 0 : kColumn + 2 - usage.size();
+        out += "  " + usage + (pad ? std::string(pad, ' ') : "\n" + std::string(kColumn + 4, ' ')) + c.help + "\n";
     }
     return out;
 }

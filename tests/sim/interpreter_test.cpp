@@ -99,7 +99,7 @@ TEST(CommandTable, DescribeNamesAndMeasuresBytesWithoutRunningThem) {
     const Case cases[] = {
         {bytes({ESC, '!', 8, 'A'}), "ESC !: select print mode(s)", "8", 3},
         {bytes({0x0A}), "LF: print and line feed", "", 1},
-        {qrStore + text("\n"), "GS ( k: QR code: store the data in the symbol storage area", "5 0", 10},
+        {qrStore + text("\n"), "GS ( k: QR code: store the data", "5 0", 10},
         // Two characters: widths 2 and 1, three bytes a column.
         {bytes({ESC, '&', 3, 'A', 'B', 2, 1, 2, 3, 4, 5, 6, 1, 7, 8, 9}), "ESC &: define user-defined characters",
          "3 65 66", 16},
@@ -109,8 +109,7 @@ TEST(CommandTable, DescribeNamesAndMeasuresBytesWithoutRunningThem) {
         {bytes({GS, 'V', 7, 0}), "", "", 3},
         // Cut short, in the header or in the data.
         {bytes({ESC, '!'}), "", "", 0},
-        {Bytes(qrStore.begin(), qrStore.end() - 1), "GS ( k: QR code: store the data in the symbol storage area", "5 0",
-         0},
+        {Bytes(qrStore.begin(), qrStore.end() - 1), "GS ( k: QR code: store the data", "5 0", 0},
     };
     for (const Case& c : cases) {
         const escpos::Description d = escpos::describe(c.in.data(), c.in.size());
