@@ -66,18 +66,18 @@ void Interpreter::feedBytes(const uint8_t* p, size_t n) {
         }
         const uint8_t b = p[i++];
         // Every control code starts a command, known or not.
-        if (in_.command.empty() && b < 0x20) {
+        if (in_.command.empty() && b >= 0x20) {
+            plainByte(b);
+            ++in_.offset;
+            continue;
+        }
+        if (in_.command.empty()) {
             flushMultibyte();
             in_.commandStart = in_.offset;
         }
-        if (!in_.command.empty() || b < 0x20) {
-            in_.command.push_back(b);
-            ++in_.offset;
-            evaluateCommand();
-            continue;
-        }
-        plainByte(b);
+        in_.command.push_back(b);
         ++in_.offset;
+        evaluateCommand();
     }
 }
 
