@@ -64,7 +64,7 @@ struct Extent {
 };
 using Measure = Extent (*)(const uint8_t* c, size_t n);
 
-// The lengths most commands have.
+// A length of N bytes, as most commands have.
 template <size_t N>
 Extent fixed(const uint8_t*, size_t n) {
     return {n < N ? Fit::NeedMore : Fit::Whole, N};
@@ -116,7 +116,8 @@ struct CommandRow {
     const char* (*function)(const uint8_t* data, size_t n) = nullptr;
 };
 
-// A command located at the start of some bytes.
+// A command located at the start of some bytes, by the rows alone: no
+// interpreter is needed, so anything that reads the stream can ask.
 struct Located {
     const CommandRow* row = nullptr;  // null unless the fit is Whole
     Extent extent;                    // for BadParameter and NoCommand: header is what to skip
