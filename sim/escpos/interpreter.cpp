@@ -1,5 +1,6 @@
 #include "escpos/interpreter.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "escpos/text_decoder.h"
@@ -7,15 +8,37 @@
 namespace zsim::escpos {
 
 namespace {
-// Longest header the framer can ask for (GS k form 1 with 255 data bytes,
-// FS 2 with its 72-byte pattern); anything longer is a framing bug.
+// Longest header the table can ask for (GS k form 1 with 255 data bytes,
+// FS 2 with its 72-byte pattern); anything longer is a table bug.
 constexpr size_t kMaxHeader = 300;
 }  // namespace
+
+const std::vector<CommandRow>& Interpreter::commands() {
+    static const std::vector<CommandRow> table = [] {
+        std::vector<CommandRow> all;
+        for (auto family :
+             {layoutCommands, textCommands, userCharCommands, deviceCommands, imageCommands, symbolCommands}) {
+            std::vector<CommandRow> rows = family();
+            all.insert(all.end(), rows.begin(), rows.end());
+        }
+        std::stable_partition(all.begin(), all.end(), [](const CommandRow& r) { return !r.key.takesAnyByte(); });
+        return all;
+    }();
+    return table;
+}
 
 Interpreter::Interpreter(const InterpreterConfig& config, PrintSink& sink, const DeviceState& device,
                          InterpreterHooks hooks)
     : config_(config), sink_(sink), device_(device), hooks_(std::move(hooks)), line_(sink) {
     reset();
+}
+
+void Interpreter::reset() {
+    modes_ = PrintModes();
+    modes_.areaWidth = config_.paperWidth;
+    modes_.chineseMode = config_.chineseModeAtReset;
+    symbols_ = SymbolSettings();
+    userChars_ = UserChars();
 }
 
 void Interpreter::feed(const uint8_t* data, size_t size) {
@@ -26,66 +49,68 @@ void Interpreter::feed(const uint8_t* data, size_t size) {
     } catch (const std::exception& e) {
         // Nothing the host sends may take the printer down; drop the
         // command in hand and carry on with the next byte.
-        report_.note(offset_, std::string("internal error, command dropped: ") + e.what());
-        command_.clear();
-        inData_ = false;
+        report_.note(in_.offset, std::string("internal error, command dropped: ") + e.what());
+        in_.command.clear();
+        data_.reader = nullptr;
     }
 }
 
 void Interpreter::feedBytes(const uint8_t* p, size_t n) {
     size_t i = 0;
     while (i < n) {
-        if (inData_) {
+        if (data_.reader) {
             const size_t used = consumeData(p + i, n - i);
             i += used;
-            offset_ += used;
+            in_.offset += used;
             continue;
         }
         const uint8_t b = p[i++];
-        if (!command_.empty()) {
-            command_.push_back(b);
-            ++offset_;
-            evaluateCommand();
+        // Every control code starts a command, known or not.
+        if (in_.command.empty() && b >= 0x20) {
+            plainByte(b);
+            ++in_.offset;
             continue;
         }
-        if (isCommandPrefix(b)) {
+        if (in_.command.empty()) {
             flushMultibyte();
-            commandStart_ = offset_++;
-            command_.push_back(b);
-            continue;
+            in_.commandStart = in_.offset;
         }
-        plainByte(b);
-        ++offset_;
+        in_.command.push_back(b);
+        ++in_.offset;
+        evaluateCommand();
     }
 }
 
 void Interpreter::evaluateCommand() {
-    const Frame f = frameCommand(command_.data(), command_.size());
-    switch (f.status) {
-    case FrameStatus::NeedMore:
-        if (command_.size() > kMaxHeader) {
-            report_.unknown(commandStart_, command_);
-            command_.clear();
+    const Located at = locate(in_.command.data(), in_.command.size());
+    switch (at.extent.fit) {
+    case Fit::NeedMore:
+        if (in_.command.size() > kMaxHeader) {
+            report_.unknown(in_.commandStart, in_.command);
+            in_.command.clear();
         }
         return;
-    case FrameStatus::Complete: {
-        report_.command(f.name);
-        std::vector<uint8_t> c;
-        c.swap(command_);
-        execute(f, c);
+    case Fit::Whole: {
+        const CommandRow& row = *at.row;
+        std::string name = spell(in_.command.data(), row.key.length);
+        report_.command(name);
+        if (row.data) {
+            beginData(row, at.extent, std::move(name));
+            return;
+        }
+        Bytes c;
+        c.swap(in_.command);
+        if (row.run) row.run(*this, c);
         return;
     }
-    case FrameStatus::Data:
-        report_.command(f.name);
-        beginData(f);
-        return;
-    case FrameStatus::Unknown: {
-        const size_t len = std::min(f.headerLength, command_.size());
-        report_.unknown(commandStart_, std::vector<uint8_t>(command_.begin(), command_.begin() + len));
+    case Fit::BadParameter:
+    case Fit::NoCommand: {
+        const size_t len = std::min(at.extent.header, in_.command.size());
+        report_.unknown(in_.commandStart, Bytes(in_.command.begin(), in_.command.begin() + len));
         // Bytes after the skipped part start over as fresh input.
-        std::vector<uint8_t> rest(command_.begin() + len, command_.end());
-        command_.clear();
-        offset_ -= rest.size();
+        Bytes rest(in_.command.begin() + len, in_.command.end());
+        in_.command.clear();
+        in_.offset -= rest.size();
         feedBytes(rest.data(), rest.size());
         return;
     }
@@ -93,62 +118,38 @@ void Interpreter::evaluateCommand() {
 }
 
 void Interpreter::plainByte(uint8_t b) {
-    if (b >= 0x20) {
-        if (modes_.chineseMode && (!multibyte_.empty() || (b >= 0x81 && b <= 0xFE))) {
-            if (multibyte_.empty()) multibyteStart_ = offset_;
-            multibyte_.push_back(b);
-            const int len = gbSequenceLength(multibyte_.data(), multibyte_.size());
-            if (len < 0) return;
-            if (len == 0) {
-                // Not a character after all: the lead byte prints as a
-                // replacement mark, the rest is read again.
-                std::vector<uint8_t> rest(multibyte_.begin() + 1, multibyte_.end());
-                multibyte_.clear();
-                report_.note(multibyteStart_, "invalid GBK byte sequence");
-                printChar(U'?', false);
-                for (uint8_t r : rest) plainByte(r);
-                return;
-            }
-            char32_t cp = U'?';
-            if (!decodeGb(multibyte_.data(), multibyte_.size(), cp)) cp = U'?';
-            multibyte_.clear();
-            printChar(cp, true);
+    if (modes_.chineseMode && (!in_.multibyte.empty() || (b >= 0x81 && b <= 0xFE))) {
+        if (in_.multibyte.empty()) in_.multibyteStart = in_.offset;
+        in_.multibyte.push_back(b);
+        const int len = gbSequenceLength(in_.multibyte.data(), in_.multibyte.size());
+        if (len < 0) return;
+        if (len == 0) {
+            // Not a character after all: the lead byte prints as a
+            // replacement mark, the rest is read again.
+            Bytes rest(in_.multibyte.begin() + 1, in_.multibyte.end());
+            in_.multibyte.clear();
+            report_.note(in_.multibyteStart, "invalid GBK byte sequence");
+            printChar(U'?', false);
+            for (uint8_t r : rest) plainByte(r);
             return;
         }
-        singleByteChar(b);
+        char32_t cp = U'?';
+        if (!decodeGb(in_.multibyte.data(), in_.multibyte.size(), cp)) cp = U'?';
+        in_.multibyte.clear();
+        printChar(cp, true);
         return;
     }
-    flushMultibyte();
-    switch (b) {
-    case 0x0A:
-        report_.command("LF");
-        line_.printLine(modes_, modes_.lineSpacing);
-        return;
-    case 0x0D:
-        // No automatic line feed: CR only ends a line together with LF.
-        report_.command("CR");
-        return;
-    case 0x09:
-        report_.command("HT");
-        line_.tab(modes_);
-        return;
-    case 0x0C:
-        // FF only matters in page mode, which this printer does not keep.
-        report_.command("FF");
-        return;
-    case 0x18: report_.command("CAN"); return;
-    default: report_.unknown(offset_, {b}); return;
-    }
+    singleByteChar(b);
 }
 
 void Interpreter::singleByteChar(uint8_t b) {
     char32_t cp = b;
     if (b >= 0x80 && !codePageChar(modes_.codePage, b, cp)) codePageChar(0, b, cp);
     if (b == 0x7F) cp = U' ';
-    if (userCharsOn_) {
+    if (userChars_.on) {
         if (auto pattern = userChar(b)) {
             if (!line_.addChar(cp, false, modes_, std::move(pattern)))
-                report_.note(offset_, "character wider than the print area, not printed");
+                report_.note(in_.offset, "character wider than the print area, not printed");
             return;
         }
     }
@@ -156,33 +157,34 @@ void Interpreter::singleByteChar(uint8_t b) {
 }
 
 void Interpreter::flushMultibyte() {
-    if (multibyte_.empty()) return;
-    report_.note(multibyteStart_, "incomplete GBK character");
-    multibyte_.clear();
+    if (in_.multibyte.empty()) return;
+    report_.note(in_.multibyteStart, "incomplete GBK character");
+    in_.multibyte.clear();
     printChar(U'?', false);
 }
 
 void Interpreter::printChar(char32_t cp, bool twoByte) {
-    if (!line_.addChar(cp, twoByte, modes_)) report_.note(offset_, "character wider than the print area, not printed");
+    if (!line_.addChar(cp, twoByte, modes_))
+        report_.note(in_.offset, "character wider than the print area, not printed");
 }
 
 void Interpreter::finishJob() {
-    if (inData_) {
-        report_.truncatedCommand(commandStart_, frame_.name, command_);
+    if (data_.reader) {
+        report_.truncatedCommand(in_.commandStart, data_.name, in_.command);
         endData(false);
-    } else if (!command_.empty()) {
-        report_.truncatedCommand(commandStart_, commandName(command_.data(), std::min<size_t>(command_.size(), 2)),
-                                 command_);
-        command_.clear();
+    } else if (!in_.command.empty()) {
+        report_.truncatedCommand(in_.commandStart, spell(in_.command.data(), std::min<size_t>(in_.command.size(), 2)),
+                                 in_.command);
+        in_.command.clear();
     }
     flushMultibyte();
     if (!line_.empty()) {
-        report_.note(offset_, "line without LF at the end of the job printed");
+        report_.note(in_.offset, "line without LF at the end of the job printed");
         line_.printLine(modes_, 0);
     } else {
         line_.clear();
     }
-    offset_ = 0;
+    in_.offset = 0;
 }
 
 JobReport Interpreter::takeReport() {
@@ -197,8 +199,48 @@ void Interpreter::statusChanged() {
     try {
         sendReply(automaticStatus(device_.status(), config_.drawerSwitch));
     } catch (const std::exception& e) {
-        report_.note(offset_, std::string("automatic status not sent: ") + e.what());
+        report_.note(in_.offset, std::string("automatic status not sent: ") + e.what());
     }
+}
+
+void Interpreter::unsupportedOnce(const std::string& name, const std::string& why) {
+    if (std::find(onceNoted_.begin(), onceNoted_.end(), name) != onceNoted_.end()) return;
+    onceNoted_.push_back(name);
+    report_.unsupported(in_.commandStart, name, why);
+}
+
+template <class Call>
+void Interpreter::callBack(const char* which, Call call) {
+    try {
+        call();
+    } catch (const std::exception& e) {
+        note(std::string(which) + " callback failed: " + e.what());
+    } catch (...) {
+        note(std::string(which) + " callback failed");
+    }
+}
+
+void Interpreter::sendReply(std::vector<uint8_t> bytes) {
+    ++report_.replies;
+    if (hooks_.reply) callBack("reply", [&] { hooks_.reply(bytes.data(), bytes.size()); });
+}
+
+void Interpreter::pulseDrawer(int pin, int onMs, int offMs, const char* command) {
+    DrawerPulse pulse{pin, onMs, offMs, command};
+    if (report_.drawerPulses.size() < JobReport::kMaxEntries)
+        report_.drawerPulses.push_back(std::string(command) + " pin " + std::to_string(pin) + " on " +
+                                       std::to_string(onMs) + " ms off " + std::to_string(offMs) + " ms");
+    if (hooks_.drawerPulse) callBack("drawer", [&] { hooks_.drawerPulse(pulse); });
+}
+
+void Interpreter::finishLine() {
+    if (!line_.empty()) line_.printLine(modes_, modes_.lineSpacing);
+}
+
+void Interpreter::cut(CutKind kind, int feedFirst) {
+    finishLine();
+    if (feedFirst > 0) sink_.feed(feedFirst);
+    sink_.cut(kind);
 }
 
 }  // namespace zsim::escpos

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "escpos/command_frame.h"
+#include "escpos/command_table.h"
 #include "escpos/device_state.h"
 #include "escpos/image_assembler.h"
 #include "escpos/job_report.h"
@@ -57,119 +57,153 @@ public:
     const PrintModes& modes() const { return modes_; }
     // No command, image data or two-byte character is half read: ending the
     // job now loses nothing.
-    bool betweenCommands() const { return command_.empty() && !inData_ && multibyte_.empty(); }
+    bool betweenCommands() const { return in_.command.empty() && !data_.reader && in_.multibyte.empty(); }
+
+    // Every command this printer knows, one row each; rows whose key takes
+    // any byte come after those that name it.
+    static const std::vector<CommandRow>& commands();
 
 private:
+    // The families of the table, each in its own file.
+    static std::vector<CommandRow> layoutCommands();    // layout_commands.cpp
+    static std::vector<CommandRow> textCommands();      // text_commands.cpp
+    static std::vector<CommandRow> userCharCommands();  // user_chars.cpp
+    static std::vector<CommandRow> deviceCommands();    // device_commands.cpp
+    static std::vector<CommandRow> imageCommands();     // image_commands.cpp
+    static std::vector<CommandRow> symbolCommands();    // symbol_commands.cpp
+    static const char* graphicsFunction(const uint8_t* data, size_t n);
+    static const char* symbolFunction(const uint8_t* data, size_t n);
+
+    // Where reading the input stands.
+    struct Input {
+        uint64_t offset = 0;  // bytes of this job seen
+        uint64_t commandStart = 0;
+        Bytes command;  // header bytes of the command being read
+        Bytes multibyte;
+        uint64_t multibyteStart = 0;
+    };
+    // The data after a header (ESC *, GS v 0, GS ( L, ...) and what it is
+    // assembled into while it arrives.
+    enum class GraphicsPart : uint8_t { Header, Image, Rest };
+    struct DataPhase {
+        const DataReader* reader = nullptr;  // null between commands
+        std::string name;
+        const Records* records = nullptr;
+        uint64_t recordsLeft = 0;
+        int record = 0;  // records finished
+        size_t headLength = 0;
+        Bytes head;  // the record's head
+        uint64_t bodyLeft = 0;
+        RasterAssembler raster;
+        ColumnAssembler columns;
+        Bytes payload;       // GS ( k (at most 64 KiB)
+        Bytes graphicsHead;  // GS ( L: the function's own header, from m on
+        GraphicsPart graphicsPart = GraphicsPart::Header;
+        uint64_t graphicsImageLeft = 0;
+    };
+    // What the printer keeps between commands, also across ESC @.
+    struct Stored {
+        Bitmap graphicsBuffer;
+        std::map<int, Bitmap> nvGraphics;
+        std::map<int, Bitmap> downloadGraphics;
+        std::map<int, Bitmap> nvBitImages;
+        Bitmap downloadedBitImage;
+        size_t imageBytes = 0;  // of the three stores together
+        Bytes qrData;
+        Bytes pdfData;
+    };
+    // Barcode and symbol settings, as ESC @ leaves them.
+    struct SymbolSettings {
+        int barHeight = 162;
+        int barModule = 3;
+        int hriPosition = 0;  // 0 none, 1 above, 2 below, 3 both
+        FontKind hriFont = FontKind::A;
+        int qrModule = 3;
+        int qrLevel = 0;
+        Pdf417Settings pdf417;
+    };
+    // Downloaded characters 32..126 of fonts A and B, and ESC % selecting them.
+    struct UserChars {
+        std::array<std::array<std::shared_ptr<const Bitmap>, 95>, 2> patterns;
+        bool on = false;
+    };
+
     void feedBytes(const uint8_t* p, size_t n);
-    void plainByte(uint8_t b);
     void evaluateCommand();
+    void plainByte(uint8_t b);
     void flushMultibyte();
     void printChar(char32_t cp, bool twoByte);
     void singleByteChar(uint8_t b);
-
-    // commands.cpp
-    void execute(const Frame& f, const std::vector<uint8_t>& c);
-    void executeEsc(const std::vector<uint8_t>& c);
-    void executeGs(const Frame& f, const std::vector<uint8_t>& c);
-    void executeFs(const std::vector<uint8_t>& c);
-    void executeDle(const std::vector<uint8_t>& c);
     void reset();
-    void cut(CutKind kind, int feedFirst);
-    void printAndFeed(int dots);
+
+    // data_phase.cpp
+    void beginData(const CommandRow& row, const Extent& extent, std::string name);
+    size_t consumeData(const uint8_t* p, size_t n);
+    void startRecord();
+    void settleData();
+    void endData(bool complete);
+
+    // What the handlers share (interpreter.cpp).
+    void note(const std::string& text) { report_.note(in_.commandStart, text); }
+    void unsupportedOnce(const std::string& name, const std::string& why);
+    // The host's callbacks may throw; that is noted, and the printer carries on.
+    template <class Call>
+    void callBack(const char* which, Call call);
     void sendReply(std::vector<uint8_t> bytes);
     void pulseDrawer(int pin, int onMs, int offMs, const char* command);
-    void unsupportedOnce(const std::string& name, const std::string& why);
+    // Prints a line that has something on it before a block that needs the paper to itself.
+    void finishLine();
+    void cut(CutKind kind, int feedFirst);
 
-    // data_commands.cpp
-    void beginData(const Frame& f);
-    size_t consumeData(const uint8_t* p, size_t n);
-    void endData(bool complete);
-    void graphicsHeader();
-    void graphicsData(const uint8_t* p, size_t n);
+    // image_commands.cpp
+    struct GraphicsFunction;
+    static const GraphicsFunction& graphicsFunctionFor(const Bytes& head);
+    static size_t takeColumns(Interpreter& p, const uint8_t* data, size_t n);
+    // A stored image in column format, as GS * and FS q send it.
+    void startColumns(int widthBytes, int bytesPerColumn);
+    size_t graphicsData(const uint8_t* p, size_t n);
+    void graphicsHeader(const GraphicsFunction& f);
     void graphicsEnd();
-    void symbolEnd();
-    size_t userCharsData(const uint8_t* p, size_t n);
-    // user_chars.cpp
-    void defineUserChar(int code, int width, const std::vector<uint8_t>& columns);
-    std::shared_ptr<const Bitmap> userChar(uint8_t b) const;
-    void deleteUserChar(int code);
-    size_t nvImagesData(const uint8_t* p, size_t n);
     void flushRaster();
     void printStoredImage(const Bitmap& image, int scaleX, int scaleY);
     void storeImage(std::map<int, Bitmap>& store, int key, Bitmap image);
+    void dropImages(std::map<int, Bitmap>& store, int key);
+    void dropImages(std::map<int, Bitmap>& store);
+
+    // user_chars.cpp
+    void defineUserChar(int code, int width, const Bitmap& columns);
+    std::shared_ptr<const Bitmap> userChar(uint8_t b) const;
+
+    // symbol_commands.cpp
+    struct SymbolFunction;
+    static const SymbolFunction* symbolFunctionFor(const uint8_t* d, size_t n);
 
     // symbols.cpp
     void printBarcode(uint8_t m, const std::vector<uint8_t>& data);
     void printQr();
+    void printPdf417();
+    void pdf417SizeReply();
     // A two-dimensional symbol (columns x rows modules, row-major, 1 = dark) as one block, or a
     // note when it is wider than the print area.
     void printModules(const char* what, const char* type, const std::vector<uint8_t>& data,
                       const std::vector<uint8_t>& dark, int columns, int rows, int moduleWidth, int moduleHeight);
     void addHri(Band& band, const std::string& text, int y, int blockWidth);
 
-    // pdf417_commands.cpp
-    void pdf417Function(const std::vector<uint8_t>& d);
-    void pdf417SizeReply();
-    void printPdf417();
-
     InterpreterConfig config_;
     PrintSink& sink_;
     const DeviceState& device_;
     InterpreterHooks hooks_;
     JobReport report_;
-    PrintModes modes_;
-    LineComposer line_;
-
-    uint64_t offset_ = 0;  // bytes of this job seen
-    uint64_t commandStart_ = 0;
-    std::vector<uint8_t> command_;  // header bytes of the command being read
-    std::vector<uint8_t> multibyte_;
-    uint64_t multibyteStart_ = 0;
-
-    // Data phase of a command (ESC *, GS v 0, GS ( L, ...).
-    bool inData_ = false;
-    Frame frame_;
-    uint64_t dataLeft_ = 0;
-    std::vector<uint8_t> dataHead_;  // sub-header read at the start of the data
-    std::vector<uint8_t> payload_;   // GS ( k payload (at most 64 KiB)
-    RasterAssembler raster_;
-    ColumnAssembler columns_;
-    int rasterScaleX_ = 1;
-    int gfxFunction_ = -1;
-    int gfxPhase_ = 0;  // 0 reading its header, 1 image data, 2 skipping the rest
-    uint64_t gfxImageLeft_ = 0;
-    size_t storedImageBytes_ = 0;
-    int nvImagesLeft_ = 0;
-    int nvIndex_ = 0;
-    int userCharsLeft_ = 0;
-    uint64_t userCharSkip_ = 0;
-    int userCharCode_ = 0;
-    int userCharWidth_ = 0;
-    std::vector<uint8_t> userCharBytes_;
-    // Downloaded characters 32..126 of fonts A and B, and ESC % selecting them.
-    std::array<std::array<std::shared_ptr<const Bitmap>, 95>, 2> userChars_;
-    bool userCharsOn_ = false;
-
-    // Barcode and symbol settings.
-    int barHeight_ = 162;
-    int barModule_ = 3;
-    int hriPosition_ = 0;  // 0 none, 1 above, 2 below, 3 both
-    FontKind hriFont_ = FontKind::A;
-    int qrModule_ = 3;
-    int qrLevel_ = 0;
-    std::vector<uint8_t> qrData_;
-    Pdf417Settings pdf417_;
-    std::vector<uint8_t> pdfData_;
-
-    // Images kept by the printer between commands.
-    Bitmap graphicsBuffer_;
-    std::map<int, Bitmap> nvGraphics_;
-    std::map<int, Bitmap> downloadGraphics_;
-    std::map<int, Bitmap> nvBitImages_;
-    Bitmap downloadedBitImage_;
-
-    uint8_t asbMask_ = 0;
     std::vector<std::string> onceNoted_;
+
+    Input in_;
+    PrintModes modes_;
+    UserChars userChars_;
+    LineComposer line_;  // the print position and the line being composed
+    DataPhase data_;
+    Stored stored_;
+    SymbolSettings symbols_;
+    uint8_t asbMask_ = 0;  // the automatic status the host enabled (GS a)
 };
 
 }  // namespace zsim::escpos

@@ -1,9 +1,10 @@
-// Laying out barcodes and QR codes on the paper: bar sizes from GS h / GS w,
-// the human-readable line from GS H / GS f, position from ESC a.
+// Laying out barcodes, QR codes and PDF417 on the paper: bar sizes from
+// GS h / GS w, the human-readable line from GS H / GS f, position from ESC a.
 #include <algorithm>
 
 #include "escpos/barcode.h"
 #include "escpos/interpreter.h"
+#include "escpos/pdf417.h"
 #include "escpos/qr_code.h"
 
 namespace zsim::escpos {
@@ -30,7 +31,7 @@ std::u32string utf8ToUtf32(const std::string& s) {
 
 void Interpreter::addHri(Band& band, const std::string& text, int y, int blockWidth) {
     const std::u32string chars = utf8ToUtf32(text);
-    const CellSize cell = baseCell(hriFont_);
+    const CellSize cell = baseCell(symbols_.hriFont);
     const int textWidth = static_cast<int>(chars.size()) * cell.width;
     int x = (blockWidth - textWidth) / 2;
     for (char32_t cp : chars) {
@@ -41,7 +42,7 @@ void Interpreter::addHri(Band& band, const std::string& text, int y, int blockWi
             g.boxWidth = cell.width;
             g.boxHeight = cell.height;
             g.codepoint = cp;
-            g.font = hriFont_;
+            g.font = symbols_.hriFont;
             band.glyphs.push_back(g);
         }
         x += cell.width;
@@ -49,44 +50,42 @@ void Interpreter::addHri(Band& band, const std::string& text, int y, int blockWi
 }
 
 void Interpreter::printBarcode(uint8_t m, const std::vector<uint8_t>& data) {
-    if (!line_.empty()) line_.printLine(modes_, modes_.lineSpacing);
+    finishLine();
     const Symbology sym = symbologyFromGsK(m);
     if (sym == Symbology::Unsupported) {
         unsupportedOnce("GS k " + std::to_string(m), "symbology not printed");
         return;
     }
     const BarcodeModules bars = encodeBarcode(sym, data);
-    for (const std::string& n : bars.notes) report_.note(commandStart_, std::string(symbologyName(sym)) + ": " + n);
-    if (!bars.ok) {
-        report_.note(commandStart_, std::string(symbologyName(sym)) + " not printed: " + bars.error);
-        return;
-    }
-    const int width = static_cast<int>(bars.modules.size()) * barModule_;
+    for (const std::string& n : bars.notes) note(std::string(symbologyName(sym)) + ": " + n);
+    if (!bars.ok) return note(std::string(symbologyName(sym)) + " not printed: " + bars.error);
+    const int width = static_cast<int>(bars.modules.size()) * symbols_.barModule;
     if (width > modes_.areaWidth) {
         // The printer refuses a barcode that does not fit rather than
         // printing a cut-off one nobody can scan.
-        report_.note(commandStart_, std::string(symbologyName(sym)) + " not printed: " + std::to_string(width) +
-                                        " dots wide, print area " + std::to_string(modes_.areaWidth));
+        note(std::string(symbologyName(sym)) + " not printed: " + std::to_string(width) + " dots wide, print area " +
+             std::to_string(modes_.areaWidth));
         return;
     }
-    const int textHeight = baseCell(hriFont_).height;
-    const bool above = hriPosition_ & 1, below = hriPosition_ & 2;
+    const int textHeight = baseCell(symbols_.hriFont).height;
+    const bool above = symbols_.hriPosition & 1, below = symbols_.hriPosition & 2;
     Band band;
     int y = 0;
     if (above) {
         addHri(band, bars.hri, 0, width);
         y = textHeight + kHriGap;
     }
-    Bitmap image(width, barHeight_);
+    Bitmap image(width, symbols_.barHeight);
     for (size_t i = 0; i < bars.modules.size(); ++i) {
         if (!bars.modules[i]) continue;
-        for (int row = 0; row < barHeight_; ++row)
-            std::fill_n(image.dots.begin() + static_cast<long>(row) * width + static_cast<long>(i) * barModule_,
-                        barModule_, 1);
+        for (int row = 0; row < symbols_.barHeight; ++row)
+            std::fill_n(image.dots.begin() + static_cast<long>(row) * width + static_cast<long>(i) * symbols_.barModule,
+                        symbols_.barModule, 1);
     }
     band.images.push_back(ImageItem{0, y, std::move(image)});
-    band.symbols.push_back(SymbolMark{symbologyName(sym), bars.text, 0, y, width, barHeight_, barModule_});
-    y += barHeight_;
+    band.symbols.push_back(
+        SymbolMark{symbologyName(sym), bars.text, 0, y, width, symbols_.barHeight, symbols_.barModule});
+    y += symbols_.barHeight;
     if (below) {
         addHri(band, bars.hri, y + kHriGap, width);
         y += kHriGap + textHeight;
@@ -96,13 +95,37 @@ void Interpreter::printBarcode(uint8_t m, const std::vector<uint8_t>& data) {
 }
 
 void Interpreter::printQr() {
-    if (!line_.empty()) line_.printLine(modes_, modes_.lineSpacing);
-    const QrModules qr = encodeQr(qrData_, qrLevel_);
-    if (!qr.ok) {
-        report_.note(commandStart_, "QR code not printed: " + qr.error);
-        return;
-    }
-    printModules("QR code", "QR", qrData_, qr.dark, qr.size, qr.size, qrModule_, qrModule_);
+    finishLine();
+    const QrModules qr = encodeQr(stored_.qrData, symbols_.qrLevel);
+    if (!qr.ok) return note("QR code not printed: " + qr.error);
+    printModules("QR code", "QR", stored_.qrData, qr.dark, qr.size, qr.size, symbols_.qrModule, symbols_.qrModule);
+}
+
+void Interpreter::printPdf417() {
+    finishLine();
+    const Pdf417Settings& s = symbols_.pdf417;
+    const Pdf417Modules pdf = encodePdf417(stored_.pdfData, s);
+    if (!pdf.ok) return note("PDF417 not printed: " + pdf.error);
+    printModules("PDF417", "PDF417", stored_.pdfData, pdf.dark, pdf.width, pdf.rows, s.moduleWidth,
+                 s.rowHeight * s.moduleWidth);
+}
+
+void Interpreter::pdf417SizeReply() {
+    // Header '7', identifier '0', width and height in dots as decimal text,
+    // whether it can be printed ('0' yes, '1' no), NUL.
+    const Pdf417Settings& s = symbols_.pdf417;
+    const Pdf417Modules pdf = encodePdf417(stored_.pdfData, s);
+    const int width = pdf.ok ? pdf.width * s.moduleWidth : 0;
+    const int height = pdf.ok ? pdf.rows * s.rowHeight * s.moduleWidth : 0;
+    const bool fits = pdf.ok && width <= modes_.areaWidth;
+    std::vector<uint8_t> reply = {'7', '0'};
+    for (char c : std::to_string(width)) reply.push_back(static_cast<uint8_t>(c));
+    reply.push_back(0x1F);
+    for (char c : std::to_string(height)) reply.push_back(static_cast<uint8_t>(c));
+    reply.push_back(0x1F);
+    reply.push_back(fits ? '0' : '1');
+    reply.push_back(0x00);
+    sendReply(std::move(reply));
 }
 
 void Interpreter::printModules(const char* what, const char* type, const std::vector<uint8_t>& data,
@@ -110,11 +133,9 @@ void Interpreter::printModules(const char* what, const char* type, const std::ve
                                int moduleHeight) {
     const int width = columns * moduleWidth;
     const int height = rows * moduleHeight;
-    if (width > modes_.areaWidth) {
-        report_.note(commandStart_, std::string(what) + " not printed: " + std::to_string(width) +
-                                        " dots wide, print area " + std::to_string(modes_.areaWidth));
-        return;
-    }
+    if (width > modes_.areaWidth)
+        return note(std::string(what) + " not printed: " + std::to_string(width) + " dots wide, print area " +
+                    std::to_string(modes_.areaWidth));
     Bitmap image(width, height);
     for (int row = 0; row < rows; ++row) {
         // Build one row of dots per module row, then repeat it.

@@ -2,11 +2,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
 
-#include "terminal/control_help.h"
 #include "terminal/terminal.h"
 
 namespace zsim::term {
@@ -33,15 +33,199 @@ std::optional<bool> onOff(const std::string& word) {
     return std::nullopt;
 }
 
-std::optional<int64_t> count(const std::string& word, int64_t high) {
+std::optional<int64_t> count(const std::string& word, int64_t high, int64_t low = 0) {
     if (word.empty() || word.size() > 12) return std::nullopt;
     char* end = nullptr;
     const long long n = std::strtoll(word.c_str(), &end, 10);
-    if (*end || n < 0 || n > high) return std::nullopt;
+    if (*end || n < low || n > high) return std::nullopt;
     return n;
 }
 
+std::optional<std::string> oneOf(const std::string& word, std::initializer_list<const char*> words) {
+    for (const char* w : words)
+        if (word == w) return word;
+    return std::nullopt;
+}
+
+struct Call;
+
+struct ControlCommand {
+    const char* name;
+    const char* arguments;  // as the usage line gives them
+    const char* help;
+    std::string (*run)(const Call& c);
+};
+
+// The command as its usage line writes it: "weight KG".
+std::string form(const ControlCommand& c) { return std::string(c.name) + (*c.arguments ? " " : "") + c.arguments; }
+
+// One request as a command's handler sees it.
+struct Call {
+    const ControlCommand& command;
+    Terminal& terminal;
+    const std::vector<std::string>& words;  // the command and its arguments
+    ControlServer::ClientId client;
+    bool socket;  // from the control socket, which can wait for its answer
+    int64_t now;
+
+    size_t args() const { return words.size() - 1; }
+    std::string arg(size_t i = 1) const { return i < words.size() ? words[i] : std::string(); }
+    std::string usage() const { return failed("usage: " + form(command)); }
+    // After a change: the full state.
+    std::string done() const {
+        terminal.scaleChanged();
+        return jsonLine(terminal.state());
+    }
+};
+
+// A command that sets one thing from its one argument, when that reads.
+template <class T, class Apply>
+std::string setting(const Call& c, const std::optional<T>& value, Apply apply) {
+    if (c.args() != 1 || !value) return c.usage();
+    apply(*value);
+    return c.done();
+}
+
+std::string setWeight(const Call& c, void (ScaleModel::*set)(int64_t grams)) {
+    if (c.args() != 1) return c.usage();
+    const auto grams = parseKilograms(c.arg());
+    if (!grams)
+        return failed(c.arg(0) + ": \"" + c.arg() + "\" is not a weight in kg from " + kilograms(-kMaxWeightGrams) +
+                      " to " + kilograms(kMaxWeightGrams) + "; nothing changed");
+    (c.terminal.scale().*set)(*grams);
+    return c.done();
+}
+
+std::string profile(const Call& c) {
+    ScaleModel& scale = c.terminal.scale();
+    if (c.arg() == "stop" && c.args() == 1) {
+        scale.stopProfile(c.now);
+        return c.done();
+    }
+    if (c.arg() == "settle" && (c.args() == 2 || c.args() == 3)) {
+        const auto target = parseKilograms(c.arg(2));
+        const auto ms = c.args() == 3 ? count(c.arg(3), 3600000) : std::optional<int64_t>(kDefaultSettleMs);
+        if (!target || !ms) return failed("usage: profile settle KG [MS]");
+        scale.runProfile(ScaleProfile::settle(scale.load(c.now), *target, *ms), c.now);
+        return c.done();
+    }
+    if (c.arg() == "steps" && c.args() >= 2) {
+        std::string text, error;
+        for (size_t i = 2; i < c.words.size(); ++i) text += c.words[i] + " ";
+        const auto steps = ScaleProfile::parseSteps(text, error);
+        if (!steps) return failed(error);
+        scale.runProfile(*steps, c.now);
+        return c.done();
+    }
+    return c.usage();
+}
+
+std::string receipts(const Call& c) {
+    const auto newest = c.args() == 0   ? std::optional<int64_t>(ReceiptFolder::kMaxListed)
+                        : c.args() == 1 ? count(c.arg(), ReceiptFolder::kMaxListed)
+                                        : std::nullopt;
+    if (!newest) return c.usage();
+    const ReceiptFolder& folder = c.terminal.receipts();
+    json list = json::array();
+    for (auto it = folder.receipts().rbegin();
+         it != folder.receipts().rend() && list.size() < static_cast<size_t>(*newest); ++it)
+        list.push_back(Terminal::receiptJson(*it, folder.dir()));
+    return jsonLine({{"ok", true}, {"dir", folder.dir()}, {"index", folder.dir() + "/index.html"}, {"receipts", list}});
+}
+
+std::string waitReceipt(const Call& c) {
+    const auto timeout = c.args() >= 1 ? count(c.arg(), kMaxWaitMs) : std::optional<int64_t>(kDefaultWaitMs);
+    const auto after =
+        c.args() >= 2 ? count(c.arg(2), 1 << 30) : std::optional<int64_t>(c.terminal.receipts().lastJob());
+    if (!timeout || !after || c.args() > 2) return c.usage();
+    if (!c.socket) return failed("wait-receipt is for the control socket");
+    c.terminal.waitForReceipt(c.client, static_cast<int>(*after), *timeout);
+    return {};  // the answer comes with the receipt, or at the timeout
+}
+
+const ControlCommand kCommands[] = {
+    // Laid out by hand, so that each row keeps its handler beside it.
+    // clang-format off
+    {"ping", "", "is the terminal there", [](const Call&) { return jsonLine({{"ok", true}, {"pong", true}}); }},
+    {"state", "", "everything, as JSON", [](const Call& c) { return jsonLine(c.terminal.state()); }},
+    {"help", "", "this list", [](const Call&) { return jsonLine({{"ok", true}, {"help", controlHelp()}}); }},
+    {"shutdown", "", "end the terminal", [](const Call& c) {
+        c.terminal.requestStop();
+        return jsonLine({{"ok", true}});
+    }},
+    {"weight", "KG", "the load on the platter", [](const Call& c) { return setWeight(c, &ScaleModel::setLoad); }},
+    {"tare", "KG", "the tare (0 clears it)", [](const Call& c) { return setWeight(c, &ScaleModel::setTare); }},
+    {"zero", "", "the present load becomes zero", [](const Call& c) {
+        if (c.args()) return c.usage();
+        c.terminal.scale().zeroNow(c.now);
+        return c.done();
+    }},
+    {"stable", "on|off", "the reading is stable or in motion", [](const Call& c) {
+        return setting(c, onOff(c.arg()), [&](bool on) { c.terminal.scale().setStable(on, c.now); });
+    }},
+    {"overload", "on|off", "forced overload", [](const Call& c) {
+        return setting(c, onOff(c.arg()), [&](bool on) { c.terminal.scale().setOverload(on); });
+    }},
+    {"not-zeroed", "on|off", "not zeroed since power-on", [](const Call& c) {
+        return setting(c, onOff(c.arg()), [&](bool on) { c.terminal.scale().setNotZeroed(on); });
+    }},
+    {"unit", "kg|g|lb", "the SDK scale's unit, as the host's U", [](const Call& c) {
+        return setting(c, parseUnit(c.arg()), [&](WeightUnit unit) { c.terminal.scale().setUnit(unit); });
+    }},
+    {"scale-rate", "1..100", "SDK scale readings a second, as the host's F", [](const Call& c) {
+        const auto rate = count(c.arg(), SdkScaleProtocol::kMaxRate, 1);
+        return setting(c, rate, [&](int64_t n) { c.terminal.sdkScale().setRate(static_cast<int>(n)); });
+    }},
+    {"profile", "settle KG [MS] | profile steps MS:KG[:s|u] ... | profile stop", "scripted loads", profile},
+    {"drawer", "open|close", "opens or closes the drawer", [](const Call& c) {
+        return setting(c, oneOf(c.arg(), {"open", "close"}), [&](const std::string& a) {
+            if (a == "open") c.terminal.drawer().open("control");
+            if (a == "close") c.terminal.drawer().close();
+        });
+    }},
+    {"drawer-time", "MS", "the drawer closes by itself MS after opening (0: never)", [](const Call& c) {
+        return setting(c, count(c.arg(), 86400000), [&](int64_t ms) { c.terminal.drawer().setAutoCloseMs(ms); });
+    }},
+    {"paper", "out|near-end|in", "the printer's paper sensors", [](const Call& c) {
+        return setting(c, oneOf(c.arg(), {"out", "near-end", "in"}), [&](const std::string& a) {
+            escpos::DeviceStatus s = c.terminal.printerStatus();
+            s.paperOut = a == "out";
+            if (a != "out") s.paperNearEnd = a == "near-end";
+            c.terminal.setPrinterStatus(s);
+        });
+    }},
+    {"cover", "open|closed", "the printer's cover", [](const Call& c) {
+        return setting(c, oneOf(c.arg(), {"open", "closed"}), [&](const std::string& a) {
+            escpos::DeviceStatus s = c.terminal.printerStatus();
+            s.coverOpen = a == "open";
+            c.terminal.setPrinterStatus(s);
+        });
+    }},
+    {"receipts", "[N]", "the newest N receipts (default all listed)", receipts},
+    {"wait-receipt", "[TIMEOUT_MS [AFTER_JOB]]", "the first receipt after job AFTER_JOB (default: the newest)",
+     waitReceipt},
+    {"driver-job", "DIR", "the Windows printer queue hands over a rendered job", [](const Call& c) {
+        if (c.args() != 1) return c.usage();
+        // It reads any folder it is given: only the print system's backend, on the control socket.
+        if (!c.socket) return failed("driver-job is for the control socket");
+        return jsonLine(c.terminal.driverJob(c.arg()));
+    }},
+    // clang-format on
+};
+
 }  // namespace
+
+std::string controlHelp() {
+    // The help in a column; after a long form, on a line of its own.
+    constexpr size_t kColumn = 24;
+    std::string out;
+    for (const ControlCommand& c : kCommands) {
+        const std::string usage = form(c);
+        const size_t pad = usage.size() > kColumn ? 0 : kColumn + 2 - usage.size();
+        out += "  " + usage + (pad ? std::string(pad, ' ') : "\n" + std::string(kColumn + 4, ' ')) + c.help + "\n";
+    }
+    return out;
+}
 
 void ControlCommands::run(ControlServer& server, ControlServer::ClientId client, const std::string& line) {
     const std::string answer = answerTo(client, line);
@@ -62,147 +246,9 @@ std::string ControlCommands::answerTo(ControlServer::ClientId client, const std:
 }
 
 std::string ControlCommands::execute(ControlServer::ClientId client, const std::vector<std::string>& w) {
-    const std::string& command = w[0];
-    const size_t args = w.size() - 1;
-    const std::string arg = args >= 1 ? w[1] : std::string();
-    const int64_t now = nowMs();
-    ScaleModel& scale = terminal_.scale();
-    auto done = [&] {
-        terminal_.scaleChanged();
-        return jsonLine(terminal_.state());
-    };
-    auto usage = [&](const char* form) { return failed(std::string("usage: ") + form); };
-
-    if (command == "ping") return jsonLine({{"ok", true}, {"pong", true}});
-    if (command == "state") return jsonLine(terminal_.state());
-    if (command == "help") return jsonLine({{"ok", true}, {"help", kControlHelp}});
-    if (command == "shutdown") {
-        terminal_.requestStop();
-        return jsonLine({{"ok", true}});
-    }
-    if (command == "weight" || command == "tare") {
-        if (args != 1) return usage(command == "weight" ? "weight KG" : "tare KG");
-        const auto grams = parseKilograms(arg);
-        if (!grams)
-            return failed(command + ": \"" + arg + "\" is not a weight in kg from " + kilograms(-kMaxWeightGrams) +
-                          " to " + kilograms(kMaxWeightGrams) + "; nothing changed");
-        if (command == "weight")
-            scale.setLoad(*grams);
-        else
-            scale.setTare(*grams);
-        return done();
-    }
-    if (command == "zero") {
-        if (args) return usage("zero");
-        scale.zeroNow(now);
-        return done();
-    }
-    if (command == "stable" || command == "overload" || command == "not-zeroed") {
-        const auto on = args == 1 ? onOff(arg) : std::nullopt;
-        if (!on) return usage((command + " on|off").c_str());
-        if (command == "stable")
-            scale.setStable(*on, now);
-        else if (command == "overload")
-            scale.setOverload(*on);
-        else
-            scale.setNotZeroed(*on);
-        return done();
-    }
-    if (command == "unit") {
-        const auto unit = args == 1 ? parseUnit(arg) : std::nullopt;
-        if (!unit) return usage("unit kg|g|lb");
-        scale.setUnit(*unit);
-        return done();
-    }
-    if (command == "profile") {
-        if (arg == "stop" && args == 1) {
-            scale.stopProfile(now);
-            return done();
-        }
-        if (arg == "settle" && (args == 2 || args == 3)) {
-            const auto target = parseKilograms(w[2]);
-            const auto ms = args == 3 ? count(w[3], 3600000) : std::optional<int64_t>(kDefaultSettleMs);
-            if (!target || !ms) return usage("profile settle KG [MS]");
-            scale.runProfile(ScaleProfile::settle(scale.load(now), *target, *ms), now);
-            return done();
-        }
-        if (arg == "steps" && args >= 2) {
-            std::string text, error;
-            for (size_t i = 2; i < w.size(); ++i) text += w[i] + " ";
-            const auto profile = ScaleProfile::parseSteps(text, error);
-            if (!profile) return failed(error);
-            scale.runProfile(*profile, now);
-            return done();
-        }
-        return usage("profile settle KG [MS] | profile steps MS:KG[:s|u] ... | profile stop");
-    }
-    if (command == "scale-rate") {
-        const auto n = args == 1 ? count(arg, SdkScaleProtocol::kMaxRate) : std::nullopt;
-        if (!n || *n < 1) return usage("scale-rate 1..100");
-        terminal_.sdkScale().setRate(static_cast<int>(*n));
-        return done();
-    }
-    if (command == "drawer") {
-        if (args != 1 || (arg != "open" && arg != "close")) return usage("drawer open|close");
-        if (arg == "open")
-            terminal_.drawer().open("control");
-        else
-            terminal_.drawer().close();
-        return done();
-    }
-    if (command == "drawer-time") {
-        const auto ms = args == 1 ? count(arg, 86400000) : std::nullopt;
-        if (!ms) return usage("drawer-time MS");
-        terminal_.drawer().setAutoCloseMs(*ms);
-        return done();
-    }
-    if (command == "paper" || command == "cover") {
-        escpos::DeviceStatus s = terminal_.printerStatus();
-        if (command == "paper" && arg == "out" && args == 1) {
-            s.paperOut = true;
-        } else if (command == "paper" && arg == "near-end" && args == 1) {
-            s.paperOut = false;
-            s.paperNearEnd = true;
-        } else if (command == "paper" && arg == "in" && args == 1) {
-            s.paperOut = false;
-            s.paperNearEnd = false;
-        } else if (command == "cover" && (arg == "open" || arg == "closed") && args == 1) {
-            s.coverOpen = arg == "open";
-        } else {
-            return usage(command == "paper" ? "paper out|near-end|in" : "cover open|closed");
-        }
-        terminal_.setPrinterStatus(s);
-        return done();
-    }
-    if (command == "receipts") {
-        const auto newest = args == 0   ? std::optional<int64_t>(ReceiptFolder::kMaxListed)
-                            : args == 1 ? count(arg, ReceiptFolder::kMaxListed)
-                                        : std::nullopt;
-        if (!newest) return usage("receipts [N]");
-        const auto& all = terminal_.receipts().receipts();
-        json list = json::array();
-        for (auto it = all.rbegin(); it != all.rend() && list.size() < static_cast<size_t>(*newest); ++it)
-            list.push_back(Terminal::receiptJson(*it, terminal_.receipts().dir()));
-        return jsonLine({{"ok", true},
-                         {"dir", terminal_.receipts().dir()},
-                         {"index", terminal_.receipts().dir() + "/index.html"},
-                         {"receipts", list}});
-    }
-    if (command == "wait-receipt") {
-        const auto timeout = args >= 1 ? count(w[1], kMaxWaitMs) : std::optional<int64_t>(kDefaultWaitMs);
-        const auto after = args >= 2 ? count(w[2], 1 << 30) : std::optional<int64_t>(terminal_.receipts().lastJob());
-        if (!timeout || !after || args > 2) return usage("wait-receipt [TIMEOUT_MS [AFTER_JOB]]");
-        if (client == kNoClient) return failed("wait-receipt is for the control socket");
-        terminal_.waitForReceipt(client, static_cast<int>(*after), *timeout);
-        return {};
-    }
-    if (command == "driver-job") {
-        if (args != 1) return usage("driver-job DIR");
-        // It reads any folder it is given: only the print system's backend, on the control socket.
-        if (client == kNoClient) return failed("driver-job is for the control socket");
-        return jsonLine(terminal_.driverJob(arg));
-    }
-    return failed("unknown command \"" + command + "\"; try help");
+    for (const ControlCommand& command : kCommands)
+        if (w[0] == command.name) return command.run({command, terminal_, w, client, client != kNoClient, nowMs()});
+    return failed("unknown command \"" + w[0] + "\"; try help");
 }
 
 }  // namespace zsim::term

@@ -11,6 +11,10 @@ namespace zsim::term {
 
 class Terminal;
 
+// The commands in one screen, one a line, for zantor-simctl --help and the
+// socket's own help command.
+std::string controlHelp();
+
 class ControlCommands {
 public:
     explicit ControlCommands(Terminal& terminal) : terminal_(terminal) {}

@@ -16,7 +16,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "terminal/control_help.h"
+#include "terminal/control_commands.h"
 #include "terminal/options.h"
 
 namespace {
@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
         first = 3;
     }
     if (first >= argc || std::strcmp(argv[first], "--help") == 0 || std::strcmp(argv[first], "-h") == 0) {
-        std::printf("%s%s", kUsage, zsim::term::kControlHelp);
+        std::printf("%s%s", kUsage, zsim::term::controlHelp().c_str());
         return first >= argc ? 2 : 0;
     }
     const std::string path = stateDir + "/control.sock";

@@ -89,6 +89,36 @@ TEST(UnknownCommands, KnownButUnrenderedCommandsAreListedToo) {
     EXPECT_EQ(names, (std::vector<std::string>{"page mode", "ESC e", "ESC ( A"}));
 }
 
+TEST(CommandTable, DescribeNamesAndMeasuresBytesWithoutRunningThem) {
+    struct Case {
+        Bytes in;
+        std::string name, params;
+        size_t length;
+    };
+    const Bytes qrStore = bytes({GS, '(', 'k', 5, 0, 49, 80, 48, 'a', 'b'});
+    const Case cases[] = {
+        {bytes({ESC, '!', 8, 'A'}), "ESC !: select print mode(s)", "8", 3},
+        {bytes({0x0A}), "LF: print and line feed", "", 1},
+        {qrStore + text("\n"), "GS ( k: QR code: store the data", "5 0", 10},
+        // Two characters: widths 2 and 1, three bytes a column.
+        {bytes({ESC, '&', 3, 'A', 'B', 2, 1, 2, 3, 4, 5, 6, 1, 7, 8, 9}), "ESC &: define user-defined characters",
+         "3 65 66", 16},
+        {bytes({GS, 'V', 66, 10}), "GS V: select cut mode and cut paper", "66 10", 4},
+        // Not understood: what the printer skips.
+        {bytes({ESC, 'x', 1}), "", "", 2},
+        {bytes({GS, 'V', 7, 0}), "", "", 3},
+        // Cut short, in the header or in the data.
+        {bytes({ESC, '!'}), "", "", 0},
+        {Bytes(qrStore.begin(), qrStore.end() - 1), "GS ( k: QR code: store the data", "5 0", 0},
+    };
+    for (const Case& c : cases) {
+        const escpos::Description d = escpos::describe(c.in.data(), c.in.size());
+        EXPECT_EQ(d.name, c.name);
+        EXPECT_EQ(d.params, c.params) << c.name;
+        EXPECT_EQ(d.length, c.length) << c.name;
+    }
+}
+
 TEST(JobEnd, ACommandCutShortIsRecordedAndTheNextJobStartsClean) {
     escpos::SettableDeviceState device;
     PrinterConfig config;

@@ -234,6 +234,36 @@ TEST(RasterImages, StoredImagesPrintWhereAndAsLargeAsAsked) {
     EXPECT_EQ(cutShort.job.report.noteTotal(), 1u);
 }
 
+TEST(RasterImages, StoredGraphicsGoOnlyByTheirOwnDeleteFunctions) {
+    const auto gsL = [](const Bytes& params) {
+        return bytes({GS, '(', 'L'}) + u16le(static_cast<int>(params.size())) + params;
+    };
+    // NV (67) and download (83) graphics under key "AB", printed by 69 and 85.
+    const Bytes image = bytes({48, 'A', 'B', 1}) + u16le(8) + u16le(2) + bytes({49, 0x0F, 0xF0});
+    const Bytes define = gsL(bytes({48, 67}) + image) + gsL(bytes({48, 83}) + image);
+    struct Case {
+        Bytes between;
+        bool nvLeft, downloadLeft;
+    };
+    const Case cases[] = {
+        {gsL({48, 80, 'K', 'C'}), true, true},  // the download key code list: a query
+        {gsL({48, 81, 'C', 'L', 'R'}), true, false}, {gsL({48, 82, 'A', 'B'}), true, false},
+        {gsL({48, 66, 'A', 'B'}), false, true},      {gsL({48, 65, 'C', 'L', 'R'}), false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(escpos::describe(c.between.data(), c.between.size()).name);
+        EXPECT_EQ(run(define + c.between + gsL({48, 69, 'A', 'B', 1, 1})).job.pages.size(), c.nvLeft ? 1u : 0u);
+        EXPECT_EQ(run(define + c.between + gsL({48, 85, 'A', 'B', 1, 1})).job.pages.size(), c.downloadLeft ? 1u : 0u);
+    }
+    // Images replaced give their memory back: four FS q of one 576 x 4800
+    // image each (2.7 MB) fit the 8 MiB image memory, one after the other.
+    const Bytes nv = bytes({FS, 'q', 1}) + u16le(72) + u16le(600) + Bytes(72 * 600 * 8, 0x81);
+    const Printed r = run(nv + nv + nv + nv + bytes({FS, 'p', 1, 0}));
+    EXPECT_EQ(r.job.report.noteTotal(), 0u) << r.job.report.toJson();
+    ASSERT_EQ(r.job.pages.size(), 1u);
+    EXPECT_EQ(inkBox(r.page()).height(), 4800);
+}
+
 TEST(Pages, OnePagePerCutAndOneForTheRest) {
     const Printed r = run(text("A\n") + bytes({GS, 'V', 0}) + text("B\n") + bytes({GS, 'V', 66, 40}) + text("C\n") +
                           bytes({ESC, 'i'}) + text("D\n"));
