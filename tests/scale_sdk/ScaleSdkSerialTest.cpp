@@ -146,23 +146,36 @@ protected:
         return first;
     }
 
-    // True once the closed port can be opened (nothing holds it any more) and holds count bytes
-    // that nobody has read.
-    static bool PortHolds(size_t count)
+    // The scale's port, opened by the test once nothing holds it any more: a reader that still
+    // ran would. Null when that does not happen.
+    static HANDLE OpenFreePort()
     {
         for (int attempt = 0; attempt < kHungMs / 10; ++attempt, ::Sleep(10)) {
             const HANDLE port =
                 ::CreateFileA("\\\\.\\COM11", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
             if (port == INVALID_HANDLE_VALUE)
                 continue;
-            COMSTAT waiting {};
-            DWORD errors = 0;
-            for (; attempt < kHungMs / 10 && waiting.cbInQue < count; ++attempt, ::Sleep(10))
-                ::ClearCommError(port, &errors, &waiting);
-            ::CloseHandle(port);
-            return waiting.cbInQue == count;
+            COMMTIMEOUTS timeouts {};
+            timeouts.ReadIntervalTimeout = 20;
+            timeouts.ReadTotalTimeoutConstant = 200;
+            ::SetCommTimeouts(port, &timeouts);
+            return port;
         }
-        return false;
+        return nullptr;
+    }
+
+    // What the port gives, until count bytes came or reads stayed empty for the hang bound.
+    static std::string ReadPort(HANDLE port, size_t count)
+    {
+        std::string got;
+        for (int attempt = 0; attempt < kHungMs / 200 && got.size() < count; ++attempt) {
+            char buffer[256];
+            DWORD n = 0;
+            if (!::ReadFile(port, buffer, sizeof buffer, &n, nullptr))
+                break;
+            got.append(buffer, n);
+        }
+        return got;
     }
 
     std::unique_ptr<SerialPeer> peer;
@@ -398,9 +411,13 @@ TEST_F(OurScaleSdk, CloseEndsTheReadingsAndThePortOpensAgain)
 {
     OpenPort();
     EXPECT_EQ(Sdk().Close(), 1);
+    // Closed means the port is free, and what the scale sends now reaches the test, not the SDK.
+    const HANDLE port = OpenFreePort();
+    ASSERT_NE(port, nullptr) << "something still holds the closed port";
     const std::string unread = "W,S,Z,kg,1.000,0.000,1.000\r\n";
     peer->Send(unread);
-    EXPECT_TRUE(PortHolds(unread.size())) << "something still reads the closed port";
+    EXPECT_EQ(ReadPort(port, unread.size()), unread);
+    ::CloseHandle(port);
     EXPECT_TRUE(Readings(1, 0).empty());
 
     OpenPort();
@@ -428,11 +445,14 @@ TEST_F(OurScaleSdk, TheCallbackMayCallTheSdkWithoutDeadlock)
     std::future<std::pair<int, int>> done = results.get_future();
     ASSERT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready);
     EXPECT_EQ(done.get(), std::make_pair(0, 1));
+    // Once the port can be opened again the reader has ended: the reading it had must not have
+    // come through, and what the scale sends now reaches the test.
+    const HANDLE port = OpenFreePort();
+    ASSERT_NE(port, nullptr) << "the reader did not let the port go";
     const std::string unread = "W,S,Z,kg,3.000,0.000,3.000\r\n";
     peer->Send(unread);
-    // Once the port is free again the reader has ended; the reading it had and the one sent since
-    // must not have come through.
-    EXPECT_TRUE(PortHolds(unread.size())) << "something still reads the closed port";
+    EXPECT_EQ(ReadPort(port, unread.size()), unread);
+    ::CloseHandle(port);
     EXPECT_EQ(Readings(2, 0), Strings {"W,S,Z,kg,1.000,0.000,1.000"});
     {
         std::lock_guard<std::mutex> lock(g_received.mutex);
