@@ -200,6 +200,15 @@ std::string SerialEnd::drain(int quietMs) {
     }
 }
 
+std::string SerialEnd::waiting() {
+    std::string out;
+    out.swap(pending_);
+    char buffer[65536];
+    const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+    if (n > 0) out.append(buffer, static_cast<size_t>(n));
+    return out;
+}
+
 TcpEnd::TcpEnd(int port) {
     fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};

@@ -53,6 +53,8 @@ public:
     std::string readUntil(const std::string& terminator, int timeoutMs);
     // Whatever arrives until the line has been quiet for quietMs.
     std::string drain(int quietMs);
+    // What the line holds at this moment, in one read.
+    std::string waiting();
 
 private:
     int fd_ = -1;

@@ -3,8 +3,6 @@
 // end on a signal.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 
@@ -48,13 +46,14 @@ TEST(TerminalLifecycle, ReopenedLinesKeepWorking) {
 TEST(TerminalLifecycle, ReadingsNobodyReadsDoNotPileUpOnTheLine) {
     Daemon d({"--scale-rate", "100"});
     ASSERT_TRUE(d.running()) << d.error();
-    // Well over a kilobyte of readings is sent while no host has the port.
-    ::usleep(800 * 1000);
+    // Well over a kilobyte of readings (28 bytes each) is sent while no host has the port.
+    ASSERT_TRUE(d.waitFor([](const nlohmann::json& s) { return s["scale"]["sdk_readings"] >= 80; }, 30000));
     SerialEnd scale(d.stateDir() + "/scale");
-    const std::string backlog = scale.drain(5);
+    const std::string backlog = scale.waiting();
+    EXPECT_GT(backlog.size(), 0u);
     EXPECT_LE(backlog.size(), 1024u + 64u);
     scale.send("M,0\r\n");
-    EXPECT_NE(scale.drain(300).find("A,M\r\n"), std::string::npos);
+    EXPECT_NE(scale.readUntil("A,M\r\n", 30000).find("A,M\r\n"), std::string::npos);
 }
 
 TEST(TerminalLifecycle, ControlRequestsItCannotCarryOutAreRefusedWithAReason) {
