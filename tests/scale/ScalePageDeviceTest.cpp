@@ -123,7 +123,7 @@ TEST_F(ScalePageDevice, OpenTwiceRunsOneTimerThatReadsUntilClose)
     Click(IDC_SCALE_OPEN);
     Click(IDC_SCALE_OPEN);
     EXPECT_TRUE(seams.boxes.empty());
-    ASSERT_TRUE(WaitForTimerRead(5000));
+    ASSERT_TRUE(WaitForTimerRead(kHungMs));
     Click(IDC_SCALE_CLOSE);
     // Close stopped the page's one timer 1001: there is none left to stop.
     EXPECT_FALSE(::KillTimer(Page().m_hWnd, CPageScale::kPollTimer));

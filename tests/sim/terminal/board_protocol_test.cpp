@@ -23,9 +23,9 @@ protected:
         return readFrame();
     }
     std::string readFrame() {
-        std::string head = board.read(3, 5000);
+        std::string head = board.read(3, kHungMs);
         if (head.size() < 3) return head;
-        return head + board.read(static_cast<uint8_t>(head[2]) + 2, 5000);
+        return head + board.read(static_cast<uint8_t>(head[2]) + 2, kHungMs);
     }
 
     Daemon d;

@@ -69,7 +69,7 @@ Daemon::Daemon(const std::vector<std::string>& extraArgs, const std::string& rec
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
-    const auto deadline = in(15000);
+    const auto deadline = in(kHungMs);
     while (Clock::now() < deadline) {
         if (control("ping", 2000).value("ok", false)) return;
         int status = 0;
@@ -158,7 +158,7 @@ SerialEnd::~SerialEnd() {
 
 void SerialEnd::send(const std::string& bytes) {
     size_t done = 0;
-    const auto deadline = in(5000);
+    const auto deadline = in(kHungMs);
     while (done < bytes.size() && Clock::now() < deadline) {
         const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
         if (n > 0) {

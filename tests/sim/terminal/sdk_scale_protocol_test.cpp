@@ -19,7 +19,7 @@ protected:
         ASSERT_TRUE(scale.open());
     }
     void set(const std::string& command) { ASSERT_TRUE(d.control(command).value("ok", false)) << command; }
-    std::string line(int timeoutMs = 30000) {
+    std::string line(int timeoutMs = kHungMs) {
         std::string l = scale.readUntil("\r\n", timeoutMs);
         return l.size() >= 2 ? l.substr(0, l.size() - 2) : l;
     }
