@@ -43,9 +43,10 @@ std::string WriteTestFile(const std::string& folder, const std::string& name, co
 std::vector<std::string> SampleReceiptCalls();
 
 // Plays the device for one call that waits for its answer: call runs on a thread of its own while
-// reply reads the request and answers it. The library waits for the answer only its own short
-// time, and the way to the test and back (Wine, the pty, the serial bridge, TCP) can take longer
-// on a busy machine; a call that reports noAnswer when the test expected another result is
-// therefore made again, a few times, so what is judged is how the answer is read, not the
-// machine's speed. Returns the last result.
-int CallWithReply(const std::function<int()>& call, const std::function<void()>& reply, int noAnswer, int expected);
+// reply(answer) reads the request and, when told to, answers it. The library waits for the
+// answer only its own short time, and the way to the test and back (Wine, the pty, the serial
+// bridge, TCP) can take longer on a busy machine; a call that reports noAnswer when the test
+// expected another result is therefore made again, a few times, so what is judged is how the
+// answer is read, not the machine's speed. Returns the last result.
+int CallWithReply(
+    const std::function<int()>& call, const std::function<void(bool answer)>& reply, int noAnswer, int expected);
