@@ -205,13 +205,36 @@ TEST_F(MainWindow, SizingIsClampedTo800By600FromEachEdge)
     EXPECT_TRUE(::EqualRect(&large, &same));
 }
 
-TEST_F(MainWindow, SizeMessageWithoutControlsDoesNothing)
+LRESULT CALLBACK CountPaints(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
 {
+    if (message == WM_PAINT)
+        ++*reinterpret_cast<int*>(data);
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+TEST_F(MainWindow, ASizeMessageBeforeTheControlsExistDoesNothing)
+{
+    // Stands for the screen: a layout run without controls would repaint it (the whole desktop,
+    // when the object has no window yet) or the bare window itself.
+    const HWND screen =
+        ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(screen, nullptr);
+    int paints = 0;
+    ASSERT_TRUE(::SetWindowSubclass(screen, &CountPaints, 1, reinterpret_cast<DWORD_PTR>(&paints)));
+    PumpMessages();
+
     struct Probe : CZantorPosTestDlg {
         using CZantorPosTestDlg::OnSize;
     } probe;
-    probe.OnSize(SIZE_RESTORED, 640, 480); // no window yet: nothing to lay out, nothing to crash
-    EXPECT_EQ(probe.m_hWnd, nullptr);
+    for (const HWND window : {HWND {}, screen}) {
+        paints = 0;
+        probe.Attach(window);
+        probe.OnSize(SIZE_RESTORED, 640, 480);
+        PumpMessages();
+        EXPECT_EQ(paints, 0) << (window ? "a window without controls" : "no window");
+    }
+    probe.Attach(nullptr);
+    ::DestroyWindow(screen);
 }
 
 TEST_F(MainWindow, DestroyingTheWindowForgetsTheScalePage)

@@ -1,5 +1,6 @@
 #include "settings/Settings.h"
 
+#include "support/SettingsText.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -164,17 +165,31 @@ TEST_F(SettingsFile, AReadOnlyFileFailsTheSaveAndKeepsItsContent)
     EXPECT_EQ(Loaded(settings.iniPath).machineModel, 2);
 }
 
-TEST_F(SettingsFile, AFileOfRandomBytesLoadsWithoutHarm)
+TEST_F(SettingsFile, RandomBytesLoadAsDefaultsAroundTheKeysTheyHoldAndAreNotRepaired)
 {
+    // Any byte but NUL, so every byte of the file is one the profile reader reads as text.
     std::mt19937 random(20261208);
-    std::string noise(64 * 1024, '\0');
-    for (char& c : noise)
-        c = static_cast<char>(random());
-    WriteWholeFile(settings.iniPath, noise);
+    auto noise = [&random] {
+        std::string bytes(32 * 1024, '\0');
+        for (char& c : bytes)
+            c = static_cast<char>(1 + random() % 255);
+        return bytes;
+    };
+    const std::string file = noise() + "\r\n[POS]\r\nTYPE=2\r\nBOARD=I3/I5\r\n" + noise();
+    WriteWholeFile(settings.iniPath, file);
     loadSettings(settings);
-    EXPECT_LE(settings.printerPort.size(), 99u);
-    EXPECT_LE(settings.boardType.size(), 99u);
-    EXPECT_LE(settings.scalePort.size(), 99u);
+
+    Settings expected; // the defaults, but for the two keys the noise holds
+    expected.machineModel = 2;
+    expected.printerPort = "USB";
+    expected.printerBaud = 115200;
+    expected.lineSpacing = 10;
+    expected.imageDensity = 3;
+    expected.boardType = "I3/I5";
+    expected.scalePort = "COM4";
+    expected.scaleBaud = 115200;
+    EXPECT_EQ(Describe(settings), Describe(expected));
+    EXPECT_EQ(ReadWholeFile(settings.iniPath), file);
 }
 
 TEST_F(SettingsFile, NonNumericIntegersLoadAsWhatTheProfileReaderGives)

@@ -4,12 +4,22 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <future>
-#include <memory>
 
 namespace zsim::panel {
+
+struct LoopInbox::Job {
+    std::function<std::string()> work;
+    std::promise<std::string> answer;
+};
+
+namespace {
+// What a job dropped by close() answers, told apart from anything the work may throw.
+struct Dropped {};
+}  // namespace
 
 LoopInbox::~LoopInbox() {
     close();
@@ -26,27 +36,35 @@ bool LoopInbox::start(std::string& error) {
     return true;
 }
 
-std::optional<std::string> LoopInbox::ask(std::function<std::string()> work, std::chrono::milliseconds timeout) {
-    auto answer = std::make_shared<std::promise<std::string>>();
-    std::future<std::string> future = answer->get_future();
+Asked LoopInbox::ask(std::function<std::string()> work, std::chrono::milliseconds timeout) {
+    auto job = std::make_shared<Job>();
+    job->work = std::move(work);
+    std::future<std::string> future = job->answer.get_future();
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (closed_ || fd_ < 0) return std::nullopt;
-        queue_.push_back([answer, work = std::move(work)] {
-            try {
-                answer->set_value(work());
-            } catch (...) {
-                answer->set_exception(std::current_exception());
-            }
-        });
+        if (closed_ || fd_ < 0) return {};
+        queue_.push_back(job);
     }
     const uint64_t one = 1;
-    if (::write(fd_, &one, sizeof one) < 0 && errno != EAGAIN) return std::nullopt;
-    if (future.wait_for(timeout) != std::future_status::ready) return std::nullopt;
+    const bool woken = ::write(fd_, &one, sizeof one) >= 0 || errno == EAGAIN;
+    if (!woken || future.wait_for(timeout) != std::future_status::ready) {
+        // The loop takes jobs off the queue under the same lock, so a job found
+        // here has not started and can be withdrawn before it does.
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto queued = std::find(queue_.begin(), queue_.end(), job);
+        if (queued != queue_.end()) {
+            queue_.erase(queued);
+            return {};
+        }
+        if (future.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
+            return {Asked::Outcome::Running, {}};
+    }
     try {
-        return future.get();
+        return {Asked::Outcome::Done, future.get()};
+    } catch (const Dropped&) {
+        return {};
     } catch (...) {
-        return std::nullopt;  // dropped by close(), or the work failed
+        return {Asked::Outcome::Failed, {}};
     }
 }
 
@@ -54,24 +72,31 @@ void LoopInbox::drain() {
     uint64_t count = 0;
     while (::read(fd_, &count, sizeof count) > 0) {
     }
-    std::deque<std::function<void()>> work;
+    std::deque<std::shared_ptr<Job>> jobs;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        work.swap(queue_);
+        jobs.swap(queue_);
     }
-    for (auto& w : work) w();
+    for (const auto& job : jobs) {
+        try {
+            job->answer.set_value(job->work());
+        } catch (...) {
+            job->answer.set_exception(std::current_exception());
+        }
+    }
 }
 
 void LoopInbox::close() {
-    std::deque<std::function<void()>> dropped;
     {
+        // Answered under the lock, so a caller whose time runs out meanwhile
+        // finds its work either still queued or already answered.
         std::lock_guard<std::mutex> lock(mutex_);
         if (closed_) return;
         closed_ = true;
-        dropped.swap(queue_);
+        for (const auto& job : queue_) job->answer.set_exception(std::make_exception_ptr(Dropped{}));
+        queue_.clear();
     }
     if (fd_ >= 0) loop_.unwatch(fd_);
-    // Destroying the queued work breaks its promises: every waiting thread wakes.
 }
 
 }  // namespace zsim::panel

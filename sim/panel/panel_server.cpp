@@ -219,14 +219,27 @@ void PanelServer::runCommand(const httplib::Request& q, httplib::Response& r) {
         refuse(r, 400, "one command per request");
         return;
     }
-    const std::optional<std::string> answer = runner_(line);
-    if (!answer) {
-        refuse(r, 503, "the terminal did not answer");
+    const Asked asked = runner_(line);
+    switch (asked.outcome) {
+    case Asked::Outcome::NotRun:
+        refuse(r, 503, "the terminal did not take the command in time; nothing was done");
         return;
+    case Asked::Outcome::Failed: refuse(r, 500, "the command failed inside the terminal"); return;
+    case Asked::Outcome::Running:
+        // Neither done nor refused: the page must not report it as either.
+        r.status = 202;
+        r.set_content(
+            nlohmann::json({{"ok", false},
+                            {"running", true},
+                            {"error", "the terminal is still carrying the command out; the state will show it"}})
+                .dump(),
+            "application/json");
+        return;
+    case Asked::Outcome::Done: break;
     }
-    const nlohmann::json parsed = nlohmann::json::parse(*answer, nullptr, false);
+    const nlohmann::json parsed = nlohmann::json::parse(asked.answer, nullptr, false);
     r.status = parsed.is_object() && parsed.value("ok", false) ? 200 : 400;
-    r.set_content(*answer, "application/json");
+    r.set_content(asked.answer, "application/json");
 }
 
 }  // namespace zsim::panel

@@ -8,10 +8,10 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <thread>
 
+#include "panel/loop_inbox.h"
 #include "panel/panel_access.h"
 #include "panel/panel_feed.h"
 
@@ -33,8 +33,8 @@ struct PanelServerConfig {
 
 class PanelServer {
 public:
-    // The command's JSON answer; nullopt when the terminal did not answer.
-    using Runner = std::function<std::optional<std::string>(const std::string& line)>;
+    // Runs one command line; a Done outcome carries the command's JSON answer.
+    using Runner = std::function<Asked(const std::string& line)>;
     static constexpr int kMaxStreams = 4;  // pages listening at once; each holds one HTTP thread
 
     PanelServer(PanelServerConfig config, PanelFeed& feed, Runner runner);

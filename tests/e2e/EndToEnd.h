@@ -59,8 +59,9 @@ protected:
 
     std::wstring Text(Page page, int id) { return Drive().Text(page, id).value_or(L"(unreadable)"); }
 
-    // Waits until the field shows the text (readings arrive on their own time).
-    std::wstring WaitForText(Page page, int id, const std::wstring& want, unsigned boundMs = 5000)
+    // Waits until the field shows the text (readings arrive on their own time); the bound only
+    // ends a test that hangs.
+    std::wstring WaitForText(Page page, int id, const std::wstring& want, unsigned boundMs = 30000)
     {
         return Drive()
             .WaitForText(

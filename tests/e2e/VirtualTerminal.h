@@ -22,8 +22,8 @@ public:
     // The first receipt after job afterJob, within boundMs.
     std::optional<nlohmann::json> WaitForReceipt(int afterJob, unsigned boundMs = 15000) const;
     nlohmann::json State() const { return Ask("state"); }
-    // Polls the state until accept says yes, at most boundMs.
-    bool WaitForState(bool (*accept)(const nlohmann::json&), unsigned boundMs = 5000) const;
+    // Polls the state until accept says yes, at most boundMs (which only ends a test that hangs).
+    bool WaitForState(bool (*accept)(const nlohmann::json&), unsigned boundMs = 30000) const;
 };
 
 // A file the terminal wrote, by its Linux path.

@@ -24,7 +24,7 @@ from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import WebDriverWait
 
-BOUND = 20
+BOUND = 60  # only ends a page that never gets there; a busy machine starts Chromium slowly
 
 
 def browser(profile):

@@ -30,6 +30,7 @@ struct State {
 
     std::thread firer;
     std::atomic<int> fired {0};
+    std::atomic<bool> stopFiring {false};
     HANDLE firingDone = ::CreateEventW(nullptr, TRUE, TRUE, nullptr);
 
     int openBlockMs = 0; // the next OPO_Open waits for firingDone at most this long
@@ -58,11 +59,14 @@ void Fire(Firing firing)
     LARGE_INTEGER frequency, start, now;
     ::QueryPerformanceFrequency(&frequency);
     ::QueryPerformanceCounter(&start);
-    for (int i = 0; i < firing.count; ++i) {
+    for (int i = 0; i < firing.count && !s.stopFiring.load(); ++i) {
         const long long due = start.QuadPart + frequency.QuadPart * firing.intervalMicros / 1000000 * i;
         for (::QueryPerformanceCounter(&now); now.QuadPart < due; ::QueryPerformanceCounter(&now))
             ::Sleep((due - now.QuadPart) * 2000 >= frequency.QuadPart ? 1 : 0); // sleep from half a ms on
-        const std::string& text = firing.texts[static_cast<size_t>(i) % firing.texts.size()];
+        std::string text = firing.texts[static_cast<size_t>(i) % firing.texts.size()];
+        const size_t number = text.find("{n}");
+        if (number != std::string::npos)
+            text.replace(number, 3, std::to_string(i));
         if (const ResultCallback callback = s.callback.load())
             callback(text.c_str(), static_cast<int>(text.size()));
         s.fired.fetch_add(1);
@@ -163,6 +167,7 @@ __declspec(dllexport) void FakeSdk_Reset()
 {
     State& s = S();
     if (s.firer.joinable()) {
+        s.stopFiring.store(true);
         ::WaitForSingleObject(s.firingDone, 10000);
         s.firer.join();
     }
@@ -205,7 +210,7 @@ __declspec(dllexport) ResultCallback FakeSdk_Callback()
 }
 
 // Starts calling the callback count times, every intervalMicros, from a thread of the fake's;
-// texts are one a line and used in turn.
+// texts are one a line and used in turn, "{n}" in a text becoming the reading's number from 0.
 __declspec(dllexport) void FakeSdk_StartFiring(const char* texts, int count, int intervalMicros)
 {
     State& s = S();
@@ -225,8 +230,15 @@ __declspec(dllexport) void FakeSdk_StartFiring(const char* texts, int count, int
     }
     firing.texts.push_back(current);
     s.fired.store(0);
+    s.stopFiring.store(false);
     ::ResetEvent(s.firingDone);
     s.firer = std::thread(Fire, std::move(firing));
+}
+
+// Ends the current firing after the reading under way.
+__declspec(dllexport) void FakeSdk_StopFiring()
+{
+    S().stopFiring.store(true);
 }
 
 __declspec(dllexport) int FakeSdk_WaitFiring(int timeoutMs)

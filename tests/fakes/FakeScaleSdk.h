@@ -14,7 +14,7 @@ HMODULE Module();
 // How often a fake was loaded into this process (each load counts, even one released again).
 int Loads();
 
-// Forgets the calls and scripted results (every call returns 1 again), waits for a firing.
+// Forgets the calls and scripted results (every call returns 1 again), ends a firing.
 void Reset();
 // "OPO_Open(COM4:115200)", "OPO_Zero", ... in order.
 std::vector<std::string> Calls();
@@ -25,8 +25,10 @@ using Callback = void(__stdcall*)(const char* text, int unused);
 Callback RegisteredCallback();
 
 // Calls the registered callback count times, every intervalMicros, from the fake's own thread;
-// texts are used in turn. Returns at once.
+// texts are used in turn, "{n}" in a text becoming the reading's number from 0. Returns at once.
 void StartFiring(const std::vector<std::string>& texts, int count, int intervalMicros);
+// Ends the firing after the reading under way; WaitFiring tells when it has ended.
+void StopFiring();
 // True when the firing has ended within timeoutMs.
 bool WaitFiring(int timeoutMs);
 int Fired();

@@ -64,6 +64,11 @@ void StartFiring(const std::vector<std::string>& texts, int count, int intervalM
     Control<void (*)(const char*, int, int)>("FakeSdk_StartFiring")(joined.c_str(), count, intervalMicros);
 }
 
+void StopFiring()
+{
+    Control<void (*)()>("FakeSdk_StopFiring")();
+}
+
 bool WaitFiring(int timeoutMs)
 {
     return Control<int (*)(int)>("FakeSdk_WaitFiring")(timeoutMs) == 1;

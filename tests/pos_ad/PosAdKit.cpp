@@ -8,8 +8,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <future>
 
 namespace {
 
@@ -91,23 +93,34 @@ void ScalesIni::Rewrite(const std::string& text)
     WriteWholeFile(kSettings, text);
 }
 
-std::string RunLogPath()
+std::vector<std::string> RunLogFiles()
 {
-    SYSTEMTIME t;
-    ::GetLocalTime(&t);
-    char path[64];
-    std::snprintf(path, sizeof path, "C:\\morvane\\log\\pos_ad_%04u%02u%02u.log", t.wYear, t.wMonth, t.wDay);
-    return path;
+    // Named by date, so in name order they are in the order they were written.
+    std::vector<std::string> paths;
+    WIN32_FIND_DATAA found;
+    const HANDLE search = ::FindFirstFileA("C:\\morvane\\log\\pos_ad_*.log", &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return paths;
+    do
+        paths.push_back(std::string("C:\\morvane\\log\\") + found.cFileName);
+    while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    std::sort(paths.begin(), paths.end());
+    return paths;
 }
 
 std::string RunLogText()
 {
-    return ReadWholeFile(RunLogPath());
+    std::string text;
+    for (const std::string& path : RunLogFiles())
+        text += ReadWholeFile(path);
+    return text;
 }
 
 void ClearRunLog()
 {
-    ::DeleteFileA(RunLogPath().c_str());
+    for (const std::string& path : RunLogFiles())
+        ::DeleteFileA(path.c_str());
 }
 
 std::string WriteTestFile(const std::string& folder, const std::string& name, const std::string& bytes)
@@ -128,4 +141,21 @@ std::vector<std::string> SampleReceiptCalls()
     calls.push_back("结束时间：1250\r\n");
     calls.push_back("合计用时：250\r\n");
     return calls;
+}
+
+int CallWithReply(
+    const std::function<int()>& call, const std::function<void(bool answer)>& reply, int noAnswer, int expected)
+{
+    int result = noAnswer;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        // A late answer may still be on its way when the call has given up. The next try is left
+        // unanswered: it either takes that answer or finds none, and leaves none over for later.
+        const bool answer = attempt % 2 == 0;
+        std::future<int> pending = std::async(std::launch::async, call);
+        reply(answer);
+        result = pending.get();
+        if (result != noAnswer || expected == noAnswer)
+            break;
+    }
+    return result;
 }

@@ -5,6 +5,7 @@
 #include "BmpWriter.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,8 +31,8 @@ private:
     bool m_existed;
 };
 
-// Today's run log, and emptying it.
-std::string RunLogPath();
+// The run log: every day's file, as a test may run across midnight, in the order written.
+std::vector<std::string> RunLogFiles();
 std::string RunLogText();
 void ClearRunLog();
 
@@ -40,3 +41,12 @@ std::string WriteTestFile(const std::string& folder, const std::string& name, co
 
 // The sample receipt as the printer page sends it, with fixed times.
 std::vector<std::string> SampleReceiptCalls();
+
+// Plays the device for one call that waits for its answer: call runs on a thread of its own while
+// reply(answer) reads the request and, when told to, answers it. The library waits for the
+// answer only its own short time, and the way to the test and back (Wine, the pty, the serial
+// bridge, TCP) can take longer on a busy machine; a call that reports noAnswer when the test
+// expected another result is therefore made again, a few times, so what is judged is how the
+// answer is read, not the machine's speed. Returns the last result.
+int CallWithReply(
+    const std::function<int()>& call, const std::function<void(bool answer)>& reply, int noAnswer, int expected);

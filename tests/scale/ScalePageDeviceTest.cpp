@@ -33,13 +33,20 @@ TEST_F(ScalePageDevice, StartsWithWeighingCaptionsAndLeavesTheSdkAlone)
     EXPECT_EQ(Text(IDC_SCALE_LABEL_3), "皮重:");
     EXPECT_EQ(Fields(), Strings(4, ""));
     EXPECT_TRUE(seams.boxes.empty());
-    if (!fake_scale_sdk::Module()) {
-        EXPECT_TRUE(AllScaleSdkSlotsNull());
-        return;
-    }
-    // Loaded by an earlier test of this process: a fresh start in this mode must not call it.
-    fake_scale_sdk::Reset();
+
+    // Both ways a page can start, whatever ran before in this process: with the SDK not loaded
+    // it must not be loaded, and with it loaded it must not be called.
     dlg.reset();
+    ForgetScaleSdk();
+    const int loads = fake_scale_sdk::Loads();
+    OpenMainWindow();
+    EXPECT_EQ(fake_scale_sdk::Module(), nullptr);
+    EXPECT_EQ(fake_scale_sdk::Loads(), loads);
+    EXPECT_TRUE(AllScaleSdkSlotsNull());
+
+    dlg.reset();
+    ASSERT_TRUE(loadScaleSdk());
+    fake_scale_sdk::Reset();
     OpenMainWindow();
     EXPECT_TRUE(fake_scale_sdk::Calls().empty());
 }
@@ -116,7 +123,7 @@ TEST_F(ScalePageDevice, OpenTwiceRunsOneTimerThatReadsUntilClose)
     Click(IDC_SCALE_OPEN);
     Click(IDC_SCALE_OPEN);
     EXPECT_TRUE(seams.boxes.empty());
-    ASSERT_TRUE(WaitForTimerRead(5000));
+    ASSERT_TRUE(WaitForTimerRead(kHungMs));
     Click(IDC_SCALE_CLOSE);
     // Close stopped the page's one timer 1001: there is none left to stop.
     EXPECT_FALSE(::KillTimer(Page().m_hWnd, CPageScale::kPollTimer));

@@ -7,6 +7,7 @@
 #include "app/ZantorPosTestDlg.h"
 #include "devices/ScaleSdk.h"
 #include "fakes/FakePosAd.h"
+#include "fakes/FakeScaleSdk.h"
 #include "settings/Settings.h"
 #include "support/SeamRecorder.h"
 #include "support/TestFiles.h"
@@ -76,4 +77,15 @@ inline bool AllScaleSdkSlotsNull()
     return !s.module && !s.OPO_SetModuleCallBack && !s.OPO_SetAutoMode && !s.OPO_Open && !s.OPO_Close &&
         !s.OPO_GetResult && !s.OPO_ReadResultCache && !s.OPO_SendFre && !s.OPO_Zero && !s.OPO_Tare && !s.OPO_PreTare &&
         !s.OPO_SetUnit && !s.OPO_PowOnZero;
+}
+
+// Puts the process back as it was before any page loaded the SDK, so a test need not depend on
+// what ran before it. The program itself keeps the SDK loaded once it has it.
+inline void ForgetScaleSdk()
+{
+    if (!g_scaleSdk.module)
+        return;
+    fake_scale_sdk::Reset(); // no firing thread may run on in the library
+    ::FreeLibrary(g_scaleSdk.module);
+    g_scaleSdk = ScaleSdk {};
 }

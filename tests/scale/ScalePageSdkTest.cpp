@@ -169,10 +169,10 @@ TEST_F(ScalePageSdk, AReadingWhoseNotificationIsLostIsShownAllTheSameAndSoAreLat
     MSG lost;
     const UINT notify = reading_mailbox::NotifyMessage();
     ASSERT_TRUE(::PeekMessageW(&lost, Page().m_hWnd, notify, notify, PM_REMOVE));
-    EXPECT_TRUE(PumpUntil([&] { return Text(IDC_SCALE_NET) == "1.250"; }, 5000));
+    EXPECT_TRUE(PumpUntil([&] { return Text(IDC_SCALE_NET) == "1.250"; }, kHungMs));
 
     CPageScale::onScaleResult("W,U,N,kg,2.500,0.000,2.500", 0);
-    EXPECT_TRUE(PumpUntil([&] { return Text(IDC_SCALE_NET) == "2.500"; }, 5000));
+    EXPECT_TRUE(PumpUntil([&] { return Text(IDC_SCALE_NET) == "2.500"; }, kHungMs));
     EXPECT_EQ(Fields(), (Strings {"不稳定", "2.500", "0.000", "2.500"}));
 }
 

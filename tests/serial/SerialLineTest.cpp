@@ -30,8 +30,9 @@ HANDLE OpenPort(const char* name)
     return port;
 }
 
-// Reads until want bytes came or attempts reads (200 ms each) came back empty-handed.
-std::string ReadSome(HANDLE port, size_t want, int attempts = 10)
+// Reads until want bytes came or attempts reads (200 ms each) came back empty-handed; the default
+// only ends a test that hangs.
+std::string ReadSome(HANDLE port, size_t want, int attempts = kHungMs / 200)
 {
     std::string got;
     for (int attempt = 0; attempt < attempts && got.size() < want; ++attempt) {
@@ -54,7 +55,7 @@ TEST(SerialLine, BytesCrossBothWaysAndThePortOpensAgain)
         DWORD written = 0;
         const std::string binary("ping\x00\xff\r\n", 8);
         ASSERT_TRUE(::WriteFile(port, binary.data(), static_cast<DWORD>(binary.size()), &written, nullptr));
-        EXPECT_EQ(peer.Read(binary.size(), 2000), binary);
+        EXPECT_EQ(peer.Read(binary.size(), kHungMs), binary);
         peer.Send("pong\n");
         EXPECT_EQ(ReadSome(port, 5), "pong\n");
         ::CloseHandle(port);
@@ -81,8 +82,16 @@ TEST(SerialLine, ANewPeerStartsOnAQuietLine)
         ASSERT_TRUE(first.Connected()) << first.Error();
         const HANDLE port = OpenPort("\\\\.\\COM9");
         ASSERT_NE(port, INVALID_HANDLE_VALUE);
-        first.Send("stale bytes for nobody");
-        ::Sleep(100);
+        const std::string stale = "stale bytes for nobody";
+        first.Send(stale);
+        // Left waiting in the port, where the next peer's start must clear them.
+        COMSTAT waiting {};
+        for (int polls = 0; polls < kHungMs / 10 && waiting.cbInQue < stale.size(); ++polls) {
+            DWORD errors = 0;
+            ::ClearCommError(port, &errors, &waiting);
+            ::Sleep(10);
+        }
+        EXPECT_EQ(waiting.cbInQue, stale.size());
         ::CloseHandle(port);
     }
     SerialPeer second(9);

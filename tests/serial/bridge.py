@@ -11,6 +11,10 @@ The bridge keeps each pty's device side open itself, so the program under test m
 close the port as often as it likes without the line going dead. A test connects before it
 opens the port; when it disconnects, whatever is still queued in either direction is thrown
 away so the next test starts on a quiet line.
+
+A new connection is first quieted the same way and then sent READY, and only then joined to
+the line: everything after READY is the line's, so a test that waits for it neither loses what
+the program writes next nor receives what an earlier program left behind.
 """
 import errno
 import os
@@ -21,6 +25,7 @@ import termios
 import tty
 
 PORTS = 13
+READY = b"zpt-serial-bridge ready\n"
 
 
 def link_name(number):
@@ -94,6 +99,11 @@ def main():
                 client, _ = p.listener.accept()
                 p.drop_client()
                 client.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+                try:
+                    client.sendall(READY)
+                except OSError:
+                    client.close()
+                    continue
                 p.client = client
             if p.client and p.client in ready:
                 try:

@@ -13,7 +13,7 @@ case "$action" in
     rm -f "$dir/tcp-base"
     setsid python3 "$here/bridge.py" "$dir" </dev/null >"$dir/bridge.log" 2>&1 &
     echo $! > "$dir/bridge.pid"
-    for _ in $(seq 1 100); do [ -f "$dir/tcp-base" ] && break; sleep 0.05; done
+    for _ in $(seq 1 600); do [ -f "$dir/tcp-base" ] && break; sleep 0.05; done
     [ -f "$dir/tcp-base" ] || { echo "serial bridge did not start:"; cat "$dir/bridge.log"; exit 1; } >&2
     mapped=$(wine reg query 'HKLM\Software\Wine\Ports' 2>/dev/null | tr -d '\r')
     changed=0

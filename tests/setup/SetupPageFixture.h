@@ -6,6 +6,7 @@
 #include "pages/setup/PageSetup.h"
 #include "settings/Settings.h"
 #include "support/SeamRecorder.h"
+#include "support/SettingsText.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -49,6 +50,3 @@ protected:
     HWND parent = nullptr;
     std::unique_ptr<CPageSetup> page;
 };
-
-// All stored fields of a record, for comparing two records with a readable difference.
-std::string Describe(const Settings& s);

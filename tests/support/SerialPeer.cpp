@@ -46,8 +46,15 @@ SerialPeer::SerialPeer(int comNumber)
     BOOL noDelay = TRUE;
     ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
     m_socket = s;
-    // The bridge takes the new connection and quiets the line before it forwards anything.
-    Drain(50);
+    // The bridge quiets the line and says so before it forwards anything: from here on every byte
+    // is the line's, and nothing the program writes later can be thrown away with the old ones.
+    const std::string ready = "zpt-serial-bridge ready\n";
+    const std::string got = Read(ready.size(), kHungMs);
+    if (got != ready) {
+        m_error = "the serial bridge for COM" + std::to_string(comNumber) + " did not say it was ready";
+        ::closesocket(s);
+        m_socket = ~0ull;
+    }
 }
 
 SerialPeer::~SerialPeer()

@@ -3,13 +3,15 @@
 // connection, so a test plays the printer, scale or board the program talks to.
 #pragma once
 
+#include "TestFiles.h"
+
 #include <functional>
 #include <string>
 
 class SerialPeer {
 public:
-    // Connects to the far end of COMn (1..12), or of LPT1 with 13. Connect before the program
-    // opens the port.
+    // Connects to the far end of COMn (1..12), or of LPT1 with 13, and returns once the bridge has
+    // quieted the line. Connect before the program opens the port.
     explicit SerialPeer(int comNumber);
     ~SerialPeer();
     SerialPeer(const SerialPeer&) = delete;
@@ -25,7 +27,7 @@ public:
     std::string ReadLine(int timeoutMs);
     // Exactly count bytes, or fewer if the time runs out.
     std::string Read(size_t count, int timeoutMs);
-    // Whatever arrives within waitMs.
+    // Whatever arrives within waitMs: only for bytes that must not come.
     std::string Drain(int waitMs);
 
 private:

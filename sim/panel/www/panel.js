@@ -28,6 +28,7 @@ async function command(line) {
     });
     const answer = await reply.json();
     if (answer.ok) say("已执行: " + line, false);
+    else if (answer.running) say("执行中 (" + line + "): 结果见上面的状态", false);
     else say("未执行 (" + line + "): " + answer.error, true);
     return answer;
   } catch (e) {

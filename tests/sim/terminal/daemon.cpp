@@ -69,7 +69,7 @@ Daemon::Daemon(const std::vector<std::string>& extraArgs, const std::string& rec
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
-    const auto deadline = in(15000);
+    const auto deadline = in(kHungMs);
     while (Clock::now() < deadline) {
         if (control("ping", 2000).value("ok", false)) return;
         int status = 0;
@@ -158,7 +158,7 @@ SerialEnd::~SerialEnd() {
 
 void SerialEnd::send(const std::string& bytes) {
     size_t done = 0;
-    const auto deadline = in(5000);
+    const auto deadline = in(kHungMs);
     while (done < bytes.size() && Clock::now() < deadline) {
         const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
         if (n > 0) {
@@ -198,6 +198,15 @@ std::string SerialEnd::drain(int quietMs) {
         readSome(fd_, out, in(quietMs));
         if (out.size() == before) return out;
     }
+}
+
+std::string SerialEnd::waiting() {
+    std::string out;
+    out.swap(pending_);
+    char buffer[65536];
+    const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+    if (n > 0) out.append(buffer, static_cast<size_t>(n));
+    return out;
 }
 
 TcpEnd::TcpEnd(int port) {

@@ -12,6 +12,10 @@
 
 namespace zsim::test {
 
+// The bound of a wait for something that must happen: the waits end as soon as it has, so this
+// only ends a test that hangs, however busy the machine is.
+constexpr int kHungMs = 30000;
+
 class Daemon {
 public:
     explicit Daemon(const std::vector<std::string>& extraArgs = {}, const std::string& receiptsDir = {});
@@ -24,11 +28,11 @@ public:
     std::string log() const;
 
     // One control request; an answer {"ok":false,"error":...} when it fails.
-    nlohmann::json control(const std::string& line, int timeoutMs = 5000) const;
+    nlohmann::json control(const std::string& line, int timeoutMs = kHungMs) const;
     nlohmann::json state() const { return control("state"); }
     int tcpPort() const { return state()["printer"]["tcp_port"]; }
     // Polls the state until check(state) holds, at most timeoutMs.
-    bool waitFor(const std::function<bool(const nlohmann::json&)>& check, int timeoutMs = 10000) const;
+    bool waitFor(const std::function<bool(const nlohmann::json&)>& check, int timeoutMs = kHungMs) const;
 
     // SIGTERM (or sig), then the exit status; -1 if it did not end in time.
     int stop(int sig = 15, int timeoutMs = 10000);
@@ -53,6 +57,8 @@ public:
     std::string readUntil(const std::string& terminator, int timeoutMs);
     // Whatever arrives until the line has been quiet for quietMs.
     std::string drain(int quietMs);
+    // What the line holds at this moment, in one read.
+    std::string waiting();
 
 private:
     int fd_ = -1;

@@ -3,8 +3,6 @@
 // end on a signal.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 
@@ -31,16 +29,16 @@ TEST(TerminalLifecycle, ReopenedLinesKeepWorking) {
     for (int round = 0; round < 3; ++round) {
         SerialEnd scale(d.stateDir() + "/scale");
         scale.send("R\r\n");
-        EXPECT_EQ(scale.readUntil("\r\n", 5000), "W,S,Z,kg,0.000,0.000,0.000\r\n") << "round " << round;
+        EXPECT_EQ(scale.readUntil("\r\n", kHungMs), "W,S,Z,kg,0.000,0.000,0.000\r\n") << "round " << round;
         SerialEnd board(d.stateDir() + "/board");
         board.send(boardFrame('D'));
-        EXPECT_EQ(board.read(6, 5000), boardFrame('D', "1")) << "round " << round;
+        EXPECT_EQ(board.read(6, kHungMs), boardFrame('D', "1")) << "round " << round;
     }
     // A host that closes the port in the middle of a job and opens it again
     // finishes the same receipt.
     SerialEnd(d.stateDir() + "/printer").send("\x1b@First half, ");
     SerialEnd(d.stateDir() + "/printer").send("second half\n");
-    const nlohmann::json r = d.control("wait-receipt 10000 0", 15000);
+    const nlohmann::json r = d.control("wait-receipt " + std::to_string(kHungMs) + " 0", 2 * kHungMs);
     ASSERT_TRUE(r.value("ok", false)) << r.dump();
     EXPECT_EQ(readFile(r["receipt"]["raw"]), "\x1b@First half, second half\n");
 }
@@ -48,13 +46,14 @@ TEST(TerminalLifecycle, ReopenedLinesKeepWorking) {
 TEST(TerminalLifecycle, ReadingsNobodyReadsDoNotPileUpOnTheLine) {
     Daemon d({"--scale-rate", "100"});
     ASSERT_TRUE(d.running()) << d.error();
-    // Well over a kilobyte of readings is sent while no host has the port.
-    ::usleep(800 * 1000);
+    // Well over a kilobyte of readings (28 bytes each) is sent while no host has the port.
+    ASSERT_TRUE(d.waitFor([](const nlohmann::json& s) { return s["scale"]["sdk_readings"] >= 80; }));
     SerialEnd scale(d.stateDir() + "/scale");
-    const std::string backlog = scale.drain(5);
+    const std::string backlog = scale.waiting();
+    EXPECT_GT(backlog.size(), 0u);
     EXPECT_LE(backlog.size(), 1024u + 64u);
     scale.send("M,0\r\n");
-    EXPECT_NE(scale.drain(300).find("A,M\r\n"), std::string::npos);
+    EXPECT_NE(scale.readUntil("A,M\r\n", kHungMs).find("A,M\r\n"), std::string::npos);
 }
 
 TEST(TerminalLifecycle, ControlRequestsItCannotCarryOutAreRefusedWithAReason) {
@@ -68,7 +67,7 @@ TEST(TerminalLifecycle, ControlRequestsItCannotCarryOutAreRefusedWithAReason) {
         EXPECT_FALSE(answer.value("ok", true)) << bad;
         EXPECT_FALSE(answer.value("error", "").empty()) << bad;
     }
-    const nlohmann::json waited = d.control("wait-receipt 100", 5000);
+    const nlohmann::json waited = d.control("wait-receipt 100");
     EXPECT_EQ(waited.value("error", ""), "no receipt within the time");
     EXPECT_TRUE(d.control("ping").value("ok", false)) << "a refusal upset the terminal";
 }
