@@ -183,20 +183,6 @@ protected:
         return nullptr;
     }
 
-    // What the port gives, until count bytes came or reads stayed empty for the hang bound.
-    static std::string ReadPort(HANDLE port, size_t count)
-    {
-        std::string got;
-        for (int attempt = 0; attempt < kHungMs / 200 && got.size() < count; ++attempt) {
-            char buffer[256];
-            DWORD n = 0;
-            if (!::ReadFile(port, buffer, sizeof buffer, &n, nullptr))
-                break;
-            got.append(buffer, n);
-        }
-        return got;
-    }
-
     std::unique_ptr<SerialPeer> peer;
 };
 
@@ -435,7 +421,7 @@ TEST_F(OurScaleSdk, CloseEndsTheReadingsAndThePortOpensAgain)
     ASSERT_NE(port, nullptr) << "something still holds the closed port";
     const std::string unread = "W,S,Z,kg,1.000,0.000,1.000\r\n";
     peer->Send(unread);
-    EXPECT_EQ(ReadPort(port, unread.size()), unread);
+    EXPECT_EQ(ReadComPort(port, unread.size()), unread);
     ::CloseHandle(port);
     EXPECT_TRUE(Readings(1, 0).empty());
 
@@ -470,7 +456,7 @@ TEST_F(OurScaleSdk, TheCallbackMayCallTheSdkWithoutDeadlock)
     ASSERT_NE(port, nullptr) << "the reader did not let the port go";
     const std::string unread = "W,S,Z,kg,3.000,0.000,3.000\r\n";
     peer->Send(unread);
-    EXPECT_EQ(ReadPort(port, unread.size()), unread);
+    EXPECT_EQ(ReadComPort(port, unread.size()), unread);
     ::CloseHandle(port);
     EXPECT_EQ(Readings(2, 0), Strings {"W,S,Z,kg,1.000,0.000,1.000"});
     {

@@ -30,21 +30,6 @@ HANDLE OpenPort(const char* name)
     return port;
 }
 
-// Reads until want bytes came or attempts reads (200 ms each) came back empty-handed; the default
-// only ends a test that hangs.
-std::string ReadSome(HANDLE port, size_t want, int attempts = kHungMs / 200)
-{
-    std::string got;
-    for (int attempt = 0; attempt < attempts && got.size() < want; ++attempt) {
-        char buffer[256];
-        DWORD n = 0;
-        if (!::ReadFile(port, buffer, sizeof buffer, &n, nullptr))
-            break;
-        got.append(buffer, n);
-    }
-    return got;
-}
-
 TEST(SerialLine, BytesCrossBothWaysAndThePortOpensAgain)
 {
     SerialPeer peer(7);
@@ -57,7 +42,7 @@ TEST(SerialLine, BytesCrossBothWaysAndThePortOpensAgain)
         ASSERT_TRUE(::WriteFile(port, binary.data(), static_cast<DWORD>(binary.size()), &written, nullptr));
         EXPECT_EQ(peer.Read(binary.size(), kHungMs), binary);
         peer.Send("pong\n");
-        EXPECT_EQ(ReadSome(port, 5), "pong\n");
+        EXPECT_EQ(ReadComPort(port, 5), "pong\n");
         ::CloseHandle(port);
     }
 }
@@ -98,7 +83,7 @@ TEST(SerialLine, ANewPeerStartsOnAQuietLine)
     ASSERT_TRUE(second.Connected()) << second.Error();
     const HANDLE port = OpenPort("\\\\.\\COM9");
     ASSERT_NE(port, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(ReadSome(port, 1, 2), "");
+    EXPECT_EQ(ReadComPort(port, 1, 2), "");
     ::CloseHandle(port);
 }
 

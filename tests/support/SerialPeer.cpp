@@ -125,3 +125,16 @@ std::string SerialPeer::Drain(int waitMs)
 {
     return ReadUntil([](const std::string&) { return false; }, waitMs);
 }
+
+std::string ReadComPort(void* port, size_t want, int attempts)
+{
+    std::string got;
+    for (int attempt = 0; attempt < attempts && got.size() < want; ++attempt) {
+        char buffer[256];
+        DWORD n = 0;
+        if (!::ReadFile(port, buffer, sizeof buffer, &n, nullptr))
+            break;
+        got.append(buffer, n);
+    }
+    return got;
+}

@@ -35,3 +35,7 @@ private:
     std::string m_pending; // received but not yet handed to the test
     std::string m_error;
 };
+
+// The program's end of a COM port, read as a test opened it (200 ms read timeouts): until want
+// bytes came or attempts reads came back empty-handed; the default only ends a test that hangs.
+std::string ReadComPort(void* port, size_t want, int attempts = kHungMs / 200);
