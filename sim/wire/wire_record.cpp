@@ -28,8 +28,7 @@ std::string localTime(int64_t ms) {
 
 }  // namespace
 
-Record::Record(escpos::DrawerSwitch wiring)
-    : wiring_(wiring), startedMs_(term::nowMs()), startedWallMs_(wallMs()), printer_(wiring) {}
+Record::Record(escpos::DrawerSwitch wiring) : startedMs_(term::nowMs()), startedWallMs_(wallMs()), printer_(wiring) {}
 
 void Record::bytes(Protocol protocol, const std::string& line, Direction d, const uint8_t* p, size_t n) {
     if (n == 0) return;

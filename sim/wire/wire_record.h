@@ -72,7 +72,6 @@ private:
     };
     void add(const std::string& line, Direction d, std::vector<Item>& items, bool ofJob);
 
-    escpos::DrawerSwitch wiring_;
     int64_t startedMs_;
     int64_t startedWallMs_;
     uint64_t seq_ = 0;
