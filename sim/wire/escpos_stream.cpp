@@ -27,7 +27,7 @@ std::string params(const uint8_t* p, size_t n) {
     if (nul) --end;
     size_t tail = 0;
     while (tail < end && printable(p[end - 1 - tail])) ++tail;
-    if (tail < 4) tail = 0;
+    if (tail < 3) tail = 0;
     std::string out;
     const size_t numbers = end - tail;
     for (size_t i = 0; i < numbers && i < kParamsShown; ++i) out += (out.empty() ? "" : " ") + std::to_string(p[i]);
@@ -191,11 +191,21 @@ void EscPosStream::list(const uint8_t* header, size_t headerLength, size_t keyLe
     all.insert(all.end(), preview.begin(), preview.end());
     const Description d = describe(all.data(), all.size());
     std::string what = d.name.empty() ? spell(header, keyLength) : d.name;
-    append(what, params(header + keyLength, headerLength - keyLength), "  ");
+    std::string shown = params(header + keyLength, headerLength - keyLength);
+    std::string data = dataBytes ? "data " + std::to_string(dataBytes) + " bytes" : dataWords;
+    const Located at = locate(all.data(), all.size());
+    if (at.row && at.row->function && preview.size() >= 2) {
+        // GS ( k, GS ( L: the header only gives the data's length; the function's own
+        // parameters (after the two bytes that select it), or the symbol's text, say more.
+        const std::string text = symbolText(header, headerLength, preview, dataBytes);
+        const bool small = dataBytes <= 2 + kParamsShown;
+        shown = !text.empty() ? text : small ? params(preview.data() + 2, preview.size() - 2) : std::string();
+        if (!text.empty() || small) data.clear();
+    }
+    append(what, shown, "  ");
     append(what, pulseWords(header, headerLength), " · ");
     append(what, imageWords(header, headerLength), " · ");
-    append(what, symbolText(header, headerLength, preview, dataBytes), " · ");
-    append(what, dataBytes ? "data " + std::to_string(dataBytes) + " bytes" : dataWords, " · ");
+    append(what, data, " · ");
     emit(Item(std::move(what), all.data(), all.size(), headerLength + dataBytes));
 }
 
