@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "wire/wire_json.h"
+
 namespace zsim::panel {
 
 namespace fs = std::filesystem;
@@ -15,6 +17,8 @@ namespace {
 constexpr auto kCommandWait = std::chrono::seconds(5);
 constexpr int64_t kPollWindowMs = 2000;
 constexpr int64_t kWiringEveryMs = 1000;
+// Wire entries a page gets per tick at most; a flood beyond it is counted, not sent.
+constexpr size_t kWirePerTick = 200;
 
 PanelServerConfig serverConfig(const term::Options& o) {
     PanelServerConfig c;
@@ -84,6 +88,7 @@ void Panel::stop() {
 
 void Panel::tick() {
     publishState();
+    publishWire();
     timer_ = loop_.after(kTickMs, [this] { tick(); });
 }
 
@@ -95,6 +100,19 @@ void Panel::publishState() {
     if (text == lastState_) return;
     lastState_ = text;
     feed_.publishState(std::move(text));
+}
+
+void Panel::publishWire() {
+    const wire::Record& record = terminal_.wire();
+    if (record.lastSeq() == wireSeq_) return;
+    uint64_t unused = 0;
+    nlohmann::json entries = nlohmann::json::array();
+    for (const wire::Entry* e : record.after(wireSeq_, {}, kWirePerTick, unused))
+        entries.push_back(wire::entryJson(*e, false));
+    // Entries the lines' rings dropped since the last tick are skipped as well.
+    const uint64_t skipped = record.lastSeq() - wireSeq_ - entries.size();
+    wireSeq_ = record.lastSeq();
+    feed_.publishWire(term::jsonLine(entries), entries.size(), skipped);
 }
 
 nlohmann::json Panel::pollsJson(const nlohmann::json& scale) {

@@ -39,6 +39,7 @@ private:
     void publishState();
     nlohmann::json pollsJson(const nlohmann::json& scale);
     nlohmann::json wiringJson();
+    void publishWire();
 
     term::EventLoop& loop_;
     term::Terminal& terminal_;
@@ -52,6 +53,7 @@ private:
     int64_t boardPolledAt_ = 0, sdkPolledAt_ = 0;  // wall clock
     nlohmann::json wiring_ = nlohmann::json::array();
     int64_t wiringReadAt_ = -1000000;
+    uint64_t wireSeq_ = 0;  // the last wire entry published
 };
 
 }  // namespace zsim::panel

@@ -27,6 +27,21 @@ void PanelFeed::publishReceipt(std::string json) {
     changed_.notify_all();
 }
 
+void PanelFeed::publishWire(std::string entries, uint64_t count, uint64_t skipped) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        wire_.push_back(WireBatch{std::move(entries), count, skipped, wireEntries_});
+        wireEntries_ += count + skipped;
+        wireKept_ += count;
+        ++wireCount_;
+        while (wire_.size() > 1 && wireKept_ > kWireEntriesKept) {
+            wireKept_ -= wire_.front().count;
+            wire_.pop_front();
+        }
+    }
+    changed_.notify_all();
+}
+
 void PanelFeed::stop() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -45,7 +60,9 @@ std::string PanelFeed::state() const {
     return state_;
 }
 
-bool PanelFeed::pending(const Cursor& c) const { return c.state != stateVersion_ || c.receipt != receiptCount_; }
+bool PanelFeed::pending(const Cursor& c) const {
+    return c.state != stateVersion_ || c.receipt != receiptCount_ || c.wire != wireCount_;
+}
 
 std::string PanelFeed::next(Cursor& cursor, std::chrono::milliseconds wait) {
     std::unique_lock<std::mutex> lock(mutex_);
@@ -57,6 +74,15 @@ std::string PanelFeed::next(Cursor& cursor, std::chrono::milliseconds wait) {
     if (cursor.receipt < first) cursor.receipt = first;
     for (; cursor.receipt < receiptCount_; ++cursor.receipt)
         out += event("receipt", receipts_[static_cast<size_t>(cursor.receipt - first)]);
+    const uint64_t firstBatch = wireCount_ - wire_.size();
+    if (cursor.wire < firstBatch) cursor.wire = firstBatch;
+    for (; cursor.wire < wireCount_; ++cursor.wire) {
+        const WireBatch& b = wire_[static_cast<size_t>(cursor.wire - firstBatch)];
+        const uint64_t missed = cursor.wireBegun ? b.before - cursor.wireEntries : 0;
+        out += event("wire", "{\"skipped\":" + std::to_string(missed + b.skipped) + ",\"entries\":" + b.entries + "}");
+        cursor.wireEntries = b.before + b.count + b.skipped;
+        cursor.wireBegun = true;
+    }
     if (cursor.state != stateVersion_) {
         out += event("state", state_);
         cursor.state = stateVersion_;

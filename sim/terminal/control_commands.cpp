@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "terminal/terminal.h"
+#include "wire/wire_json.h"
 
 namespace zsim::term {
 
@@ -143,6 +144,17 @@ std::string waitReceipt(const Call& c) {
     return {};  // the answer comes with the receipt, or at the timeout
 }
 
+std::string wireEntries(const Call& c) {
+    // "wire", "wire board", "wire all 1200", "wire 1200": the line is a name, the entry a number.
+    const bool lineGiven = c.args() >= 1 && !count(c.arg(), 0xFFFFFFFFFFFF);
+    std::string line = lineGiven ? c.arg() : std::string();
+    const auto after =
+        c.args() > (lineGiven ? 1u : 0u) ? count(c.arg(lineGiven ? 2 : 1), 0xFFFFFFFFFFFF) : std::optional<int64_t>(0);
+    if (!after || c.args() > (lineGiven ? 2u : 1u) || line.size() > 32) return c.usage();
+    if (line == "all") line.clear();
+    return jsonLine(wire::wireAnswer(c.terminal.wire(), line, static_cast<uint64_t>(*after)));
+}
+
 const ControlCommand kCommands[] = {
     // Laid out by hand, so that each row keeps its handler beside it.
     // clang-format off
@@ -204,6 +216,8 @@ const ControlCommand kCommands[] = {
     {"receipts", "[N]", "the newest N receipts (default all listed)", receipts},
     {"wait-receipt", "[TIMEOUT_MS [AFTER_JOB]]", "the first receipt after job AFTER_JOB (default: the newest)",
      waitReceipt},
+    {"wire", "[LINE|all] [AFTER]", "the wire record: entries of a line (all lines) after entry AFTER (0)",
+     wireEntries},
     {"driver-job", "DIR", "the Windows printer queue hands over a rendered job", [](const Call& c) {
         if (c.args() != 1) return c.usage();
         // It reads any folder it is given: only the print system's backend, on the control socket.

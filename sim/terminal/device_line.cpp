@@ -25,9 +25,23 @@ void DeviceLine::readable() {
         const long n = port_->read(buffer, sizeof buffer);
         if (n <= 0) break;
         received_ += static_cast<uint64_t>(n);
+        if (wire_) wire_->bytes(wireProtocol_, wireName_, wire::Direction::ToDevice, buffer, static_cast<size_t>(n));
         protocol_->received(buffer, static_cast<size_t>(n), nowMs());
     }
     reschedule();
+}
+
+void DeviceLine::send(const std::string& bytes) {
+    if (wire_)
+        wire_->bytes(wireProtocol_, wireName_, wire::Direction::ToHost, reinterpret_cast<const uint8_t*>(bytes.data()),
+                     bytes.size());
+    port_->send(bytes);
+}
+
+void DeviceLine::setWire(wire::Record* record, wire::Protocol protocol, std::string name) {
+    wire_ = record;
+    wireProtocol_ = protocol;
+    wireName_ = std::move(name);
 }
 
 void DeviceLine::reschedule() {

@@ -9,6 +9,7 @@
 #include "terminal/device_protocol.h"
 #include "terminal/event_loop.h"
 #include "terminal/pty_port.h"
+#include "wire/wire_record.h"
 
 namespace zsim::term {
 
@@ -19,7 +20,9 @@ public:
 
     // The protocol's Send should call send() of this line.
     void start(std::unique_ptr<DeviceProtocol> protocol);
-    void send(const std::string& bytes) { port_->send(bytes); }
+    void send(const std::string& bytes);
+    // Every byte read and sent goes on this record too, as the line called name.
+    void setWire(wire::Record* record, wire::Protocol protocol, std::string name);
     // Call after changing what decides the protocol's next unasked word.
     void reschedule();
 
@@ -34,6 +37,9 @@ private:
     std::unique_ptr<DeviceProtocol> protocol_;
     EventLoop::TimerId timer_ = 0;
     uint64_t received_ = 0;
+    wire::Record* wire_ = nullptr;
+    wire::Protocol wireProtocol_ = wire::Protocol::Board;
+    std::string wireName_;
 };
 
 }  // namespace zsim::term

@@ -22,6 +22,7 @@ void Drawer::open(const DrawerPulse& pulse) {
     pulses_.push_back(pulse);
     if (!pulses_.back().atMs) pulses_.back().atMs = wallClockMs();
     while (pulses_.size() > kPulsesKept) pulses_.pop_front();
+    if (pulsed_) pulsed_(pulses_.back());
     ++openings_;
     openedBy_ = by;
     const bool was = open_;

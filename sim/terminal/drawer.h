@@ -43,6 +43,8 @@ public:
     uint64_t openings() const { return openings_; }
     const std::string& openedBy() const { return openedBy_; }
     const std::deque<DrawerPulse>& pulses() const { return pulses_; }  // oldest first
+    // Hears of every opening, also of an open drawer's.
+    void onPulse(std::function<void(const DrawerPulse&)> listener) { pulsed_ = std::move(listener); }
 
 private:
     void armTimer();
@@ -55,6 +57,7 @@ private:
     std::string openedBy_;
     EventLoop::TimerId timer_ = 0;
     std::deque<DrawerPulse> pulses_;
+    std::function<void(const DrawerPulse&)> pulsed_;
 };
 
 }  // namespace zsim::term

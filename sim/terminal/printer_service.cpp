@@ -99,6 +99,9 @@ void PrinterService::readable(int fd) {
     for (int round = 0; round < kReadsPerWake; ++round) {
         const ssize_t n = tcp ? ::recv(fd, buffer, sizeof buffer, 0) : pty->read(buffer, sizeof buffer);
         if (n > 0) {
+            if (wire_)
+                wire_->bytes(wire::Protocol::EscPos, lineName(fd), wire::Direction::ToDevice, buffer,
+                             static_cast<size_t>(n));
             if (owner_ != fd) ownerLine_ = lineName(fd);
             owner_ = fd;
             lastSpoke_ = fd;
@@ -150,6 +153,9 @@ void PrinterService::finish() {
 void PrinterService::reply(const uint8_t* data, size_t size) {
     const int to = owner_ >= 0 ? owner_ : lastSpoke_;
     if (ptys_.empty()) return;
+    if (wire_)
+        wire_->bytes(wire::Protocol::EscPos, to >= 0 ? lineName(to) : lineName(ptys_.front()->fd()),
+                     wire::Direction::ToHost, data, size);
     if (to < 0 || !isTcp(to)) {
         PtyPort* pty = to >= 0 ? ptyOf(to) : nullptr;
         (pty ? pty : ptys_.front().get())->send(data, size);

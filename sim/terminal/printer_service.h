@@ -18,6 +18,7 @@
 #include "printer/virtual_printer.h"
 #include "terminal/event_loop.h"
 #include "terminal/pty_port.h"
+#include "wire/wire_record.h"
 
 namespace zsim::term {
 
@@ -42,6 +43,8 @@ public:
     void reply(const uint8_t* data, size_t size);
     // Ends a job still open (at shutdown: its bytes are not lost).
     void finish();
+    // Every byte read and every answer sent goes on this record too.
+    void setWire(wire::Record* record) { wire_ = record; }
 
     int tcpPort() const { return tcpPort_; }
     const std::vector<std::unique_ptr<PtyPort>>& ptys() const { return ptys_; }
@@ -77,6 +80,7 @@ private:
     std::string endingLine_;
     int lastSpoke_ = -1;
     EventLoop::TimerId idle_ = 0;
+    wire::Record* wire_ = nullptr;
 };
 
 }  // namespace zsim::term

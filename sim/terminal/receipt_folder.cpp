@@ -39,10 +39,12 @@ void ReceiptFolder::keep(Receipt receipt) {
     if (listener_) listener_(receipts_.back());
 }
 
-const Receipt& ReceiptFolder::add(const JobResult& job, int64_t finishedMs, const std::string& line) {
+const Receipt& ReceiptFolder::add(const JobResult& job, int64_t finishedMs, const std::string& line,
+                                  const std::string& wire) {
     Receipt r;
     r.job = job.job;
     r.line = line;
+    r.wire = wire;
     r.finishedMs = finishedMs;
     for (const std::string& page : job.pageFiles) r.pages.push_back(baseName(page));
     r.raw = baseName(job.rawFile);
@@ -70,6 +72,8 @@ void ReceiptFolder::loadExisting() {
             r.job = std::stoi(m[2]);
             if (m[1] == "driver") r.line = "driver";
             r.report = file;
+            const std::string wire = file.substr(0, file.size() - 5) + ".wire.txt";
+            if (fs::is_regular_file(fs::path(dir_) / wire, ec)) r.wire = wire;
             r.raw = baseName(report.value("raw_file", ""));
             r.bytes = report.value("bytes", 0ull);
             r.unknown = report.value("unknown_total", 0ull);

@@ -21,6 +21,7 @@ struct Receipt {
     uint64_t bytes = 0;
     uint64_t unknown = 0;
     std::string line;  // where the job came in: a printer link name or "tcp"; empty when not known
+    std::string wire;  // the job's wire text (job-NNNN.wire.txt); empty when there is none
 };
 
 class ReceiptFolder {
@@ -35,7 +36,8 @@ public:
     // False for a job that put nothing on paper and has nothing to report,
     // such as a status query: it is no receipt.
     static bool isReceipt(const JobResult& job);
-    const Receipt& add(const JobResult& job, int64_t finishedMs, const std::string& line = {});
+    const Receipt& add(const JobResult& job, int64_t finishedMs, const std::string& line = {},
+                       const std::string& wire = {});
     // Rewrites index.html in one step, so a browser never sees half of it.
     bool writeIndex(std::string& error) const;
 

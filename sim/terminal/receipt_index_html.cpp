@@ -46,7 +46,9 @@ std::string renderReceiptIndex(const std::deque<Receipt>& receipts) {
         html += "<p>" + localTime(r.finishedMs) + (r.line.empty() ? "" : " &middot; via " + escaped(r.line)) +
                 " &middot; " + std::to_string(r.bytes) + " bytes &middot; ";
         html += "<a href=\"" + escaped(r.raw) + "\">raw bytes</a> &middot; <a href=\"" + escaped(r.report) +
-                "\">report</a></p>\n";
+                "\">report</a>";
+        if (!r.wire.empty()) html += " &middot; <a href=\"" + escaped(r.wire) + "\">wire</a>";
+        html += "</p>\n";
         html += std::string("<p") + (r.unknown ? " class=\"unknown\"" : "") +
                 ">Unknown commands: " + std::to_string(r.unknown) + "</p>\n";
         if (r.pages.empty()) html += "<p>Nothing on paper.</p>\n";

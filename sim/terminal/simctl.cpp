@@ -30,7 +30,10 @@ constexpr size_t kMaxAnswer = 64u << 20;
 const char kUsage[] =
     "Usage: zantor-simctl [--state-dir DIR] COMMAND [ARGS...]\n"
     "       zantor-simctl [--state-dir DIR] wait-ready [TIMEOUT_MS]\n"
-    "Sends COMMAND to the zantor-sim running on DIR and prints its JSON answer.\n"
+    "       zantor-simctl [--state-dir DIR] wire [LINE] [--follow]\n"
+    "Sends COMMAND to the zantor-sim running on DIR and prints its JSON answer; wire prints the\n"
+    "wire record of LINE (printer, board, scale, tcp, drawer, driver; default all) as text, and\n"
+    "with --follow goes on printing new entries until the terminal stops.\n"
     "Commands:\n";
 
 int64_t msLeft(Clock::time_point deadline) {
@@ -103,6 +106,32 @@ int waitReady(const std::string& path, int64_t timeoutMs) {
     return 2;
 }
 
+// The wire record as text lines, the same as a job's wire file holds.
+int printWire(const std::string& path, const std::string& line, bool follow) {
+    constexpr auto kFollowEvery = std::chrono::milliseconds(200);
+    uint64_t after = 0;
+    for (bool first = true;; first = false) {
+        std::string answer, error;
+        const std::string request = "wire " + (line.empty() ? std::string("all") : line) + " " + std::to_string(after);
+        if (!ask(path, request, Clock::now() + std::chrono::milliseconds(kAnswerMs), answer, error)) {
+            std::fprintf(stderr, "zantor-simctl: %s\n", first ? error.c_str() : "the terminal has stopped");
+            return first ? 2 : 0;
+        }
+        const nlohmann::json parsed = nlohmann::json::parse(answer, nullptr, false);
+        if (!parsed.is_object() || !parsed.value("ok", false)) {
+            std::puts(answer.c_str());
+            return 1;
+        }
+        const uint64_t skipped = parsed.value("skipped", uint64_t{0});
+        if (skipped) std::printf("# … %llu entries skipped\n", static_cast<unsigned long long>(skipped));
+        for (const auto& e : parsed["entries"]) std::puts(e.value("text", "").c_str());
+        std::fflush(stdout);
+        after = parsed.value("next", after);
+        if (!follow) return 0;
+        std::this_thread::sleep_for(kFollowEvery);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -121,6 +150,21 @@ int main(int argc, char** argv) {
     if (command == "wait-ready") {
         const int64_t timeout = first + 1 < argc ? std::atoll(argv[first + 1]) : 10000;
         return waitReady(path, timeout);
+    }
+    if (command == "wire") {
+        std::string line;
+        bool follow = false;
+        for (int i = first + 1; i < argc; ++i) {
+            if (std::strcmp(argv[i], "--follow") == 0 || std::strcmp(argv[i], "-f") == 0) {
+                follow = true;
+            } else if (line.empty() && argv[i][0] != '-') {
+                line = argv[i];
+            } else {
+                std::fprintf(stderr, "usage: zantor-simctl [--state-dir DIR] wire [LINE] [--follow]\n");
+                return 2;
+            }
+        }
+        return printWire(path, line, follow);
     }
     std::string line;
     for (int i = first; i < argc; ++i) line += (i > first ? " " : "") + std::string(argv[i]);

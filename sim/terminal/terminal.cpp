@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "terminal/control_commands.h"
+#include "wire/terminal_events.h"
 
 namespace zsim::term {
 
@@ -14,6 +15,7 @@ namespace fs = std::filesystem;
 Terminal::Terminal(EventLoop& loop, const Options& options)
     : loop_(loop),
       options_(options),
+      wire_(options.drawerSwitch),
       scale_(options.scaleCapacityGrams),
       drawer_(loop, options.drawerCloseMs, [this](bool open) { drawerChanged(open); }),
       receipts_(options.receiptsDir) {}
@@ -60,10 +62,13 @@ bool Terminal::start(std::string& error) {
     }
     printerService_ = std::make_unique<PrinterService>(loop_, *printer_, options_.printer);
     if (!printerService_->start(std::move(printerPorts), error)) return false;
+    printerService_->setWire(&wire_);
+    drawer_.onPulse([this](const DrawerPulse& p) { wire_.event("drawer", wire::drawerWords(p)); });
 
     auto boardPort = PtyPort::open(dir + "/board", error);
     if (!boardPort) return false;
     boardLine_ = std::make_unique<DeviceLine>(loop_, std::move(boardPort));
+    boardLine_->setWire(&wire_, wire::Protocol::Board, "board");
     BoardDrawer boardDrawer{[this] { drawer_.open("board"); }, [this] { return drawer_.isOpen(); }};
     auto board = std::make_unique<BoardProtocol>(scale_, boardDrawer,
                                                  [line = boardLine_.get()](const std::string& b) { line->send(b); });
@@ -73,6 +78,7 @@ bool Terminal::start(std::string& error) {
     auto scalePort = PtyPort::open(dir + "/scale", error);
     if (!scalePort) return false;
     scaleLine_ = std::make_unique<DeviceLine>(loop_, std::move(scalePort));
+    scaleLine_->setWire(&wire_, wire::Protocol::SdkScale, "scale");
     auto sdk = std::make_unique<SdkScaleProtocol>(
         scale_, [line = scaleLine_.get()](const std::string& b) { line->send(b); }, options_.scaleRate);
     sdkScale_ = sdk.get();
@@ -102,7 +108,14 @@ void Terminal::drawerChanged(bool open) {
 }
 
 void Terminal::jobFinished(const JobResult& job) {
-    if (!ReceiptFolder::isReceipt(job)) {
+    // The job's wire text beside its receipt: job-NNNN.wire.txt.
+    const bool receipt = ReceiptFolder::isReceipt(job);
+    const fs::path wireFile =
+        receipt && !job.rawFile.empty() ? fs::path(job.rawFile).replace_extension(".wire.txt") : "";
+    std::string error;
+    const std::string title = fs::path(job.rawFile).stem().string() + " on " + printerService_->endingJobLine();
+    if (!wire_.endJob(wireFile.string(), title, error)) std::fprintf(stderr, "zantor-sim: %s\n", error.c_str());
+    if (!receipt) {
         // A status query or a lone drawer pulse: nothing a person would call
         // a receipt, and kept out of the folder so waiting for a receipt is
         // not fooled by it.
@@ -112,7 +125,8 @@ void Terminal::jobFinished(const JobResult& job) {
         fs::remove(job.reportFile, ec);
         return;
     }
-    receiptAdded(receipts_.add(job, wallClockMs(), printerService_->endingJobLine()));
+    receiptAdded(receipts_.add(job, wallClockMs(), printerService_->endingJobLine(),
+                               error.empty() ? wireFile.filename().string() : std::string()));
 }
 
 void Terminal::receiptAdded(const Receipt& receipt) {
@@ -180,7 +194,8 @@ nlohmann::json Terminal::receiptJson(const Receipt& r, const std::string& dir) {
             {"report", dir + "/" + r.report},
             {"bytes", r.bytes},
             {"unknown", r.unknown},
-            {"line", r.line}};
+            {"line", r.line},
+            {"wire", r.wire.empty() ? std::string() : dir + "/" + r.wire}};
 }
 
 namespace {

@@ -21,6 +21,7 @@
 #include "terminal/receipt_folder.h"
 #include "terminal/scale/scale_model.h"
 #include "terminal/scale/sdk_scale_protocol.h"
+#include "wire/wire_record.h"
 
 namespace zsim::term {
 
@@ -43,6 +44,7 @@ public:
     ScaleModel& scale() { return scale_; }
     Drawer& drawer() { return drawer_; }
     SdkScaleProtocol& sdkScale() { return *sdkScale_; }
+    wire::Record& wire() { return wire_; }
     // After changing what the SDK scale's periodic readings depend on.
     void scaleChanged() { scaleLine_->reschedule(); }
     const ReceiptFolder& receipts() const { return receipts_; }
@@ -79,6 +81,7 @@ private:
     EventLoop& loop_;
     Options options_;
     escpos::SettableDeviceState device_;
+    wire::Record wire_;
     ScaleModel scale_;
     Drawer drawer_;
     ReceiptFolder receipts_;

@@ -6,6 +6,7 @@
 
 #include "terminal/driver_receipt.h"
 #include "terminal/terminal.h"
+#include "wire/terminal_events.h"
 
 namespace zsim::term {
 
@@ -17,6 +18,8 @@ nlohmann::json Terminal::driverJob(const std::string& dir) {
     DriverReceiptConfig config;
     config.paperWidth = options_.paperWidth;
     const JobResult job = writeDriverReceipt(request, printer_->takeJobNumber(), receipts_.dir(), config);
+    wire_.event("driver", wire::driverJobWords(request.title, request.postscript.size(), job.pageFiles.size(), job.job,
+                                               request.error));
     const Receipt& receipt = receipts_.add(job, wallClockMs(), "driver");
     receiptAdded(receipt);
     return {{"ok", true}, {"receipt", receiptJson(receipt, receipts_.dir())}};

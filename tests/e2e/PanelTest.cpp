@@ -84,6 +84,21 @@ TEST_F(Panel, TheSampleReceiptPrintedInTheProgramAppearsInThePanelWithItsReport)
     EXPECT_NE(seen.find("6931081400127"), std::string::npos) << seen;
 }
 
+TEST_F(Panel, TheWireViewShowsTheProgramsWeightRequestAndTheBoardsAnswer)
+{
+    ASSERT_NO_FATAL_FAILURE(Start({{"POS", "TYPE", "1"}, {"SCALE", "PORT", "COM3"}, {"PRINTER", "PORT", "LPT1"}}));
+    ASSERT_TRUE(terminal.Do("weight 1.25"));
+    Press(Page::Scale, IDC_SCALE_OPEN); // device-library mode: the board is asked once a second
+    std::string output;
+    EXPECT_TRUE(InBrowser("wire-board 1.250", output)) << output;
+    EXPECT_NE(output.find("lines shown ['board']"), std::string::npos) << output;
+    EXPECT_NE(output.find(u8"asked board → W: read the weight"), std::string::npos) << output;
+    EXPECT_NE(output.find(u8"answered board ← W: stable, not at zero, no tare; net 1.250 kg, tare 0.000 kg"),
+        std::string::npos)
+        << output;
+    EXPECT_NE(output.find("bytes 20 "), std::string::npos) << output; // the answer frame, 20 bytes
+}
+
 TEST_F(Panel, TheDrawerClosedInThePanelClearsTheProgramsDrawerStatus)
 {
     ASSERT_NO_FATAL_FAILURE(Start()); // RX720, drawer on the main board

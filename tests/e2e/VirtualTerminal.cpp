@@ -34,10 +34,16 @@ std::string VirtualTerminal::SetupError()
     return {};
 }
 
-nlohmann::json VirtualTerminal::Ask(const std::string& command, unsigned boundMs) const
+std::string VirtualTerminal::Output(const std::string& command, unsigned boundMs) const
 {
     std::string output;
     RunOnHost(Quoted(EnvOr("ZPT_SIMCTL")) + " --state-dir " + Quoted(StateDir()) + " " + command, &output, boundMs);
+    return output;
+}
+
+nlohmann::json VirtualTerminal::Ask(const std::string& command, unsigned boundMs) const
+{
+    const std::string output = Output(command, boundMs);
     // The answer is the one JSON line on stdout; anything else the client says is an error text.
     const size_t start = output.find('{');
     nlohmann::json answer =

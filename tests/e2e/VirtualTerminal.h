@@ -14,6 +14,8 @@ public:
 
     // One control command; {"ok": false, "error": ...} when the terminal cannot be reached.
     nlohmann::json Ask(const std::string& command, unsigned boundMs = 15000) const;
+    // What zantor-simctl prints for a command (wire prints text lines, not JSON).
+    std::string Output(const std::string& command, unsigned boundMs = 15000) const;
     bool Do(const std::string& command) const { return Ask(command).value("ok", false); }
     // Back to the power-on state between tests: empty platter at zero, stable, drawer closed.
     bool Reset() const;

@@ -9,6 +9,10 @@
   panel_browser.py URL watch-receipt AFTER READY
                                             open the page, create READY, wait for a receipt after job
                                             AFTER to appear without a reload, open its report
+  panel_browser.py URL wire-board KG        show the wire view's board line only, wait for a weight
+                                            request followed by its answer with net KG, open its bytes
+  panel_browser.py URL wire-screenshot FILE the wire view once it shows the printer, the board and the
+                                            SDK scale, the board's last answer opened (for the docs)
 
 Prints what it saw; exit status 0 when the page did what it should, 1 otherwise. Every wait is
 bounded (BOUND seconds).
@@ -22,7 +26,7 @@ from selenium.common.exceptions import TimeoutException
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
-from selenium.webdriver.support.ui import WebDriverWait
+from selenium.webdriver.support.ui import Select, WebDriverWait
 
 BOUND = 60  # only ends a page that never gets there; a busy machine starts Chromium slowly
 
@@ -84,6 +88,36 @@ def main(argv):
             report = wait.until(lambda _: item.find_elements(By.CLASS_NAME, "report"))[0]
             print("receipt", item.get_attribute("data-job"), "pages", len(item.find_elements(By.TAG_NAME, "img")))
             print(report.text)
+        elif action == "wire-board":
+            wait.until(lambda _: driver.find_elements(By.CSS_SELECTOR, "#wire-line option[value=board]"))
+            Select(driver.find_element(By.ID, "wire-line")).select_by_value("board")
+            rows_script = ("return [...document.querySelectorAll('#wire-rows tr.entry')]"
+                           ".map(r => [...r.cells].map(c => c.textContent))")
+            def pair(_):
+                rows = driver.execute_script(rows_script)
+                for index, (asked, answered) in enumerate(zip(rows, rows[1:])):
+                    if (asked[1:3] == ["board", "→"] and asked[3].startswith("W: read the weight")
+                            and answered[1:3] == ["board", "←"] and "net %s kg" % args[0] in answered[3]):
+                        return index + 1, asked, answered
+                return False
+            index, asked, answered = wait.until(pair)
+            print("lines shown", sorted({row[1] for row in driver.execute_script(rows_script)}))
+            print("asked", " ".join(asked[1:]))
+            print("answered", " ".join(answered[1:]))
+            driver.find_elements(By.CSS_SELECTOR, "#wire-rows tr.entry")[index].click()
+            print("bytes", wait.until(lambda _: driver.find_elements(By.CSS_SELECTOR, "#wire-rows tr.hex"))[0].text)
+        elif action == "wire-screenshot":
+            rows_script = ("return [...document.querySelectorAll('#wire-rows tr.entry')]"
+                           ".map(r => [...r.cells].map(c => c.textContent))")
+            wait.until(lambda _: {"printer", "board", "scale"} <= {r[1] for r in driver.execute_script(rows_script)})
+            rows = driver.execute_script(rows_script)
+            last = max(i for i, r in enumerate(rows) if r[1:3] == ["board", "←"])
+            driver.find_elements(By.CSS_SELECTOR, "#wire-rows tr.entry")[last].click()
+            driver.execute_script("const b = document.getElementById('wire-box'); b.scrollTop = b.scrollHeight")
+            section = driver.find_element(By.ID, "wire")
+            driver.execute_script("arguments[0].scrollIntoView()", section)
+            section.screenshot(args[0])
+            print("screenshot", args[0])
         else:
             print("unknown action", action)
             return 2

@@ -162,6 +162,13 @@ function addReceipt(r) {
   raw.href = "/receipts/" + encodeURIComponent(r.raw);
   raw.textContent = "原始数据";
   links.append(show, " ", raw);
+  if (r.wire) {
+    const wireButton = document.createElement("button");
+    wireButton.textContent = "线路记录";
+    wireButton.className = "wire-button";
+    wireButton.onclick = () => showJobWire(r);
+    links.append(" ", wireButton);
+  }
   item.append(links);
   $("receipt-list").prepend(item);
   setTimeout(() => item.classList.remove("fresh"), 3000);
@@ -173,10 +180,113 @@ function listen() {
   events.onopen = () => {
     badge("link", "已连接", "on");
     $("receipt-list").textContent = "";  // the stream starts again with every receipt
+    wireView.entries = [];  // and with the wire record's newest entries
+    $("wire-rows").textContent = "";
   };
   events.onerror = () => badge("link", "未连接, 重试中", "off");
   events.addEventListener("state", (e) => show(JSON.parse(e.data)));
   events.addEventListener("receipt", (e) => addReceipt(JSON.parse(e.data)));
+  events.addEventListener("wire", (e) => addWire(JSON.parse(e.data)));
+}
+
+// The wire view: every entry of every line as the terminal records it, newest at the bottom. The page
+// keeps the newest kWireKept; while paused it keeps collecting and shows them on resume.
+const kWireKept = 1000;
+const wireView = { entries: [], paused: false, skipped: 0, unseen: 0, lines: new Set() };
+
+function wireShown(e) {
+  return (!$("wire-line").value || e.line === $("wire-line").value) && (!$("wire-dir").value || e.dir === $("wire-dir").value);
+}
+
+function wireRow(e) {
+  const row = document.createElement("tr");
+  row.className = "entry " + e.dir;
+  row.dataset.key = e.line + " " + e.dir + " " + e.what;
+  row.dataset.repeats = 1;
+  for (const text of [e.ms, e.line, e.dir === "to_device" ? "→" : "←", e.what]) row.insertCell().textContent = text;
+  row.onclick = () => {
+    const next = row.nextElementSibling;
+    if (next && next.classList.contains("hex")) return next.remove();
+    const hex = document.createElement("tr");
+    hex.className = "hex";
+    const cell = hex.insertCell();
+    cell.colSpan = 4;
+    cell.textContent = e.hex ? e.size + " 字节: " + e.hex : "(没有字节)";
+    row.after(hex);
+  };
+  return row;
+}
+
+// An entry the same as the last one shown (the SDK scale's readings while nothing changes) counts on
+// that row instead of taking a new one.
+function appendWire(body, e) {
+  const last = body.lastElementChild;
+  if (last && last.dataset.key === e.line + " " + e.dir + " " + e.what) {
+    last.dataset.repeats = Number(last.dataset.repeats) + 1;
+    last.cells[0].textContent = e.ms;
+    last.cells[3].textContent = e.what + "  (×" + last.dataset.repeats + ")";
+    return;
+  }
+  body.append(wireRow(e));
+}
+
+function showWire() {
+  const box = $("wire-box"), body = $("wire-rows");
+  const atBottom = box.scrollTop + box.clientHeight >= box.scrollHeight - 4;
+  body.textContent = "";
+  for (const e of wireView.entries) if (wireShown(e)) appendWire(body, e);
+  if (atBottom) box.scrollTop = box.scrollHeight;
+  $("wire-count").textContent = "(" + body.children.length + " 条)";
+  $("wire-skipped").textContent = wireView.skipped ? "太快, 页面跳过了 " + wireView.skipped + " 条" : "";
+  $("wire-pause").textContent = wireView.paused ? "继续" + (wireView.unseen ? " (" + wireView.unseen + " 条新)" : "") : "暂停";
+}
+
+function addWire(batch) {
+  wireView.skipped += batch.skipped;
+  for (const e of batch.entries) {
+    if (!wireView.lines.has(e.line)) {
+      wireView.lines.add(e.line);
+      $("wire-line").add(new Option(e.line, e.line));
+    }
+  }
+  wireView.entries.push(...batch.entries);
+  if (wireView.entries.length > kWireKept) wireView.entries.splice(0, wireView.entries.length - kWireKept);
+  if (wireView.paused) {
+    wireView.unseen += batch.entries.length;
+    $("wire-pause").textContent = "继续 (" + wireView.unseen + " 条新)";
+    return;
+  }
+  const box = $("wire-box"), body = $("wire-rows");
+  const atBottom = box.scrollTop + box.clientHeight >= box.scrollHeight - 4;
+  for (const e of batch.entries) if (wireShown(e)) appendWire(body, e);
+  while (body.children.length > kWireKept) body.firstElementChild.remove();
+  if (atBottom) box.scrollTop = box.scrollHeight;
+  $("wire-count").textContent = "(" + body.querySelectorAll("tr.entry").length + " 条)";
+  $("wire-skipped").textContent = wireView.skipped ? "太快, 页面跳过了 " + wireView.skipped + " 条" : "";
+}
+
+async function showJobWire(r) {
+  const reply = await fetch("/receipts/" + encodeURIComponent(r.wire));
+  $("wire-job-title").textContent = "小票 " + r.job + " 的线路记录";
+  $("wire-job-text").textContent = reply.ok ? await reply.text() : "读不到 " + r.wire;
+  $("wire-job").hidden = false;
+  $("wire").scrollIntoView();
+}
+
+function wireControls() {
+  $("wire-line").addEventListener("change", showWire);
+  $("wire-dir").addEventListener("change", showWire);
+  $("wire-pause").addEventListener("click", () => {
+    wireView.paused = !wireView.paused;
+    wireView.unseen = 0;
+    showWire();
+  });
+  $("wire-clear").addEventListener("click", () => {
+    wireView.entries = [];
+    wireView.skipped = 0;
+    showWire();
+  });
+  $("wire-job-close").addEventListener("click", () => { $("wire-job").hidden = true; });
 }
 
 function wire() {
@@ -225,4 +335,5 @@ function wire() {
 }
 
 wire();
+wireControls();
 listen();
