@@ -104,5 +104,50 @@ TEST(CodePages, EscTSelectsTheModelsTable) {
     EXPECT_NE(lacks[0].text.find("Zantor ZSIM-80"), std::string::npos) << lacks[0].text;
 }
 
+// What a model lacks it does not print, and the report names the model; HP's
+// A779 prints PDF417 with a GS k number of its own.
+TEST(Models, WhatAModelLacksIsReportedAndNotPrinted) {
+    const Bytes qr = gsK(49, 80, bytes({48}) + text("QR")) + gsK(49, 81, {48});
+    const Bytes pdf = gsK(48, 80, bytes({48}) + text("PDF")) + gsK(48, 81, {48});
+    struct Case {
+        const char* model;
+        Bytes stream;
+        const char* lacking;  // the unsupported entry, or empty
+        const char* printed;  // the symbol on the paper, or empty
+    };
+    const Case cases[] = {
+        {"zsim-80", bytes({GS, 'k', 75, 13}) + text("0950110153000"), "GS k 75", ""},
+        {"epson-tm-t88v", bytes({GS, 'k', 75, 13}) + text("0950110153000"), "", "GS1 DataBar"},
+        {"epson-tm-t88ii", qr, "GS ( k cn 49", ""},
+        {"metapace-t1", pdf, "GS ( k cn 48", ""},
+        {"hp-a779", bytes({GS, 'k', 75, 3}) + text("PDF"), "", "PDF417"},
+        {"epson-tm-t88v", bytes({FS, '&', 0xB0, 0xA1, '\n'}), "FS &", ""},
+        {"epson-tm-t88v", bytes({ESC, 't', 6, 'x', '\n'}), "ESC t 6", ""},
+        {"xprinter-xp-n160ii", bytes({ESC, 't', 6, 'x', '\n'}), "", ""},
+        {"epson-tm-p20ii", text("torn off\n") + bytes({GS, 'V', 0}) + text("same paper\n"), "cut", ""},
+    };
+    for (const Case& c : cases) {
+        RunOptions o;
+        o.model = c.model;
+        o.width = 0;
+        const Printed r = run(c.stream, o);
+        const escpos::JobReport& report = r.job.report;
+        SCOPED_TRACE(std::string(c.model) + ": " + report.toJson());
+        EXPECT_EQ(report.unknownTotal(), 0u);
+        ASSERT_EQ(report.unsupportedTotal(), *c.lacking ? 1u : 0u);
+        if (*c.lacking) {
+            EXPECT_EQ(report.unsupporteds()[0].name, c.lacking);
+            EXPECT_NE(report.unsupporteds()[0].text.find(models::findModel(c.model)->displayName()), std::string::npos);
+        }
+        std::vector<std::string> symbols;
+        for (const render::PageImage& page : r.job.pages)
+            for (const escpos::SymbolMark& s : page.symbols) symbols.push_back(s.type);
+        EXPECT_EQ(symbols, *c.printed ? std::vector<std::string>{c.printed} : std::vector<std::string>{});
+    }
+    RunOptions noCutter;
+    noCutter.model = "epson-tm-p20ii";
+    EXPECT_EQ(run(text("torn off\n") + bytes({GS, 'V', 0}) + text("same paper\n"), noCutter).job.pages.size(), 1u);
+}
+
 }  // namespace
 }  // namespace zsim::test
