@@ -1,9 +1,9 @@
 // Writes the virtual printer's model data (model_data.inc) and the README's table of models from
 // the independent encoder's printer definitions and code page tables, with maker-facts.json for
 // what the encoder does not know. Run it through with-encoder.sh:
-//   sim/models/with-encoder.sh build-sim/npm-encoder sim/models/make-model-data.mjs sim/models
-// It rewrites model_data.inc in that folder and the table between the model markers of
-// ../README.md.
+//   sim/models/with-encoder.sh build-sim/npm-encoder sim/models/make-model-data.mjs sim/models [README]
+// It reads maker-facts.json and rewrites model_data.inc in that folder, and the table between
+// the model markers of README (default: sim/README.md, the folder's ../README.md).
 import fs from 'node:fs';
 import path from 'node:path';
 
@@ -182,7 +182,7 @@ const table = [
   '|---|---|---|---|---|---|---|---|---|---|---|',
   ...rows,
 ].join('\n');
-const readme = path.join(outDir, '..', 'README.md');
+const readme = path.resolve(process.argv[3] || path.join(outDir, '..', 'README.md'));
 const text = fs.readFileSync(readme, 'utf8');
 const begin = '<!-- printer models: begin -->';
 const end = '<!-- printer models: end -->';
