@@ -77,7 +77,7 @@ bool gs1Elements(const std::string& d, std::string& out, std::string& error) {
             continue;
         } else if (c == '*' && !inAi) {
             const std::string digits = out.substr(elementData);
-            if (digits.empty() || !std::all_of(digits.begin(), digits.end(), ::isdigit)) {
+            if (!allDigits(digits)) {
                 error = "GS1 data: * follows no digits";
                 return false;
             }

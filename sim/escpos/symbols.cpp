@@ -52,7 +52,8 @@ void Interpreter::addHri(Band& band, const std::string& text, int y, int blockWi
 void Interpreter::printBarcode(uint8_t m, const std::vector<uint8_t>& data) {
     finishLine();
     const models::PrinterModel& model = *config_.model;
-    if (model.pdf417Barcode != 0 && m == model.pdf417Barcode) return printPdf417(data, symbols_.barModule, 3);
+    if (model.pdf417Barcode != 0 && m == model.pdf417Barcode)
+        return printPdf417(data, std::max(2, symbols_.barModule), 3);
     const Symbology sym = symbologyFromGsK(m);
     if (sym == Symbology::Unsupported) {
         unsupportedOnce("GS k " + std::to_string(m), "symbology not printed");
