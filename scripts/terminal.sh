@@ -76,8 +76,10 @@ start() {
   stop "$state"
   mkdir -p "$state" "$receipts" "$(dirname "$log")"
   # Its own session, no terminal: the daemon must not hold the caller's output open (ctest
-  # waits for that) nor take the caller's Ctrl-C before the caller can end it in order.
-  setsid "$sim" --state-dir "$state" --receipts "$receipts" --printer-lines "$printer_lines" "$@" \
+  # waits for that) nor take the caller's Ctrl-C before the caller can end it in order. The
+  # printer is the terminal's own (a caller's --printer-model comes later and wins).
+  setsid "$sim" --state-dir "$state" --receipts "$receipts" --printer-lines "$printer_lines" \
+    --printer-model zsim-80 "$@" \
     </dev/null >>"$log" 2>&1 &
   if ! "$simctl" --state-dir "$state" wait-ready 10000 >/dev/null 2>&1; then
     kill "$!" 2>/dev/null || true

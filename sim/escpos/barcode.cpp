@@ -30,7 +30,71 @@ std::string dropCheckDigit(const std::string& digits, BarcodeModules& out) {
 struct ZintInput {
     int symbology = 0;
     std::string data;
+    int mode = DATA_MODE;
 };
+
+// GS1 element strings as ESC/POS sends them: "(01)0950110153000*" with the
+// application identifiers in parentheses (printed, not encoded), or bare
+// "0109501101530003"; "{1" is FNC1, "{{", "{(", "{)", "{*" the characters
+// themselves, and '*' the check digit of the element, worked out here. To
+// libzint's bracket form, "[01]09501101530003", its AIs unchecked: the
+// printer encodes what it is given. Bare data is one element whose AI is its
+// first two digits, as is each part after an FNC1.
+bool gs1Elements(const std::string& d, std::string& out, std::string& error) {
+    out.clear();
+    bool inAi = false, inElement = false;
+    size_t elementData = 0;  // where the element's data starts in out
+    const auto digit = [&](size_t i) { return i < d.size() && std::isdigit(static_cast<unsigned char>(d[i])); };
+    for (size_t i = 0; i < d.size(); ++i) {
+        char c = d[i];
+        if (c == '{' && i + 1 < d.size()) {
+            c = d[++i];
+            if (c == '1') {
+                inElement = false;  // FNC1: the next element starts here
+                continue;
+            }
+            if (c != '{' && c != '(' && c != ')' && c != '*') {
+                error = std::string("GS1 data: {") + c + " is no special character";
+                return false;
+            }
+        } else if (c == '(' && !inAi) {
+            out += '[';
+            inAi = inElement = true;
+            continue;
+        } else if (c == ')' && inAi) {
+            out += ']';
+            inAi = false;
+            elementData = out.size();
+            continue;
+        } else if (!inElement) {
+            if (!digit(i) || !digit(i + 1)) {
+                error = "GS1 data must start each element with an application identifier";
+                return false;
+            }
+            out += "[" + d.substr(i++, 2) + "]";
+            elementData = out.size();
+            inElement = true;
+            continue;
+        } else if (c == '*' && !inAi) {
+            const std::string digits = out.substr(elementData);
+            if (!allDigits(digits)) {
+                error = "GS1 data: * follows no digits";
+                return false;
+            }
+            c = static_cast<char>('0' + gtinCheckDigit(digits));
+        }
+        if (!inElement) {
+            error = "GS1 data must start each element with an application identifier";
+            return false;
+        }
+        out += c;
+    }
+    if (out.empty() || inAi || out.back() == ']') {
+        error = "GS1 data needs application identifiers, each with data";
+        return false;
+    }
+    return true;
+}
 
 bool prepare(Symbology s, const std::string& raw, ZintInput& in, BarcodeModules& out) {
     std::string d = raw;
@@ -134,6 +198,30 @@ bool prepare(Symbology s, const std::string& raw, ZintInput& in, BarcodeModules&
         in = {BARCODE_CODE128, text};
         return true;
     }
+    case Symbology::Gs1_128:
+    case Symbology::DataBarExpanded: {
+        std::string elements;
+        if (!gs1Elements(d, elements, out.error)) return false;
+        in = {s == Symbology::Gs1_128 ? BARCODE_GS1_128 : BARCODE_DBAR_EXP, elements, GS1_MODE | GS1NOCHECK_MODE};
+        return true;
+    }
+    case Symbology::DataBar:
+    case Symbology::DataBarTruncated:
+    case Symbology::DataBarLimited:
+        // The GTIN without AI (01) and without its check digit, which the
+        // printer adds; a 14th digit is taken as that check digit.
+        if (!allDigits(d) || (d.size() != 13 && d.size() != 14)) {
+            out.error = std::string(symbologyName(s)) + " needs 13 digits";
+            return false;
+        }
+        if (d.size() == 14) d = dropCheckDigit(d, out);
+        if (s == Symbology::DataBarLimited && d[0] > '1') {
+            out.error = "GS1 DataBar Limited must start with 0 or 1";
+            return false;
+        }
+        in = {s == Symbology::DataBarLimited ? BARCODE_DBAR_LTD : BARCODE_DBAR_OMN, d};
+        return true;
+    case Symbology::Code128Auto: in = {BARCODE_CODE128, d}; return true;
     case Symbology::Unsupported: break;
     }
     out.error = "symbology not supported";
@@ -144,13 +232,27 @@ bool prepare(Symbology s, const std::string& raw, ZintInput& in, BarcodeModules&
 
 Symbology symbologyFromGsK(uint8_t m) {
     if (m <= 6) return static_cast<Symbology>(m);
-    if (m >= 65 && m <= 73) return static_cast<Symbology>(m - 65);
+    if (m >= 65 && m <= 79) return static_cast<Symbology>(m - 65);
     return Symbology::Unsupported;
 }
 
 const char* symbologyName(Symbology s) {
-    static const char* const names[] = {"UPC-A", "UPC-E",   "EAN-13", "EAN-8",   "CODE39",
-                                        "ITF",   "CODABAR", "CODE93", "CODE128", "unsupported"};
+    static const char* const names[] = {"UPC-A",
+                                        "UPC-E",
+                                        "EAN-13",
+                                        "EAN-8",
+                                        "CODE39",
+                                        "ITF",
+                                        "CODABAR",
+                                        "CODE93",
+                                        "CODE128",
+                                        "GS1-128",
+                                        "GS1 DataBar",
+                                        "GS1 DataBar Truncated",
+                                        "GS1 DataBar Limited",
+                                        "GS1 DataBar Expanded",
+                                        "CODE128 auto",
+                                        "unsupported"};
     return names[static_cast<int>(s)];
 }
 
@@ -197,7 +299,7 @@ BarcodeModules encodeBarcode(Symbology s, const std::vector<uint8_t>& data) {
         return out;
     }
     sym->symbology = in.symbology;
-    sym->input_mode = DATA_MODE;
+    sym->input_mode = in.mode;
     sym->show_hrt = 1;
     const int rc = ZBarcode_Encode(sym.get(), reinterpret_cast<const unsigned char*>(in.data.data()),
                                    static_cast<int>(in.data.size()));
@@ -208,9 +310,16 @@ BarcodeModules encodeBarcode(Symbology s, const std::vector<uint8_t>& data) {
     out.hri = reinterpret_cast<const char*>(sym->text);
     if (out.hri.empty()) out.hri = in.data;
     // Readers give EAN/UPC numbers with their check digit, which libzint's
-    // human-readable text has; for the others the data itself.
+    // human-readable text has; GS1 symbols as AIs and data without
+    // parentheses ("0109501101530003"); for the others the data itself.
     const bool gtin = s == Symbology::UpcA || s == Symbology::UpcE || s == Symbology::Ean13 || s == Symbology::Ean8;
-    out.text = gtin ? out.hri : in.data;
+    if (in.mode & GS1_MODE || in.symbology == BARCODE_DBAR_OMN || in.symbology == BARCODE_DBAR_LTD) {
+        out.text.clear();
+        for (char c : out.hri)
+            if (c != '(' && c != ')') out.text += c;
+    } else {
+        out.text = gtin ? out.hri : in.data;
+    }
     out.ok = true;
     return out;
 }

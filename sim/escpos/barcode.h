@@ -10,7 +10,25 @@
 
 namespace zsim::escpos {
 
-enum class Symbology : uint8_t { UpcA, UpcE, Ean13, Ean8, Code39, Itf, Codabar, Code93, Code128, Unsupported };
+// In GS k order: m = 65 + the value (0..6 also name the first seven).
+enum class Symbology : uint8_t {
+    UpcA,
+    UpcE,
+    Ean13,
+    Ean8,
+    Code39,
+    Itf,
+    Codabar,
+    Code93,
+    Code128,
+    Gs1_128,
+    DataBar,
+    DataBarTruncated,
+    DataBarLimited,
+    DataBarExpanded,
+    Code128Auto,
+    Unsupported
+};
 
 // m as sent in GS k: 0..6 (NUL-terminated form) or 65..79.
 Symbology symbologyFromGsK(uint8_t m);

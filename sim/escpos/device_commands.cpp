@@ -60,13 +60,17 @@ std::vector<CommandRow> Interpreter::deviceCommands() {
         {{GS, 'I'}, "transmit printer ID", fixed<3>, [](auto& p, auto& c) {
             const uint8_t n = c[2];
             const int which = n >= 49 && n <= 51 ? n - 48 : n;
-            // Model; two-byte characters and an autocutter; firmware.
-            if (which >= 1 && which <= 3) return p.sendReply({std::array<uint8_t, 3>{0x20, 0x03, 0x10}[which - 1]});
-            const char* text = n == 65 ? "1.00 ZSIM"
-                               : n == 66 ? "ZANTOR"
-                               : n == 67 ? (p.config_.paperWidth <= 384 ? "ZSIM-58" : "ZSIM-80")
-                               : n == 68 ? "ZS00000001"
-                               : n == 69 ? (p.modes_.chineseMode ? "CHINA GB18030" : "ANK")
+            const models::PrinterModel& model = *p.config_.model;
+            const models::Identity& id = model.identity;
+            // Model; two-byte characters (bit 0) and an autocutter (bit 1); firmware.
+            const uint8_t type = (*model.twoByte ? 0x01 : 0) | (model.cutter ? 0x02 : 0);
+            if (which >= 1 && which <= 3)
+                return p.sendReply({std::array<uint8_t, 3>{id.modelId, type, id.romVersion}[which - 1]});
+            const char* text = n == 65 ? id.firmware
+                               : n == 66 ? id.maker
+                               : n == 67 ? id.name
+                               : n == 68 ? id.serial
+                               : n == 69 ? (p.modes_.chineseMode ? id.fontType : "ANK")
                                : nullptr;
             if (!text) return p.note("GS I " + std::to_string(n) + " not answered");
             std::vector<uint8_t> r{0x5F};

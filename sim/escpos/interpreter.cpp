@@ -34,9 +34,17 @@ Interpreter::Interpreter(const InterpreterConfig& config, PrintSink& sink, const
 }
 
 void Interpreter::reset() {
+    const models::PrinterModel& model = *config_.model;
     modes_ = PrintModes();
     modes_.areaWidth = config_.paperWidth;
-    modes_.chineseMode = config_.chineseModeAtReset;
+    modes_.chineseMode = config_.chineseModeAtReset && model.twoByteAtPowerUp;
+    modes_.fonts.clear();
+    for (const models::Font& f : model.fonts)
+        if (modes_.fonts.size() < kSingleByteFonts) modes_.fonts.push_back({f.width, f.height});
+    if (modes_.fonts.empty()) modes_.fonts.push_back({12, 24});
+    const models::CodePageTable* table = models::codePageFor(model, 0);
+    if (!table) table = models::codePageNamed("cp437");
+    modes_.codeTable = table ? table->chars : nullptr;
     symbols_ = SymbolSettings();
     userChars_ = UserChars();
 }
@@ -144,7 +152,9 @@ void Interpreter::plainByte(uint8_t b) {
 
 void Interpreter::singleByteChar(uint8_t b) {
     char32_t cp = b;
-    if (b >= 0x80 && !codePageChar(modes_.codePage, b, cp)) codePageChar(0, b, cp);
+    if (b >= 0x20 && modes_.codeTable) cp = modes_.codeTable[b - 0x20];
+    // A byte the page has no character for prints as a question mark.
+    if (cp == 0) cp = U'?';
     if (b == 0x7F) cp = U' ';
     if (userChars_.on) {
         if (auto pattern = userChar(b)) {
@@ -203,6 +213,10 @@ void Interpreter::statusChanged() {
     }
 }
 
+void Interpreter::modelLacks(const std::string& command, const std::string& what) {
+    unsupportedOnce(command, modelName() + " " + what);
+}
+
 void Interpreter::unsupportedOnce(const std::string& name, const std::string& why) {
     if (std::find(onceNoted_.begin(), onceNoted_.end(), name) != onceNoted_.end()) return;
     onceNoted_.push_back(name);
@@ -240,6 +254,8 @@ void Interpreter::finishLine() {
 void Interpreter::cut(CutKind kind, int feedFirst) {
     finishLine();
     if (feedFirst > 0) sink_.feed(feedFirst);
+    // Without a cutter the paper is torn off by hand: it runs on.
+    if (!config_.model->cutter) return modelLacks("cut", "has no cutter; the paper is not cut");
     sink_.cut(kind);
 }
 

@@ -22,12 +22,15 @@
 #include "escpos/pdf417.h"
 #include "escpos/print_modes.h"
 #include "escpos/print_sink.h"
+#include "models/printer_models.h"
 
 namespace zsim::escpos {
 
 struct InterpreterConfig {
-    int paperWidth = 576;  // printable dots: 384 (58 mm) or 576 (80 mm)
-    bool chineseModeAtReset = true;
+    // The printer played: fonts, code pages, symbols, identity. Never null.
+    const models::PrinterModel* model = &models::defaultModel();
+    int paperWidth = 576;            // printable dots: 384 (58 mm), 512, 576 (80 mm) ...
+    bool chineseModeAtReset = true;  // for a model that starts in Chinese mode
     DrawerSwitch drawerSwitch = DrawerSwitch::OpenIsLow;
     int maxImageRows = 4800;                // stored graphics, per image
     size_t maxStoredImageBytes = 8u << 20;  // all stored images together
@@ -122,9 +125,9 @@ private:
         int qrLevel = 0;
         Pdf417Settings pdf417;
     };
-    // Downloaded characters 32..126 of fonts A and B, and ESC % selecting them.
+    // Downloaded characters 32..126 of fonts A to E, and ESC % selecting them.
     struct UserChars {
-        std::array<std::array<std::shared_ptr<const Bitmap>, 95>, 2> patterns;
+        std::array<std::array<std::shared_ptr<const Bitmap>, 95>, kSingleByteFonts> patterns;
         bool on = false;
     };
 
@@ -135,6 +138,10 @@ private:
     void printChar(char32_t cp, bool twoByte);
     void singleByteChar(uint8_t b);
     void reset();
+    // For the report: "the Epson TM-T88V ...".
+    std::string modelName() const { return "the " + config_.model->displayName(); }
+    // Notes once that the model does not do what the command asks.
+    void modelLacks(const std::string& command, const std::string& what);
 
     // data_phase.cpp
     void beginData(const CommandRow& row, const Extent& extent, std::string name);
@@ -182,6 +189,8 @@ private:
     void printBarcode(uint8_t m, const std::vector<uint8_t>& data);
     void printQr();
     void printPdf417();
+    // Also for a model that prints PDF417 with GS k (its module width from GS w).
+    void printPdf417(const std::vector<uint8_t>& data, int moduleWidth, int rowHeight);
     void pdf417SizeReply();
     // A two-dimensional symbol (columns x rows modules, row-major, 1 = dark) as one block, or a
     // note when it is wider than the print area.

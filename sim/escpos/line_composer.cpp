@@ -6,7 +6,7 @@ namespace zsim::escpos {
 
 bool LineComposer::addChar(char32_t cp, bool twoByte, const PrintModes& m, std::shared_ptr<const Bitmap> pattern) {
     const FontKind font = twoByte ? FontKind::Cjk : m.font;
-    const CellSize base = baseCell(font);
+    const CellSize base = m.cell(font);
     const int wMul = twoByte ? m.cjkWidthMul : m.widthMul;
     const int hMul = twoByte ? m.cjkHeightMul : m.heightMul;
     const int left = twoByte ? m.cjkLeftSpacing * wMul : 0;
@@ -58,7 +58,7 @@ bool LineComposer::addImage(Bitmap bmp, const PrintModes& m) {
 }
 
 void LineComposer::tab(const PrintModes& m) {
-    const int column = (baseCell(m.font).width + m.rightSpacing) * m.widthMul;
+    const int column = (m.cell(m.font).width + m.rightSpacing) * m.widthMul;
     for (int stop : m.tabColumns) {
         const int x = stop * column;
         if (x > cursor_) {

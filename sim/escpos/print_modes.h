@@ -9,6 +9,14 @@ namespace zsim::escpos {
 
 enum class Align : uint8_t { Left, Center, Right };
 
+// Fonts A to E: as many as ESC M can select.
+constexpr size_t kSingleByteFonts = 5;
+
+struct CellSize {
+    int width;
+    int height;
+};
+
 struct PrintModes {
     FontKind font = FontKind::A;
     int widthMul = 1;  // single-byte characters
@@ -28,10 +36,20 @@ struct PrintModes {
     int leftMargin = 0;
     int areaWidth = 0;  // set from the paper width
     std::vector<int> tabColumns = defaultTabs();
-    int codePage = 0;
+    int codePage = 0;                     // as ESC t chose it
+    const char32_t* codeTable = nullptr;  // its characters for bytes 0x20..0xFF
     bool chineseMode = true;
+    // The cells of the model's fonts A, B ... in ESC M order.
+    std::vector<CellSize> fonts = {{12, 24}, {9, 17}};
 
     static constexpr int kDefaultLineSpacing = 30;
+
+    // A font the model lacks is printed in font A.
+    CellSize cell(FontKind f) const {
+        if (f == FontKind::Cjk) return {24, 24};
+        const size_t i = static_cast<size_t>(f);
+        return i < fonts.size() ? fonts[i] : fonts.front();
+    }
 
     static std::vector<int> defaultTabs() {
         std::vector<int> t;
@@ -39,19 +57,5 @@ struct PrintModes {
         return t;
     }
 };
-
-struct CellSize {
-    int width;
-    int height;
-};
-
-inline CellSize baseCell(FontKind f) {
-    switch (f) {
-    case FontKind::B: return {9, 17};
-    case FontKind::Cjk: return {24, 24};
-    case FontKind::A: break;
-    }
-    return {12, 24};
-}
 
 }  // namespace zsim::escpos

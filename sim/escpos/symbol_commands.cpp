@@ -37,6 +37,8 @@ const Interpreter::SymbolFunction* Interpreter::symbolFunctionFor(const uint8_t*
     // clang-format off
     static const SymbolFunction kFunctions[] = {
         {49, 65, "QR code: select the model", [](auto& p, auto& d) {
+            if (param(d, 2) == 49 && !p.config_.model->qrModel1)
+                return p.modelLacks("QR model", "has no QR model 1; model 2 is printed");
             if (param(d, 2) >= 0 && d[2] != 50) p.unsupportedOnce("QR model", "printed as model 2");
         }},
         {49, 67, "QR code: set the size of module",
@@ -100,6 +102,10 @@ std::vector<CommandRow> Interpreter::symbolCommands() {
         const Bytes& d = p.data_.payload;
         if (!complete) return;
         if (d.size() < 2) return p.note("GS ( k too short");
+        const models::PrinterModel& model = *p.config_.model;
+        if ((d[0] == 49 && !model.qrCode) || (d[0] == 48 && !model.pdf417))
+            return p.modelLacks("GS ( k cn " + std::to_string(d[0]),
+                                std::string("has no ") + (d[0] == 49 ? "QR codes" : "PDF417") + "; nothing printed");
         if (const SymbolFunction* f = symbolFunctionFor(d.data(), d.size())) f->run(p, d);
     };
     static const DataReader symbolData{nullptr, takeSymbol, endSymbol};
@@ -113,7 +119,10 @@ std::vector<CommandRow> Interpreter::symbolCommands() {
         {{GS, 'H'}, "select print position of HRI characters", fixed<3>,
          [](auto& p, auto& c) { setIn(p.symbols_.hriPosition, asciiOrBinary(c[2]), 0, 3); }},
         {{GS, 'f'}, "select font for HRI characters", fixed<3>,
-         [](auto& p, auto& c) { p.symbols_.hriFont = asciiOrBinary(c[2]) == 1 ? FontKind::B : FontKind::A; }},
+         [](auto& p, auto& c) {
+             const int n = asciiOrBinary(c[2]);
+             if (n >= 0 && static_cast<size_t>(n) < p.modes_.fonts.size()) p.symbols_.hriFont = static_cast<FontKind>(n);
+         }},
         {{GS, 'h'}, "set bar code height", fixed<3>,
          [](auto& p, auto& c) { setIn(p.symbols_.barHeight, c[2], 1, 255); }},
         // m = 0..6: data ended by NUL; 65..79: data counted by n.

@@ -31,7 +31,7 @@ std::u32string utf8ToUtf32(const std::string& s) {
 
 void Interpreter::addHri(Band& band, const std::string& text, int y, int blockWidth) {
     const std::u32string chars = utf8ToUtf32(text);
-    const CellSize cell = baseCell(symbols_.hriFont);
+    const CellSize cell = modes_.cell(symbols_.hriFont);
     const int textWidth = static_cast<int>(chars.size()) * cell.width;
     int x = (blockWidth - textWidth) / 2;
     for (char32_t cp : chars) {
@@ -51,11 +51,17 @@ void Interpreter::addHri(Band& band, const std::string& text, int y, int blockWi
 
 void Interpreter::printBarcode(uint8_t m, const std::vector<uint8_t>& data) {
     finishLine();
+    const models::PrinterModel& model = *config_.model;
+    if (model.pdf417Barcode != 0 && m == model.pdf417Barcode)
+        return printPdf417(data, std::max(2, symbols_.barModule), 3);
     const Symbology sym = symbologyFromGsK(m);
     if (sym == Symbology::Unsupported) {
         unsupportedOnce("GS k " + std::to_string(m), "symbology not printed");
         return;
     }
+    if (!model.printsBarcode(m))
+        return modelLacks("GS k " + std::to_string(m),
+                          "does not print " + std::string(symbologyName(sym)) + "; nothing printed");
     const BarcodeModules bars = encodeBarcode(sym, data);
     for (const std::string& n : bars.notes) note(std::string(symbologyName(sym)) + ": " + n);
     if (!bars.ok) return note(std::string(symbologyName(sym)) + " not printed: " + bars.error);
@@ -67,7 +73,7 @@ void Interpreter::printBarcode(uint8_t m, const std::vector<uint8_t>& data) {
              std::to_string(modes_.areaWidth));
         return;
     }
-    const int textHeight = baseCell(symbols_.hriFont).height;
+    const int textHeight = modes_.cell(symbols_.hriFont).height;
     const bool above = symbols_.hriPosition & 1, below = symbols_.hriPosition & 2;
     Band band;
     int y = 0;
@@ -103,11 +109,16 @@ void Interpreter::printQr() {
 
 void Interpreter::printPdf417() {
     finishLine();
-    const Pdf417Settings& s = symbols_.pdf417;
-    const Pdf417Modules pdf = encodePdf417(stored_.pdfData, s);
+    printPdf417(stored_.pdfData, symbols_.pdf417.moduleWidth, symbols_.pdf417.rowHeight);
+}
+
+void Interpreter::printPdf417(const std::vector<uint8_t>& data, int moduleWidth, int rowHeight) {
+    Pdf417Settings s = symbols_.pdf417;
+    s.moduleWidth = moduleWidth;
+    s.rowHeight = rowHeight;
+    const Pdf417Modules pdf = encodePdf417(data, s);
     if (!pdf.ok) return note("PDF417 not printed: " + pdf.error);
-    printModules("PDF417", "PDF417", stored_.pdfData, pdf.dark, pdf.width, pdf.rows, s.moduleWidth,
-                 s.rowHeight * s.moduleWidth);
+    printModules("PDF417", "PDF417", data, pdf.dark, pdf.width, pdf.rows, s.moduleWidth, s.rowHeight * s.moduleWidth);
 }
 
 void Interpreter::pdf417SizeReply() {

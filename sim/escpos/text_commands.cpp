@@ -1,7 +1,6 @@
 // How characters print: fonts, sizes, emphasis, underline, spacing, code
 // tables, and the same for two-byte (Kanji) characters.
 #include "escpos/interpreter.h"
-#include "escpos/text_decoder.h"
 
 namespace zsim::escpos {
 
@@ -14,7 +13,7 @@ std::vector<CommandRow> Interpreter::textCommands() {
          [](auto& p, auto& c) { p.modes_.rightSpacing = c[2]; }},
         {{ESC, '!'}, "select print mode(s)", fixed<3>, [](auto& p, auto& c) {
             PrintModes& m = p.modes_;
-            m.font = (c[2] & 0x01) ? FontKind::B : FontKind::A;
+            m.font = (c[2] & 0x01) && m.fonts.size() > 1 ? FontKind::B : FontKind::A;
             m.bold = c[2] & 0x08;
             m.heightMul = (c[2] & 0x10) ? 2 : 1;
             m.widthMul = (c[2] & 0x20) ? 2 : 1;
@@ -24,10 +23,10 @@ std::vector<CommandRow> Interpreter::textCommands() {
          [](auto& p, auto& c) { setIn(p.modes_.underline, asciiOrBinary(c[2]), 0, 2); }},
         {{ESC, 'E'}, "turn emphasized mode on/off", fixed<3>, bold},
         {{ESC, 'G'}, "turn double-strike mode on/off", fixed<3>, bold},
+        // A font the model does not have leaves the font as it is.
         {{ESC, 'M'}, "select character font", fixed<3>, [](auto& p, auto& c) {
             const int n = asciiOrBinary(c[2]);
-            if (n == 0) p.modes_.font = FontKind::A;
-            if (n == 1 || n == 2) p.modes_.font = FontKind::B;
+            if (n >= 0 && static_cast<size_t>(n) < p.modes_.fonts.size()) p.modes_.font = static_cast<FontKind>(n);
         }},
         {{ESC, 'R'}, "select an international character set", fixed<3>, [](auto& p, auto& c) {
             const std::string set = std::to_string(c[2]);
@@ -38,9 +37,15 @@ std::vector<CommandRow> Interpreter::textCommands() {
             if (c[2] & 1) p.unsupportedOnce("ESC V", "90-degree rotation is printed upright");
         }},
         {{ESC, 'r'}, "select print color", fixed<3>},
+        // Numbered as the model's maker numbers its tables; a number the
+        // model has no table for leaves the table as it is.
         {{ESC, 't'}, "select character code table", fixed<3>, [](auto& p, auto& c) {
-            p.modes_.codePage = knownCodePage(c[2]) ? c[2] : 0;
-            if (!knownCodePage(c[2])) p.note("code page " + std::to_string(c[2]) + " not available, CP437 used");
+            const models::CodePageTable* table = models::codePageFor(*p.config_.model, c[2]);
+            if (!table)
+                return p.modelLacks("ESC t " + std::to_string(c[2]),
+                                    "has no code page " + std::to_string(c[2]) + "; the table in use stays");
+            p.modes_.codePage = c[2];
+            p.modes_.codeTable = table->chars;
         }},
         {{ESC, '{'}, "turn upside-down print mode on/off", fixed<3>,
          [](auto& p, auto& c) { p.modes_.upsideDown = c[2] & 1; }},
@@ -57,7 +62,10 @@ std::vector<CommandRow> Interpreter::textCommands() {
             p.modes_.cjkHeightMul = (c[2] & 0x08) ? 2 : 1;
             p.modes_.cjkUnderline = (c[2] & 0x80) ? 1 : 0;
         }},
-        {{FS, '&'}, "select Kanji character mode", fixed<2>, [](auto& p, auto&) { p.modes_.chineseMode = true; }},
+        {{FS, '&'}, "select Kanji character mode", fixed<2>, [](auto& p, auto&) {
+            if (!*p.config_.model->twoByte) return p.modelLacks("FS &", "has no two-byte characters; bytes stay single");
+            p.modes_.chineseMode = true;
+        }},
         {{FS, '-'}, "turn underline mode on/off for Kanji characters", fixed<3>,
          [](auto& p, auto& c) { setIn(p.modes_.cjkUnderline, asciiOrBinary(c[2]), 0, 2); }},
         {{FS, '.'}, "cancel Kanji character mode", fixed<2>, [](auto& p, auto&) { p.modes_.chineseMode = false; }},

@@ -1,16 +1,11 @@
-// Turns the printer's character codes into Unicode: single bytes through the
-// code page chosen with ESC t, and GBK/GB18030 sequences in Chinese mode.
+// Turns GBK/GB18030 sequences (Chinese mode) into Unicode. Single bytes go
+// through the model's code page tables (models/printer_models.h).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 namespace zsim::escpos {
-
-// Unicode for byte b (>= 0x80) in ESC t page n; false if the page is not one
-// this printer has (the caller then falls back to page 0, CP437).
-bool codePageChar(int page, uint8_t b, char32_t& out);
-bool knownCodePage(int page);
 
 // How many bytes the GB18030 sequence starting with these bytes has:
 // 0 = not a valid start, -1 = need more bytes to tell.

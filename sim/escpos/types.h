@@ -22,7 +22,9 @@ struct Bitmap {
     bool empty() const { return width <= 0 || height <= 0; }
 };
 
-enum class FontKind : uint8_t { A, B, Cjk };
+// The single-byte fonts as ESC M numbers them (a model has some of them), and
+// the two-byte characters' font.
+enum class FontKind : uint8_t { A, B, C, D, E, Cjk };
 
 // A character cell on the printer's grid. The glyph box is the base cell
 // scaled by the size multipliers; spacing to its right belongs to the cell

@@ -1,5 +1,5 @@
 // User-defined characters (ESC &, ESC %, ESC ?): patterns downloaded for
-// codes 32..126 of fonts A and B, printed in place of the built-in glyphs
+// codes 32..126 of each font, printed in place of the built-in glyphs
 // while ESC % selects them, and sized by the print modes like any glyph.
 #include <algorithm>
 
@@ -10,7 +10,7 @@ namespace zsim::escpos {
 namespace {
 
 constexpr int kFirst = 32, kLast = 126;
-int fontSlot(FontKind f) { return f == FontKind::B ? 1 : 0; }
+size_t fontSlot(FontKind f) { return std::min<size_t>(static_cast<size_t>(f), kSingleByteFonts - 1); }
 
 // ESC & y c1 c2 [x d1 ... d(y*x)]...: each character brings its own width.
 const Records kUserCharRecords{
@@ -22,7 +22,7 @@ const Records kUserCharRecords{
 std::vector<CommandRow> Interpreter::userCharCommands() {
     // The pattern is read as column data, y bytes a column, into the font's cell.
     const auto startPattern = [](auto& p, auto& head) {
-        const CellSize cell = baseCell(p.modes_.font);
+        const CellSize cell = p.modes_.cell(p.modes_.font);
         ImageGeometry g;
         g.widthDots = head[0];
         g.clipWidth = cell.width;
@@ -50,7 +50,7 @@ std::vector<CommandRow> Interpreter::userCharCommands() {
 void Interpreter::defineUserChar(int code, int width, const Bitmap& columns) {
     if (code < kFirst || code > kLast) return;
     const int y = in_.command[2];
-    const CellSize cell = baseCell(modes_.font);
+    const CellSize cell = modes_.cell(modes_.font);
     if (y < 1 || y > 3 || width > cell.width)
         return note("ESC & character " + std::to_string(code) + ": pattern " + std::to_string(width) + " x " +
                     std::to_string(y * 8) + " dots does not fit the font's cell, not defined");

@@ -1,12 +1,13 @@
 // libFuzzer target: any bytes, fed in pieces the input itself chooses,
 // through the interpreter and the paper renderer, all in memory: no PNG or
 // report file is written, so thousands of inputs run each second. The first byte picks the
-// paper width and how the rest is split.
+// paper width, the printer model and how the rest is split.
 #include <cstddef>
 #include <cstdint>
 
 #include "escpos/device_state.h"
 #include "escpos/interpreter.h"
+#include "models/printer_models.h"
 #include "render/glyph_cache.h"
 #include "render/paper.h"
 
@@ -47,6 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static zsim::render::Paper wide({576, 256}, glyphs(), checkPage);
     zsim::render::Paper& paper = width == 384 ? narrow : wide;
     zsim::escpos::InterpreterConfig config;
+    // The terminal's own printer, or one with five fonts, another ESC t numbering and the GS1
+    // symbologies.
+    config.model = zsim::models::findModel(control & 0x80 ? "epson-tm-m30ii" : "zsim-80");
     config.paperWidth = width;
     config.chineseModeAtReset = control & 2;
     config.maxImageRows = 256;

@@ -14,7 +14,8 @@ namespace fs = std::filesystem;
 namespace {
 escpos::InterpreterConfig interpreterConfig(const PrinterConfig& c) {
     escpos::InterpreterConfig ic;
-    ic.paperWidth = c.paperWidth;
+    ic.model = c.model;
+    ic.paperWidth = c.printWidth();
     ic.chineseModeAtReset = c.chineseModeAtReset;
     ic.drawerSwitch = c.drawerSwitch;
     return ic;
@@ -23,13 +24,18 @@ escpos::InterpreterConfig interpreterConfig(const PrinterConfig& c) {
 escpos::InterpreterHooks interpreterHooks(const PrinterHooks& h) { return {h.reply, h.drawerPulse}; }
 }  // namespace
 
+PrinterConfig configFor(const models::PrinterModel& model) {
+    PrinterConfig c;
+    c.model = &model;
+    c.receiveBufferBytes = model.receiveBufferBytes;
+    c.printSpeedMmPerSecond = model.printSpeedMmPerSecond;
+    c.xonXoff = model.xonXoff;
+    return c;
+}
+
 VirtualPrinter::VirtualPrinter(const PrinterConfig& config, const escpos::DeviceState& device, PrinterHooks hooks)
-    : config_(config),
-      device_(device),
-      hooks_(std::move(hooks)),
-      paper_({config.paperWidth, config.maxPageLength}, glyphs_,
-             [this](const render::PageImage& page) { pageDone(page); }),
-      interpreter_(interpreterConfig(config), paper_, device, interpreterHooks(hooks_)) {
+    : config_(config), device_(device), hooks_(std::move(hooks)) {
+    build();
     nextJob_ = std::max(1, config_.firstJob);
     if (!config_.outputDir.empty()) {
         std::error_code ec;
@@ -41,6 +47,27 @@ VirtualPrinter::VirtualPrinter(const PrinterConfig& config, const escpos::Device
 }
 
 VirtualPrinter::~VirtualPrinter() = default;
+
+void VirtualPrinter::build() {
+    if (!config_.model) config_.model = &models::defaultModel();
+    // The interpreter prints on the paper: it goes first.
+    interpreter_.reset();
+    paper_ = std::make_unique<render::Paper>(
+        render::PaperConfig{config_.printWidth(), config_.maxPageLength, config_.model->dpi}, glyphs_,
+        [this](const render::PageImage& page) { pageDone(page); });
+    interpreter_ =
+        std::make_unique<escpos::Interpreter>(interpreterConfig(config_), *paper_, device_, interpreterHooks(hooks_));
+}
+
+void VirtualPrinter::reconfigure(const PrinterConfig& config) {
+    endJob();
+    // Where this printer files its jobs stays; the rest is the new printer's.
+    const std::string outputDir = config_.outputDir, prefix = config_.jobPrefix;
+    config_ = config;
+    config_.outputDir = outputDir;
+    config_.jobPrefix = prefix;
+    build();
+}
 
 std::string VirtualPrinter::jobPath(const std::string& suffix) const {
     char name[32];
@@ -64,8 +91,8 @@ void VirtualPrinter::feed(const uint8_t* data, size_t size) {
     if (!data || size == 0) return;
     if (!jobOpen_) startJob();
     if (raw_.is_open()) raw_.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    paper_.setPaperOut(device_.status().paperOut);
-    interpreter_.feed(data, size);
+    paper_->setPaperOut(device_.status().paperOut);
+    interpreter_->feed(data, size);
 }
 
 void VirtualPrinter::pageDone(const render::PageImage& page) {
@@ -82,26 +109,26 @@ void VirtualPrinter::pageDone(const render::PageImage& page) {
             info.file = file;
             current_.pageFiles.push_back(file);
         } else {
-            interpreter_.report().note(0, "page not written: " + error);
+            interpreter_->report().note(0, "page not written: " + error);
         }
     }
     if (info.truncated)
-        interpreter_.report().note(0, "page " + std::to_string(pageInfos_.size() + 1) + " cut off at " +
-                                          std::to_string(config_.maxPageLength) + " dots, " +
-                                          std::to_string(info.droppedDots) + " dots of paper dropped");
+        interpreter_->report().note(0, "page " + std::to_string(pageInfos_.size() + 1) + " cut off at " +
+                                           std::to_string(config_.maxPageLength) + " dots, " +
+                                           std::to_string(info.droppedDots) + " dots of paper dropped");
     pageInfos_.push_back(info);
     if (config_.keepPages) current_.pages.push_back(page);
 }
 
 JobResult VirtualPrinter::endJob() {
     if (!jobOpen_) return JobResult();
-    interpreter_.finishJob();
-    paper_.finish();
-    if (paper_.takeDroppedWhilePaperOut() > 0) interpreter_.report().note(0, "paper out: output not printed");
+    interpreter_->finishJob();
+    paper_->finish();
+    if (paper_->takeDroppedWhilePaperOut() > 0) interpreter_->report().note(0, "paper out: output not printed");
     raw_.close();
 
     JobResult result = std::move(current_);
-    result.report = interpreter_.takeReport();
+    result.report = interpreter_->takeReport();
     result.report.job = job_;
     result.report.rawFile = result.rawFile;
     for (auto& info : pageInfos_) result.report.pages.push_back(info);

@@ -28,15 +28,26 @@
 namespace zsim {
 
 struct PrinterConfig {
-    int paperWidth = 576;       // 384 for 58 mm paper, 576 for 80 mm
-    int maxPageLength = 24000;  // dots (3 m); longer pages are cut off and reported
-    bool chineseModeAtReset = true;
+    // The printer played (models/printer_models.h). Never null.
+    const models::PrinterModel* model = &models::defaultModel();
+    int paperWidth = 0;              // print area in dots (384 for 58 mm, 576 for 80 mm); 0: the model's
+    int maxPageLength = 24000;       // dots (3 m); longer pages are cut off and reported
+    bool chineseModeAtReset = true;  // for a model that starts in Chinese mode
     escpos::DrawerSwitch drawerSwitch = escpos::DrawerSwitch::OpenIsLow;
     std::string outputDir;  // empty: nothing is written to disk
     std::string jobPrefix = "job";
     int firstJob = 1;        // numbers below it are taken (by receipts of other kinds too)
     bool keepPages = false;  // also return page images in JobResult
+    // How it takes data, from the model unless an option says otherwise.
+    size_t receiveBufferBytes = 4096;
+    int printSpeedMmPerSecond = 0;  // 0: prints at once
+    bool xonXoff = false;
+
+    int printWidth() const { return paperWidth > 0 ? paperWidth : model->printDots; }
 };
+
+// The model's own settings: its width, buffer, speed and handshake.
+PrinterConfig configFor(const models::PrinterModel& model);
 
 struct JobResult {
     int job = 0;  // 0: there was no job to end
@@ -62,18 +73,23 @@ public:
     void feed(const std::string& bytes) { feed(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()); }
     void feed(const std::vector<uint8_t>& bytes) { feed(bytes.data(), bytes.size()); }
     JobResult endJob();
-    void statusChanged() { interpreter_.statusChanged(); }
+    void statusChanged() { interpreter_->statusChanged(); }
+    // Another printer from now on (another model, width ...): ends the open
+    // job first; stored images and settings go with the old one.
+    void reconfigure(const PrinterConfig& config);
+    const PrinterConfig& config() const { return config_; }
 
     bool jobOpen() const { return jobOpen_; }
     // Pages finished (cut) so far in the open job.
     size_t pagesInJob() const { return pageInfos_.size(); }
-    bool betweenCommands() const { return interpreter_.betweenCommands(); }
+    bool betweenCommands() const { return interpreter_->betweenCommands(); }
     int nextJob() const { return nextJob_; }
     // A job number for a receipt that reaches the folder by another way
     // (the Windows printer queue), so the folder has one series of numbers.
     int takeJobNumber() { return nextJob_++; }
 
 private:
+    void build();
     void startJob();
     void pageDone(const render::PageImage& page);
     std::string jobPath(const std::string& suffix) const;
@@ -82,8 +98,8 @@ private:
     const escpos::DeviceState& device_;
     PrinterHooks hooks_;
     render::GlyphCache glyphs_;
-    render::Paper paper_;
-    escpos::Interpreter interpreter_;
+    std::unique_ptr<render::Paper> paper_;
+    std::unique_ptr<escpos::Interpreter> interpreter_;
 
     bool jobOpen_ = false;
     int job_ = 0;

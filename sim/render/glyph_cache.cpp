@@ -66,16 +66,19 @@ GlyphCache::GlyphCache() : pango_(std::make_unique<Pango>()) {
 
 GlyphCache::~GlyphCache() = default;
 
-const GlyphPattern& GlyphCache::pattern(char32_t cp, escpos::FontKind font) {
-    const uint64_t key = (static_cast<uint64_t>(cp) << 8) | static_cast<uint8_t>(font);
+const GlyphPattern& GlyphCache::pattern(char32_t cp, escpos::FontKind font, int cellWidth, int cellHeight) {
+    cellWidth = std::clamp(cellWidth, 1, 255);
+    cellHeight = std::clamp(cellHeight, 1, 255);
+    const uint64_t key = (static_cast<uint64_t>(cp) << 24) | (static_cast<uint64_t>(cellWidth) << 16) |
+                         (static_cast<uint64_t>(cellHeight) << 8) | static_cast<uint8_t>(font);
     auto it = cache_.find(key);
     if (it != cache_.end()) return it->second;
     if (cache_.size() >= kMaxCached) cache_.clear();
-    return cache_.emplace(key, draw(cp, font)).first->second;
+    return cache_.emplace(key, draw(cp, font, cellWidth, cellHeight)).first->second;
 }
 
-GlyphPattern GlyphCache::draw(char32_t cp, escpos::FontKind font) {
-    const escpos::CellSize cell = escpos::baseCell(font);
+GlyphPattern GlyphCache::draw(char32_t cp, escpos::FontKind font, int cellWidth, int cellHeight) {
+    const escpos::CellSize cell{cellWidth, cellHeight};
     GlyphPattern out;
     out.width = cell.width;
     out.height = cell.height;
@@ -87,9 +90,10 @@ GlyphPattern GlyphCache::draw(char32_t cp, escpos::FontKind font) {
     pango_cairo_update_context(cr, pango_->context);
     PangoLayout* layout = pango_layout_new(pango_->context);
     PangoFontDescription* desc = pango_font_description_from_string(familyFor(font));
-    // The em is the cell height for full-width characters; half-width ones
-    // then take half of it, which is the cell width of font A.
-    const double pixelSize = font == escpos::FontKind::B ? 18.0 : cell.height;
+    // The em is the cell height for full-width characters; a half-width
+    // font's em is twice its cell width, so its glyphs fill the cell's width
+    // (font A's 12x24, font B's 9x17 and 9x24 alike).
+    const double pixelSize = font == escpos::FontKind::Cjk ? cell.height : 2.0 * cell.width;
     pango_font_description_set_absolute_size(desc, pixelSize * PANGO_SCALE);
     pango_layout_set_font_description(layout, desc);
     const std::string text = utf8(cp);

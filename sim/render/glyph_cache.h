@@ -27,11 +27,11 @@ public:
     GlyphCache(const GlyphCache&) = delete;
     GlyphCache& operator=(const GlyphCache&) = delete;
 
-    // Pattern filling the base cell of the font (12x24, 9x17, 24x24).
-    const GlyphPattern& pattern(char32_t cp, escpos::FontKind font);
+    // Pattern filling the font's base cell (12x24, 9x17, 24x24 ...).
+    const GlyphPattern& pattern(char32_t cp, escpos::FontKind font, int cellWidth, int cellHeight);
 
 private:
-    GlyphPattern draw(char32_t cp, escpos::FontKind font);
+    GlyphPattern draw(char32_t cp, escpos::FontKind font, int cellWidth, int cellHeight);
 
     struct Pango;
     std::unique_ptr<Pango> pango_;

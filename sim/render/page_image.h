@@ -11,6 +11,7 @@ namespace zsim::render {
 struct PageImage {
     int width = 0;
     int height = 0;
+    int dpi = 203;
     std::vector<uint8_t> ink;                 // 0 = white paper, 255 = a dot, row-major
     bool truncated = false;                   // hit the length cap
     uint64_t droppedDots = 0;                 // paper rows that did not fit

@@ -8,7 +8,9 @@ Paper::Paper(const PaperConfig& config, GlyphCache& glyphs, PageDone done)
     : config_(config), glyphs_(glyphs), done_(std::move(done)) {
     config_.width = std::max(1, config_.width);
     config_.maxLength = std::max(1, config_.maxLength);
+    config_.dpi = std::max(1, config_.dpi);
     page_.width = config_.width;
+    page_.dpi = config_.dpi;
 }
 
 void Paper::ensureRows(int rows) {
@@ -68,7 +70,9 @@ void Paper::drawGlyph(uint8_t* buf, int bufHeight, const escpos::GlyphItem& g) {
         user.inkTop = 0;
         user.inkBottom = b.height;
     }
-    const GlyphPattern& pat = g.pattern ? user : glyphs_.pattern(g.codepoint, g.font);
+    const GlyphPattern& pat = g.pattern ? user
+                                        : glyphs_.pattern(g.codepoint, g.font, g.boxWidth / std::max(1, g.widthMul),
+                                                          g.boxHeight / std::max(1, g.heightMul));
     const int wMul = std::max(1, g.widthMul), hMul = std::max(1, g.heightMul);
     // Walks the base pattern and stamps each dot as a wMul x hMul block:
     // most of a cell is blank, and no division per printed dot.
@@ -167,6 +171,7 @@ void Paper::endPage(bool byCut) {
     keep.clear();
     page_ = PageImage();
     page_.width = config_.width;
+    page_.dpi = config_.dpi;
     page_.ink = std::move(keep);
     y_ = 0;
     touched_ = false;

@@ -14,6 +14,7 @@ namespace zsim::render {
 struct PaperConfig {
     int width = 576;
     int maxLength = 24000;  // dots; 3 m at 8 dots/mm
+    int dpi = 203;          // of the head, for the page's physical size
 };
 
 class Paper : public escpos::PrintSink {

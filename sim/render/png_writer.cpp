@@ -65,8 +65,9 @@ bool encode(FILE* file, const PageImage& page, uint8_t* row) {
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
     png_set_IHDR(png, info, static_cast<png_uint_32>(page.width), static_cast<png_uint_32>(page.height), 1,
                  PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    // 203 dpi = 7992 dots per metre.
-    png_set_pHYs(png, info, 7992, 7992, PNG_RESOLUTION_METER);
+    // Dots per inch to dots per metre: 203 dpi is 7992.
+    const auto perMetre = static_cast<png_uint_32>(page.dpi / 0.0254 + 0.5);
+    png_set_pHYs(png, info, perMetre, perMetre, PNG_RESOLUTION_METER);
     png_write_info(png, info);
     for (int y = 0; y < page.height; ++y) {
         packRow(page.ink.data() + static_cast<size_t>(y) * page.width, page.width, row);

@@ -134,6 +134,29 @@ std::string receipts(const Call& c) {
     return jsonLine({{"ok", true}, {"dir", folder.dir()}, {"index", folder.dir() + "/index.html"}, {"receipts", list}});
 }
 
+json modelsJson() {
+    json list = json::array();
+    for (const models::PrinterModel& m : models::allModels()) {
+        json fonts = json::array();
+        for (const models::Font& f : m.fonts)
+            fonts.push_back(std::string(1, f.name) + " " + std::to_string(f.width) + "x" + std::to_string(f.height));
+        list.push_back({{"id", m.id},
+                        {"name", m.displayName()},
+                        {"escpos", m.escPos()},
+                        {"paper_mm", m.paperMm},
+                        {"print_dots", m.printDots},
+                        {"dpi", m.dpi},
+                        {"fonts", fonts},
+                        {"code_pages", m.codePages},
+                        {"barcodes", m.barcodes},
+                        {"qr_code", m.qrCode},
+                        {"pdf417", m.pdf417 || m.pdf417Barcode != 0},
+                        {"cutter", m.cutter},
+                        {"two_byte", m.twoByte}});
+    }
+    return list;
+}
+
 std::string waitReceipt(const Call& c) {
     const auto timeout = c.args() >= 1 ? count(c.arg(), kMaxWaitMs) : std::optional<int64_t>(kDefaultWaitMs);
     const auto after =
@@ -212,6 +235,14 @@ const ControlCommand kCommands[] = {
             s.coverOpen = a == "open";
             c.terminal.setPrinterStatus(s);
         });
+    }},
+    {"model", "NAME", "the printer model played from now on (an open job ends first)", [](const Call& c) {
+        if (c.args() != 1) return c.usage();
+        const std::string problem = c.terminal.setPrinterModel(c.arg());
+        return problem.empty() ? c.done() : failed(problem);
+    }},
+    {"models", "", "the printer models and what each prints", [](const Call&) {
+        return jsonLine({{"ok", true}, {"models", modelsJson()}});
     }},
     {"receipts", "[N]", "the newest N receipts (default all listed)", receipts},
     {"wait-receipt", "[TIMEOUT_MS [AFTER_JOB]]", "the first receipt after job AFTER_JOB (default: the newest)",

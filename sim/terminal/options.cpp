@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 
+#include "models/printer_models.h"
 #include "terminal/scale/scale_profile.h"
 #include "terminal/tcp_listener.h"
 
@@ -26,6 +27,19 @@ std::optional<long long> integer(const std::string& text, long long low, long lo
 
 std::string defaultStateDir() { return "/tmp/zantor-sim-" + std::to_string(::getuid()); }
 
+std::string printerModelProblem(const std::string& id) {
+    const models::PrinterModel* model = models::findModel(id);
+    if (model && model->escPos()) return {};
+    if (model)
+        return model->displayName() + " speaks " +
+               (model->language == models::Language::StarLine ? "Star Line" : "StarPRNT") +
+               ", not ESC/POS: it is not played";
+    std::string known;
+    for (const models::PrinterModel& m : models::allModels())
+        if (m.escPos()) known += std::string(known.empty() ? "" : ", ") + m.id;
+    return "no printer model \"" + id + "\"; the models: " + known;
+}
+
 std::string usage() {
     return "Usage: zantor-sim [OPTIONS]\n"
            "Plays a POS terminal's receipt printer, cash drawer, scale A/D board and SDK scale on\n"
@@ -35,7 +49,9 @@ std::string usage() {
            defaultStateDir() +
            ")\n"
            "  --receipts DIR         receipts folder (default STATE-DIR/receipts)\n"
-           "  --paper-width DOTS     576 (80 mm, default) or 384 (58 mm)\n"
+           "  --printer-model NAME   the printer played (default zsim-80, the terminal's own 80 mm\n"
+           "                         printer); zantor-simctl models lists them\n"
+           "  --paper-width DOTS     print width in dots, in place of the model's (384 alone: zsim-58)\n"
            "  --printer-lines N      the printer on N pseudo-terminals, links printer, printer-2 ...\n"
            "                         printer-N (1 to 4, default 1)\n"
            "  --tcp-port N           printer's TCP port (default 9100; 0 picks a free one)\n"
@@ -67,6 +83,7 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
     Options o;
     o.stateDir = defaultStateDir();
     bool allowRemote = false;
+    bool modelGiven = false;
     using Setter = std::function<bool(const std::string&)>;
     const std::map<std::string, Setter> withValue = {
         {"--state-dir",
@@ -79,10 +96,16 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
              o.receiptsDir = v;
              return !v.empty();
          }},
+        {"--printer-model",
+         [&](const std::string& v) {
+             o.printerModel = v;
+             modelGiven = true;
+             return printerModelProblem(v).empty();
+         }},
         {"--paper-width",
          [&](const std::string& v) {
-             const auto n = integer(v, 384, 576);
-             if (!n || (*n != 384 && *n != 576)) return false;
+             const auto n = integer(v, 128, 832);
+             if (!n || *n % 8 != 0) return false;
              o.paperWidth = static_cast<int>(*n);
              return true;
          }},
@@ -169,7 +192,8 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
                 return std::nullopt;
             }
             if (!it->second(argv[++i])) {
-                error = "bad value for " + arg + ": " + argv[i];
+                error =
+                    arg == "--printer-model" ? printerModelProblem(argv[i]) : "bad value for " + arg + ": " + argv[i];
                 return std::nullopt;
             }
         } else {
@@ -184,6 +208,11 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
     if (o.panel && !allowRemote && !isLoopbackAddress(o.panelHost)) {
         error = "--panel-host " + o.panelHost + " is not a loopback address (add --allow-remote to mean it)";
         return std::nullopt;
+    }
+    // 58 mm paper alone meant the terminal's 58 mm printer before there were models, and still does.
+    if (!modelGiven && o.paperWidth == 384) {
+        o.printerModel = "zsim-58";
+        o.paperWidth = 0;
     }
     if (o.receiptsDir.empty()) o.receiptsDir = o.stateDir + "/receipts";
     // The links end up in Wine's registry and the receipt paths in answers

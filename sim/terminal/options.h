@@ -12,7 +12,8 @@ namespace zsim::term {
 struct Options {
     std::string stateDir;
     std::string receiptsDir;  // empty: <stateDir>/receipts
-    int paperWidth = 576;
+    std::string printerModel = "zsim-80";
+    int paperWidth = 0;  // print area in dots; 0: the model's
     // Pseudo-terminals of the printer: "printer", then "printer-2" ... so a
     // host can reach the one printer on several ports (say COM1 and LPT1).
     int printerLines = 1;
@@ -30,6 +31,8 @@ struct Options {
 };
 
 std::string defaultStateDir();
+// Why the printer cannot play the model with this id; empty when it can.
+std::string printerModelProblem(const std::string& id);
 std::string usage();
 // nullopt with error set when the command line cannot be used.
 std::optional<Options> parseOptions(int argc, char** argv, std::string& error);

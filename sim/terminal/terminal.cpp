@@ -18,7 +18,10 @@ Terminal::Terminal(EventLoop& loop, const Options& options)
       wire_(options.drawerSwitch),
       scale_(options.scaleCapacityGrams),
       drawer_(loop, options.drawerCloseMs, [this](bool open) { drawerChanged(open); }),
-      receipts_(options.receiptsDir) {}
+      receipts_(options.receiptsDir) {
+    model_ = models::findModel(options.printerModel);
+    if (!model_ || !model_->escPos()) model_ = &models::defaultModel();
+}
 
 Terminal::~Terminal() {
     for (const Waiter& w : waiters_) loop_.cancel(w.timer);
@@ -38,10 +41,7 @@ bool Terminal::start(std::string& error) {
     }
     receipts_.loadExisting();
 
-    PrinterConfig config;
-    config.paperWidth = options_.paperWidth;
-    config.drawerSwitch = options_.drawerSwitch;
-    config.outputDir = options_.receiptsDir;
+    PrinterConfig config = printerConfig();
     config.firstJob = receipts_.lastJob() + 1;
     PrinterHooks hooks;
     hooks.reply = [this](const uint8_t* p, size_t n) {
@@ -93,6 +93,25 @@ bool Terminal::start(std::string& error) {
 
 void Terminal::finish() {
     if (printerService_) printerService_->finish();
+}
+
+PrinterConfig Terminal::printerConfig() const {
+    PrinterConfig config = configFor(*model_);
+    config.paperWidth = options_.paperWidth;
+    config.drawerSwitch = options_.drawerSwitch;
+    config.outputDir = options_.receiptsDir;
+    return config;
+}
+
+std::string Terminal::setPrinterModel(const std::string& id) {
+    const std::string problem = printerModelProblem(id);
+    if (!problem.empty()) return problem;
+    model_ = models::findModel(id);
+    // The job in hand is the old printer's: it ends as a receipt of its own.
+    printerService_->finish();
+    printer_->reconfigure(printerConfig());
+    std::fprintf(stderr, "zantor-sim: printer model %s (%s)\n", model_->id, model_->displayName().c_str());
+    return {};
 }
 
 void Terminal::setPrinterStatus(const escpos::DeviceStatus& status) {
@@ -231,7 +250,13 @@ nlohmann::json Terminal::state() const {
     j["printer"] = {{"tcp_host", options_.printer.tcp ? options_.printer.tcpHost : ""},
                     {"tcp_port", printerService_->tcpPort()},
                     {"tcp_clients", printerService_->tcpClients()},
-                    {"paper_width", options_.paperWidth},
+                    {"model", model_->id},
+                    {"model_name", model_->displayName()},
+                    {"paper_width", printer_->config().printWidth()},
+                    {"dpi", model_->dpi},
+                    {"receive_buffer_bytes", printer_->config().receiveBufferBytes},
+                    {"print_speed_mm_s", printer_->config().printSpeedMmPerSecond},
+                    {"xon_xoff", printer_->config().xonXoff},
                     {"paper_out", s.paperOut},
                     {"paper_near_end", s.paperNearEnd},
                     {"cover_open", s.coverOpen},

@@ -52,6 +52,9 @@ public:
 
     escpos::DeviceStatus printerStatus() const { return device_.status(); }
     void setPrinterStatus(const escpos::DeviceStatus& status);
+    // Plays another printer model from now on, after ending the open job;
+    // the reason when it cannot, else empty.
+    std::string setPrinterModel(const std::string& id);
 
     // Answers the client with the first receipt after job afterJob, or with
     // a timeout error after timeoutMs.
@@ -74,6 +77,8 @@ private:
         int afterJob;
         EventLoop::TimerId timer;
     };
+    // The model's printer, with what the command line set explicitly.
+    PrinterConfig printerConfig() const;
     void jobFinished(const JobResult& job);
     void receiptAdded(const Receipt& receipt);
     void drawerChanged(bool open);
@@ -82,6 +87,7 @@ private:
     Options options_;
     escpos::SettableDeviceState device_;
     wire::Record wire_;
+    const models::PrinterModel* model_;
     ScaleModel scale_;
     Drawer drawer_;
     ReceiptFolder receipts_;

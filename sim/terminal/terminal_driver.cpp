@@ -16,7 +16,7 @@ nlohmann::json Terminal::driverJob(const std::string& dir) {
     if (!readDriverJobRequest(dir, request, error)) return {{"ok", false}, {"error", error}};
     if (request.drawer) drawer_.open("driver");
     DriverReceiptConfig config;
-    config.paperWidth = options_.paperWidth;
+    config.paperWidth = printer_->config().printWidth();
     const JobResult job = writeDriverReceipt(request, printer_->takeJobNumber(), receipts_.dir(), config);
     wire_.event("driver", wire::driverJobWords(request.title, request.postscript.size(), job.pageFiles.size(), job.job,
                                                request.error));

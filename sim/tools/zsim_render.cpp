@@ -1,4 +1,4 @@
-// zsim-render [--width 384|576] [--max-length DOTS] IN.bin OUTDIR
+// zsim-render [--model NAME] [--width DOTS] [--max-length DOTS] IN.bin OUTDIR
 // Renders one ESC/POS stream as one job: PNG per page, the raw bytes and a
 // JSON report in OUTDIR. Prints the report's file name and a summary.
 #include <cstdio>
@@ -14,7 +14,9 @@
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: zsim-render [--width 384|576] [--max-length DOTS] [--no-chinese] IN.bin OUTDIR\n");
+    std::fprintf(stderr,
+                 "usage: zsim-render [--model NAME] [--width DOTS] [--max-length DOTS] [--no-chinese] IN.bin OUTDIR\n"
+                 "  NAME: a printer model (zantor-simctl models lists them; default zsim-80)\n");
     return 2;
 }
 
@@ -25,9 +27,14 @@ int main(int argc, char** argv) {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--width" && i + 1 < argc) {
+        if (a == "--model" && i + 1 < argc) {
+            const zsim::models::PrinterModel* model = zsim::models::findModel(argv[++i]);
+            if (!model || !model->escPos()) return usage();
+            const zsim::PrinterConfig chosen = zsim::configFor(*model);
+            config.model = chosen.model;
+        } else if (a == "--width" && i + 1 < argc) {
             config.paperWidth = std::atoi(argv[++i]);
-            if (config.paperWidth != 384 && config.paperWidth != 576) return usage();
+            if (config.paperWidth < 64 || config.paperWidth > 4096) return usage();
         } else if (a == "--max-length" && i + 1 < argc) {
             config.maxPageLength = std::atoi(argv[++i]);
             if (config.maxPageLength <= 0) return usage();

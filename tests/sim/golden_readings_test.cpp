@@ -8,7 +8,6 @@
 #include <set>
 
 #include "../support/SampleReceipt.h"
-#include "escpos/interpreter.h"
 #include "terminal/board/board_frame.h"
 #include "terminal/board/board_protocol.h"
 #include "test_support.h"
@@ -144,18 +143,6 @@ const std::vector<BoardRequest> kBoardFiles = {
 
 Bytes bytesOf(const std::string& name) { return readFile(golden(name + ".bin")); }
 
-std::string utf8(char32_t c) {
-    const int tail = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
-    const uint8_t lead[] = {0, 0xC0, 0xE0, 0xF0};
-    std::string s(1, static_cast<char>(lead[tail] | c >> 6 * tail));
-    for (int i = tail - 1; i >= 0; --i) s += static_cast<char>(0x80 | (c >> 6 * i & 0x3F));
-    return s;
-}
-
-// Lines are compared in columns of font A, in which tab stops are counted: every glyph at the
-// column it stands in, a gap as spaces, a double-byte character two columns wide.
-constexpr int kColumnDots = 12;
-
 // What a text of the call looks like on paper: without its line end, tabs to every eighth column.
 std::string asPrinted(std::string text) {
     if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) text.resize(text.size() - 2);
@@ -175,40 +162,6 @@ std::string asPrinted(std::string text) {
         i += n;
     }
     return out;
-}
-
-// The printer's own reading of the text it prints: the characters it puts on each line, before
-// any font draws them. A symbol's human-readable text belongs to the symbol, not here.
-class PrintedLines : public escpos::PrintSink {
-public:
-    void band(const escpos::Band& band) override {
-        if (!band.symbols.empty() || band.glyphs.empty()) return;
-        std::vector<escpos::GlyphItem> glyphs = band.glyphs;
-        std::stable_sort(glyphs.begin(), glyphs.end(), [](const auto& a, const auto& b) { return a.x < b.x; });
-        std::string line;
-        int column = 0;
-        for (const escpos::GlyphItem& g : glyphs) {
-            for (; column < g.x / kColumnDots; ++column) line += ' ';
-            line += utf8(g.codepoint);
-            column = (g.x + g.boxWidth + g.spacing) / kColumnDots;
-        }
-        lines.push_back(line);
-    }
-    void feed(int) override {}
-    void cut(escpos::CutKind) override {}
-
-    std::vector<std::string> lines;
-};
-
-std::vector<std::string> printedLines(const Bytes& stream, int paperWidth) {
-    PrintedLines sink;
-    escpos::SettableDeviceState device;
-    escpos::InterpreterConfig config;
-    config.paperWidth = paperWidth;
-    escpos::Interpreter interpreter(config, sink, device, {});
-    interpreter.feed(stream.data(), stream.size());
-    interpreter.finishJob();
-    return sink.lines;
 }
 
 std::vector<Symbol> symbolsOn(const Printed& r) {

@@ -85,12 +85,30 @@ TEST(OtherStatus, PaperAndDrawerQueries) {
     EXPECT_EQ(r.replies[3], bytes({0x03}));
 }
 
+// Each model answers as its maker's printer: type ID bit 0 two-byte
+// characters, bit 1 a cutter; the texts a POS library picks its dialect by.
 TEST(OtherStatus, PrinterIdentity) {
-    const Printed r = run(bytes({GS, 'I', 1, GS, 'I', 50, GS, 'I', 67, GS, 'I', 200}));
-    ASSERT_EQ(r.replies.size(), 3u);
-    EXPECT_EQ(r.replies[1], bytes({0x03}));
-    EXPECT_EQ(r.replies[2], bytes({0x5F}) + text("ZSIM-80") + bytes({0}));
-    EXPECT_EQ(r.job.report.noteTotal(), 1u) << "GS I 200 is not answered and says so";
+    struct Case {
+        const char* model;
+        uint8_t type;
+        const char* maker;
+        const char* name;
+        const char* font;
+    };
+    for (const Case& c : {Case{"zsim-80", 0x03, "ZANTOR", "ZSIM-80", "CHINA GB18030"},
+                          Case{"epson-tm-t88v", 0x02, "EPSON", "TM-T88V", "ANK"},
+                          Case{"epson-tm-p20ii", 0x00, "EPSON", "TM-P20II", "ANK"}}) {
+        RunOptions o;
+        o.model = c.model;
+        o.width = 0;
+        const Printed r = run(bytes({GS, 'I', 1, GS, 'I', 50, GS, 'I', 66, GS, 'I', 67, GS, 'I', 69, GS, 'I', 200}), o);
+        ASSERT_EQ(r.replies.size(), 5u) << c.model;
+        EXPECT_EQ(r.replies[1], bytes({c.type})) << c.model;
+        EXPECT_EQ(r.replies[2], bytes({0x5F}) + text(c.maker) + bytes({0}));
+        EXPECT_EQ(r.replies[3], bytes({0x5F}) + text(c.name) + bytes({0}));
+        EXPECT_EQ(r.replies[4], bytes({0x5F}) + text(c.font) + bytes({0}));
+        EXPECT_EQ(r.job.report.noteTotal(), 1u) << "GS I 200 is not answered and says so";
+    }
 }
 
 TEST(OtherStatus, AutomaticStatusOnEnableAndOnChange) {

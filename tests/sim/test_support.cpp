@@ -2,12 +2,15 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 
+#include "escpos/interpreter.h"
 #include "render/png_writer.h"
 
 namespace zsim::test {
@@ -36,7 +39,9 @@ Printed run(const Bytes& stream, const RunOptions& options) {
     escpos::SettableDeviceState device;
     device.set(options.status);
     Printed result;
-    PrinterConfig config;
+    const models::PrinterModel* model = models::findModel(options.model);
+    if (!model) throw std::invalid_argument("no printer model " + options.model);
+    PrinterConfig config = configFor(*model);
     config.paperWidth = options.width;
     config.maxPageLength = options.maxPageLength;
     config.keepPages = true;
@@ -54,6 +59,52 @@ Printed run(const Bytes& stream, const RunOptions& options) {
     if (pos < stream.size()) printer.feed(stream.data() + pos, stream.size() - pos);
     result.job = printer.endJob();
     return result;
+}
+
+std::string utf8(char32_t c) {
+    const int tail = c < 0x80 ? 0 : c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    const uint8_t lead[] = {0, 0xC0, 0xE0, 0xF0};
+    std::string s(1, static_cast<char>(lead[tail] | c >> 6 * tail));
+    for (int i = tail - 1; i >= 0; --i) s += static_cast<char>(0x80 | (c >> 6 * i & 0x3F));
+    return s;
+}
+
+namespace {
+constexpr int kColumnDots = 12;
+
+class PrintedLines : public escpos::PrintSink {
+public:
+    void band(const escpos::Band& band) override {
+        if (!band.symbols.empty() || band.glyphs.empty()) return;
+        std::vector<escpos::GlyphItem> glyphs = band.glyphs;
+        std::stable_sort(glyphs.begin(), glyphs.end(), [](const auto& a, const auto& b) { return a.x < b.x; });
+        std::string line;
+        int column = 0;
+        for (const escpos::GlyphItem& g : glyphs) {
+            for (; column < g.x / kColumnDots; ++column) line += ' ';
+            line += utf8(g.codepoint);
+            column = (g.x + g.boxWidth + g.spacing) / kColumnDots;
+        }
+        lines.push_back(line);
+    }
+    void feed(int) override {}
+    void cut(escpos::CutKind) override {}
+
+    std::vector<std::string> lines;
+};
+}  // namespace
+
+std::vector<std::string> printedLines(const Bytes& stream, int paperWidth, const std::string& model) {
+    PrintedLines sink;
+    escpos::SettableDeviceState device;
+    escpos::InterpreterConfig config;
+    config.model = models::findModel(model);
+    if (!config.model) throw std::invalid_argument("no printer model " + model);
+    config.paperWidth = paperWidth > 0 ? paperWidth : config.model->printDots;
+    escpos::Interpreter interpreter(config, sink, device, {});
+    interpreter.feed(stream.data(), stream.size());
+    interpreter.finishJob();
+    return sink.lines;
 }
 
 Box inkBox(const render::PageImage& page, int top, int bottom) {

@@ -29,7 +29,8 @@ struct Printed {
 };
 
 struct RunOptions {
-    int width = 576;
+    std::string model = "zsim-80";
+    int width = 576;  // 0: the model's
     int maxPageLength = 24000;
     std::vector<size_t> splits;  // feed in pieces ending at these offsets
     escpos::DeviceStatus status;
@@ -37,6 +38,12 @@ struct RunOptions {
 };
 
 Printed run(const Bytes& stream, const RunOptions& options = {});
+
+// The printer's own reading of the text it prints: the characters it puts on
+// each line (UTF-8) before any font draws them, in columns of font A's 12
+// dots. A symbol's human-readable text belongs to the symbol, not here.
+std::vector<std::string> printedLines(const Bytes& stream, int paperWidth, const std::string& model = "zsim-80");
+std::string utf8(char32_t c);
 
 // Bounding box of the ink on a page (or in a row range); empty if none.
 struct Box {

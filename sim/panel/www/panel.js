@@ -19,7 +19,8 @@ function badge(id, text, kind) {
   b.className = "badge" + (kind ? " " + kind : "");
 }
 
-async function command(line) {
+// quiet: the answer is for the page itself, not news for the user.
+async function command(line, quiet) {
   try {
     const reply = await fetch("/api/command", {
       method: "POST",
@@ -27,6 +28,7 @@ async function command(line) {
       body: JSON.stringify({ command: line }),
     });
     const answer = await reply.json();
+    if (quiet && answer.ok) return answer;
     if (answer.ok) say("已执行: " + line, false);
     else if (answer.running) say("执行中 (" + line + "): 结果见上面的状态", false);
     else say("未执行 (" + line + "): " + answer.error, true);
@@ -79,7 +81,23 @@ function showDrawer(d) {
   }
 }
 
+// The models are listed once; those that speak no ESC/POS are shown but cannot be chosen.
+async function loadModels() {
+  const answer = await command("models", true);
+  if (!answer.ok) return;
+  const select = $("printer-model");
+  select.textContent = "";
+  for (const m of answer.models) {
+    const option = new Option(m.id + " · " + m.name + (m.escpos ? "" : " (不是 ESC/POS)"), m.id);
+    option.disabled = !m.escpos;
+    select.add(option);
+  }
+  if (state) select.value = state.printer.model;
+}
+
 function showPrinter(p) {
+  if (document.activeElement !== $("printer-model")) $("printer-model").value = p.model;
+  $("dpi").textContent = p.dpi;
   $("paper-out").checked = p.paper_out;
   $("paper-near-end").checked = p.paper_near_end && !p.paper_out;
   $("cover-open").checked = p.cover_open;
@@ -327,6 +345,7 @@ function wire() {
   $("paper-near-end").addEventListener("change", () =>
     command($("paper-near-end").checked ? "paper near-end" : "paper in"));
   $("cover-open").addEventListener("change", () => command("cover " + ($("cover-open").checked ? "open" : "closed")));
+  $("printer-model").addEventListener("change", () => command("model " + $("printer-model").value));
   $("command-form").addEventListener("submit", async (e) => {
     e.preventDefault();
     const answer = await command($("command-line").value);
@@ -337,3 +356,4 @@ function wire() {
 wire();
 wireControls();
 listen();
+loadModels();

@@ -201,5 +201,37 @@ TEST(TerminalPrinter, ANewRunListsTheReceiptsOfTheLastAndNumbersOn) {
     std::filesystem::remove_all(folder);
 }
 
+// The model is chosen on the command line and switched on the control socket:
+// the host meets the new printer's identity, and a job in hand ends as the old
+// printer's receipt.
+TEST(TerminalPrinter, TheModelIsChosenAndSwitchedAndTheHostMeetsItsIdentity) {
+    Daemon d({"--printer-model", "epson-tm-t88v"});
+    ASSERT_TRUE(d.running()) << d.error();
+    SerialEnd host(d.stateDir() + "/printer");
+    const auto identity = [&] {
+        host.send("\x1dIB\x1dIC");
+        const std::string maker = host.readUntil("\0"s, 5000);
+        return maker + host.readUntil("\0"s, 5000);
+    };
+    EXPECT_EQ(d.state()["printer"]["paper_width"], 512);
+    EXPECT_EQ(identity(), "_EPSON\0_TM-T88V\0"s);
+
+    host.send(kInit + "Printed by the TM-T88V\n");
+    ASSERT_TRUE(d.waitFor([](const nlohmann::json& s) { return s["printer"]["job_open"] == true; }));
+    const nlohmann::json switched = d.control("model xprinter-xp-n160ii");
+    ASSERT_TRUE(switched.value("ok", false)) << switched.dump();
+    EXPECT_EQ(switched["printer"]["model"], "xprinter-xp-n160ii");
+    EXPECT_EQ(switched["printer"]["paper_width"], 576);
+    const nlohmann::json old = waitReceipt(d, 0);
+    ASSERT_TRUE(old.value("ok", false)) << old.dump();
+    EXPECT_EQ(readFile(old["receipt"]["raw"]), "\x1dIB\x1dIC" + kInit + "Printed by the TM-T88V\n");
+    host.drain(100);
+    EXPECT_EQ(identity(), "_XPRINTER\0_XP-N160II\0"s);
+
+    for (const char* refused : {"model star-tsp100iv", "model no-such-printer", "model"})
+        EXPECT_FALSE(d.control(refused).value("ok", true)) << refused;
+    EXPECT_EQ(d.state()["printer"]["model"], "xprinter-xp-n160ii");
+}
+
 }  // namespace
 }  // namespace zsim::test
