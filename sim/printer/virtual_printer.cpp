@@ -17,10 +17,13 @@ escpos::InterpreterConfig interpreterConfig(const PrinterConfig& c) {
     ic.paperWidth = c.paperWidth;
     ic.chineseModeAtReset = c.chineseModeAtReset;
     ic.drawerSwitch = c.drawerSwitch;
+    ic.realtimeOnReceipt = c.realtimeOnReceipt;
     return ic;
 }
 
-escpos::InterpreterHooks interpreterHooks(const PrinterHooks& h) { return {h.reply, h.drawerPulse}; }
+escpos::InterpreterHooks interpreterHooks(const PrinterHooks& h) {
+    return {h.reply, h.drawerPulse, h.replyWhenPrinted};
+}
 }  // namespace
 
 VirtualPrinter::VirtualPrinter(const PrinterConfig& config, const escpos::DeviceState& device, PrinterHooks hooks)
@@ -29,7 +32,8 @@ VirtualPrinter::VirtualPrinter(const PrinterConfig& config, const escpos::Device
       hooks_(std::move(hooks)),
       paper_({config.paperWidth, config.maxPageLength}, glyphs_,
              [this](const render::PageImage& page) { pageDone(page); }),
-      interpreter_(interpreterConfig(config), paper_, device, interpreterHooks(hooks_)) {
+      motion_(paper_),
+      interpreter_(interpreterConfig(config), motion_, device, interpreterHooks(hooks_)) {
     nextJob_ = std::max(1, config_.firstJob);
     if (!config_.outputDir.empty()) {
         std::error_code ec;
@@ -66,6 +70,14 @@ void VirtualPrinter::feed(const uint8_t* data, size_t size) {
     if (raw_.is_open()) raw_.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     paper_.setPaperOut(device_.status().paperOut);
     interpreter_.feed(data, size);
+}
+
+void VirtualPrinter::keepUnprinted(const uint8_t* data, size_t size) {
+    if (!data || size == 0) return;
+    if (!jobOpen_) startJob();
+    if (raw_.is_open()) raw_.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    interpreter_.report().bytes += size;
+    note(std::to_string(size) + " bytes received were not printed: the printer was stopped at the end");
 }
 
 void VirtualPrinter::pageDone(const render::PageImage& page) {

@@ -21,6 +21,7 @@
 #include "escpos/device_state.h"
 #include "escpos/interpreter.h"
 #include "escpos/job_report.h"
+#include "printer/motion_meter.h"
 #include "render/glyph_cache.h"
 #include "render/page_image.h"
 #include "render/paper.h"
@@ -36,6 +37,13 @@ struct PrinterConfig {
     std::string jobPrefix = "job";
     int firstJob = 1;        // numbers below it are taken (by receipts of other kinds too)
     bool keepPages = false;  // also return page images in JobResult
+    // What the receiving side in front of the printer (PrinterFlow) works
+    // with; the printer itself prints whatever it is fed, at once.
+    size_t receiveBufferBytes = 4096;
+    int printSpeedMmPerSecond = 0;  // 0: printing takes no time
+    bool xonXoff = false;           // XOFF/XON on a serial line as the buffer fills and drains
+    // Set when a PrinterFlow meets the real-time commands as they arrive.
+    bool realtimeOnReceipt = false;
 };
 
 struct JobResult {
@@ -51,6 +59,8 @@ struct PrinterHooks {
     std::function<void(const uint8_t*, size_t)> reply;
     std::function<void(const escpos::DrawerPulse&)> drawerPulse;
     std::function<void(const JobResult&)> jobFinished;
+    // See InterpreterHooks::replyWhenPrinted.
+    std::function<void(const uint8_t*, size_t)> replyWhenPrinted;
 };
 
 class VirtualPrinter {
@@ -63,6 +73,19 @@ public:
     void feed(const std::vector<uint8_t>& bytes) { feed(bytes.data(), bytes.size()); }
     JobResult endJob();
     void statusChanged() { interpreter_.statusChanged(); }
+    // Real-time commands as the receiving side meets them (see
+    // escpos::InterpreterConfig::realtimeOnReceipt).
+    void realtime(const escpos::Bytes& command) { interpreter_.realtime(command); }
+    void clearBuffers() { interpreter_.clearBuffers(); }
+    // A note in the report of the open job (or of the next one).
+    void note(const std::string& text) { interpreter_.report().note(0, text); }
+    // Bytes the job received but never printed (the printer was stopped
+    // when the terminal ended): kept in the raw file and noted.
+    void keepUnprinted(const uint8_t* data, size_t size);
+    const PrinterConfig& config() const { return config_; }
+    // Paper moved (dots) and cuts made since the printer was made.
+    uint64_t motionDots() const { return motion_.dots(); }
+    uint64_t cuts() const { return motion_.cuts(); }
 
     bool jobOpen() const { return jobOpen_; }
     // Pages finished (cut) so far in the open job.
@@ -83,6 +106,7 @@ private:
     PrinterHooks hooks_;
     render::GlyphCache glyphs_;
     render::Paper paper_;
+    MotionMeter motion_;
     escpos::Interpreter interpreter_;
 
     bool jobOpen_ = false;

@@ -1,6 +1,7 @@
 // zantor-sim's command line.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -13,6 +14,10 @@ struct Options {
     std::string stateDir;
     std::string receiptsDir;  // empty: <stateDir>/receipts
     int paperWidth = 576;
+    // Given on the command line; unset, the printer's own defaults hold.
+    std::optional<size_t> receiveBufferBytes;
+    std::optional<int> printSpeedMmPerSecond;
+    std::optional<bool> xonXoff;
     // Pseudo-terminals of the printer: "printer", then "printer-2" ... so a
     // host can reach the one printer on several ports (say COM1 and LPT1).
     int printerLines = 1;

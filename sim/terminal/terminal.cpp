@@ -41,6 +41,10 @@ bool Terminal::start(std::string& error) {
     config.drawerSwitch = options_.drawerSwitch;
     config.outputDir = options_.receiptsDir;
     config.firstJob = receipts_.lastJob() + 1;
+    if (options_.receiveBufferBytes) config.receiveBufferBytes = *options_.receiveBufferBytes;
+    if (options_.printSpeedMmPerSecond) config.printSpeedMmPerSecond = *options_.printSpeedMmPerSecond;
+    if (options_.xonXoff) config.xonXoff = *options_.xonXoff;
+    config.realtimeOnReceipt = true;
     PrinterHooks hooks;
     hooks.reply = [this](const uint8_t* p, size_t n) {
         if (printerService_) printerService_->reply(p, n);
@@ -49,6 +53,9 @@ bool Terminal::start(std::string& error) {
         drawer_.open(DrawerPulse{"printer", d.command, d.pin, d.onMs, d.offMs, 0});
     };
     hooks.jobFinished = [this](const JobResult& job) { jobFinished(job); };
+    hooks.replyWhenPrinted = [this](const uint8_t* p, size_t n) {
+        if (printerService_) printerService_->replyWhenPrinted(p, n);
+    };
     printer_ = std::make_unique<VirtualPrinter>(config, device_, hooks);
 
     const std::string dir = options_.stateDir;
@@ -58,7 +65,12 @@ bool Terminal::start(std::string& error) {
         if (!port) return false;
         printerPorts.push_back(std::move(port));
     }
-    printerService_ = std::make_unique<PrinterService>(loop_, *printer_, options_.printer);
+    printerService_ = std::make_unique<PrinterService>(loop_, *printer_, device_, options_.printer, [this] {
+        // DLE ENQ: the host has dealt with the cutter.
+        escpos::DeviceStatus s = device_.status();
+        s.cutterError = false;
+        setPrinterStatus(s);
+    });
     if (!printerService_->start(std::move(printerPorts), error)) return false;
 
     auto boardPort = PtyPort::open(dir + "/board", error);
@@ -92,6 +104,7 @@ void Terminal::finish() {
 void Terminal::setPrinterStatus(const escpos::DeviceStatus& status) {
     device_.set(status);
     printer_->statusChanged();
+    if (printerService_) printerService_->statusChanged();
 }
 
 void Terminal::drawerChanged(bool open) {
@@ -213,6 +226,8 @@ nlohmann::json Terminal::state() const {
         j["links"][name] = pty->linkPath();
         j["ptys"][name] = pty->slavePath();
     }
+    const FlowState flow = printerService_->flow();
+    const PrinterConfig& config = printer_->config();
     j["printer"] = {{"tcp_host", options_.printer.tcp ? options_.printer.tcpHost : ""},
                     {"tcp_port", printerService_->tcpPort()},
                     {"tcp_clients", printerService_->tcpClients()},
@@ -220,6 +235,19 @@ nlohmann::json Terminal::state() const {
                     {"paper_out", s.paperOut},
                     {"paper_near_end", s.paperNearEnd},
                     {"cover_open", s.coverOpen},
+                    {"cutter_error", s.cutterError},
+                    {"unrecoverable_error", s.unrecoverableError},
+                    {"auto_recoverable_error", s.autoRecoverableError},
+                    {"offline", flow.offline},
+                    {"print_speed_mm_s", config.printSpeedMmPerSecond},
+                    {"xon_xoff", config.xonXoff},
+                    {"buffer",
+                     {{"capacity", flow.capacity},
+                      {"fill", flow.fill},
+                      {"held", flow.held},
+                      {"lost", flow.lost},
+                      {"xoff", flow.xoff},
+                      {"printing", flow.printing}}},
                     {"job_open", printerService_->jobOpen()},
                     {"job_line", printerService_->jobLine()},
                     {"receipts_dir", receipts_.dir()},
