@@ -9,7 +9,6 @@ namespace {
 // With a print speed, the buffer is fed to the printer this much at a time,
 // so the head's time falls between the pieces rather than after a burst.
 constexpr size_t kSliceBytes = 256;
-constexpr uint8_t XON = 0x11, XOFF = 0x13;
 
 int64_t micros(int64_t ms) { return ms * 1000; }
 

@@ -14,6 +14,7 @@ namespace zsim::term {
 namespace {
 constexpr size_t kReadChunk = 4096;
 constexpr int kReadsPerWake = 16;
+constexpr uint8_t XON = 0x11, XOFF = 0x13;
 }  // namespace
 
 PrinterService::PrinterService(EventLoop& loop, VirtualPrinter& printer, const escpos::DeviceState& device,
@@ -220,7 +221,7 @@ void PrinterService::flowControl(bool stop) {
     // Only a serial line speaks XON/XOFF; it goes where status answers go.
     const int to = owner_ >= 0 ? owner_ : lastSpoke_;
     if (ptys_.empty() || owner_ == kClosedLine || (to >= 0 && isTcp(to))) return;
-    const uint8_t code = stop ? 0x13 : 0x11;
+    const uint8_t code = stop ? XOFF : XON;
     PtyPort* pty = to >= 0 ? ptyOf(to) : nullptr;
     (pty ? pty : ptys_.front().get())->send(&code, 1);
 }
