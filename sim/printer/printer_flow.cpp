@@ -45,7 +45,8 @@ void PrinterFlow::hold(const uint8_t* data, size_t size) {
     held_.insert(held_.end(), data, data + kept);
     lost_ += size - kept;
     lostUnnoted_ += size - kept;
-    updateFlowControl();
+    // XOFF waits for run(): what a printer that is keeping up takes at once
+    // never fills its buffer, however large the piece it came in.
 }
 
 void PrinterFlow::act(const escpos::Bytes& c) {

@@ -115,11 +115,13 @@ TEST(TerminalPrinterFlow, ABigImageThroughASmallBufferStopsTheHostWithXoffAndCom
     EXPECT_EQ(readFile(r["receipt"]["raw"]), job);
     EXPECT_EQ(buffer(flow)["lost"], 0);
 
-    Daemon instant;
+    Daemon instant({"--xon-xoff", "on"});
     ASSERT_TRUE(instant.running()) << instant.error();
-    SerialEnd(instant.stateDir() + "/printer").send(job);
+    SerialEnd quick(instant.stateDir() + "/printer");
+    quick.send(job);
     const nlohmann::json reference = waitReceipt(instant, 0);
     ASSERT_TRUE(reference.value("ok", false)) << reference.dump();
+    EXPECT_EQ(quick.drain(100), "\x12") << "a printer that keeps up sends no XOFF";
     ASSERT_EQ(r["receipt"]["pages"].size(), 1u);
     EXPECT_EQ(readFile(r["receipt"]["pages"][0]), readFile(reference["receipt"]["pages"][0]));
 }
