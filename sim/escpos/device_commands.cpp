@@ -5,8 +5,38 @@
 #include <cstring>
 
 #include "escpos/interpreter.h"
+#include "escpos/realtime_scan.h"
 
 namespace zsim::escpos {
+
+namespace {
+
+// GS ( H: the function and its parameters, cut off after this many bytes
+// (both functions take fewer).
+constexpr size_t kResponseParams = 8;
+
+const char* responseFunction(const uint8_t* data, size_t n) {
+    if (n == 0) return nullptr;
+    return data[0] == 48 ? "specify the process ID response" : data[0] == 49 ? "specify the offline response" : nullptr;
+}
+
+}  // namespace
+
+void Interpreter::realtime(const Bytes& c) {
+    if (c.size() < 3 || c[0] != DLE) return;
+    if (c[1] == EOT && c[2] >= 1 && c[2] <= 4)
+        return sendReply({realtimeStatus(c[2], device_.status(), config_.drawerSwitch)});
+    if (c[1] != DC4) return;
+    if (c[2] == 1 && c.size() == 5) {
+        if (c[3] > 1) return note("DLE DC4 1: no drawer connector " + std::to_string(c[3]));
+        const int t = std::clamp<int>(c[4], 1, 8);
+        return pulseDrawer(c[3] == 0 ? 2 : 5, t * 100, t * 100, "DLE DC4");
+    }
+    if (clearsBuffers(c)) {
+        clearBuffers();
+        sendReply({0x37, 0x25, 0x00});
+    }
+}
 
 std::vector<CommandRow> Interpreter::deviceCommands() {
     static const DataReader skipped{nullptr, [](auto&, auto*, size_t n) { return n; }, nullptr};
@@ -14,26 +44,40 @@ std::vector<CommandRow> Interpreter::deviceCommands() {
         p.unsupportedOnce(spell(c.data(), 3), "no effect on the paper image");
     };
     const Handler macro = [](auto& p, auto&) { p.unsupportedOnce("GS :", "macros are not recorded"); };
+    const Handler realtimeInStream = [](auto& p, auto& c) {
+        if (!p.config_.realtimeOnReceipt) p.realtime(c);
+    };
+    const auto takeResponse = [](auto& p, const uint8_t* data, size_t n) {
+        Bytes& d = p.data_.payload;
+        d.insert(d.end(), data, data + std::min(n, kResponseParams - std::min(d.size(), kResponseParams)));
+        return n;
+    };
+    const auto endResponse = [](auto& p, bool complete) {
+        const Bytes& d = p.data_.payload;
+        if (!complete || d.empty()) return;
+        const auto printable = [](uint8_t b) { return b >= 32 && b <= 126; };
+        if (d[0] == 48 && d.size() == 6 && d[1] == 48 && std::all_of(d.begin() + 2, d.end(), printable))
+            return p.replyWhenPrinted({0x37, 0x22, d[2], d[3], d[4], d[5], 0x00});
+        if (d[0] == 49 && d.size() == 3 && d[1] == 48 && (d[2] <= 2 || (d[2] >= 48 && d[2] <= 50))) {
+            p.offlineResponse_ = d[2] % 48;
+            return;
+        }
+        if (d[0] == 48 || d[0] == 49) return p.note("GS ( H fn " + std::to_string(d[0]) + ": parameters out of range");
+        p.unsupportedOnce("GS ( H fn " + std::to_string(d[0]), "response function not carried out");
+    };
+    static const DataReader responseData{nullptr, takeResponse, endResponse};
     // Laid out by hand, so that each row keeps its handler beside it.
     // clang-format off
     return {
         {{DLE, EOT}, "transmit real-time status", [](const uint8_t* c, size_t n) {
             return lengthBy(c, n, {{1, 3}, {2, 3}, {3, 3}, {4, 3}, {7, 4}, {8, 4}});
-        }, [](auto& p, auto& c) {
-            if (c[2] >= 1 && c[2] <= 4) p.sendReply({realtimeStatus(c[2], p.device_.status(), p.config_.drawerSwitch)});
-        }},
-        // There is nothing to recover from.
+        }, realtimeInStream},
+        // Recovery from an error is the receiving side's: it owns the error.
         {{DLE, ENQ}, "send real-time request to printer", fixed<3>},
         // fn: pulse (1), power-off (2), buzzer (3), status (7), clear buffers (8).
         {{DLE, DC4}, "real-time pulse, power-off, buzzer, status or buffer clear", [](const uint8_t* c, size_t n) {
             return lengthBy(c, n, {{1, 5}, {2, 5}, {3, 8}, {7, 4}, {8, 10}});
-        }, [](auto& p, auto& c) {
-            if (c[2] == 8) p.line_.clear();
-            if (c[2] != 1) return;
-            if (c[3] > 1) return p.note("DLE DC4 1: no drawer connector " + std::to_string(c[3]));
-            const int t = std::clamp<int>(c[4], 1, 8);
-            p.pulseDrawer(c[3] == 0 ? 2 : 5, t * 100, t * 100, "DLE DC4");
-        }},
+        }, realtimeInStream},
         {{ESC, '(', kAnyByte}, "function with a length, not acted on", framed16, notActedOn, &skipped},
         {{ESC, '='}, "select peripheral device", fixed<3>},
         {{ESC, 'B'}, "sound the buzzer", fixed<4>},
@@ -51,6 +95,8 @@ std::vector<CommandRow> Interpreter::deviceCommands() {
          [](auto& p, auto&) { p.sendReply({drawerStatus(p.device_.status(), p.config_.drawerSwitch)}); }},
         {{ESC, 'v'}, "transmit paper sensor status", fixed<2>,
          [](auto& p, auto&) { p.sendReply({paperSensorStatus(p.device_.status())}); }},
+        {{GS, '(', 'H'}, "request transmission of response or status", framed16,
+         [](auto& p, auto&) { p.data_.payload.clear(); }, &responseData, responseFunction},
         {{GS, '(', kAnyByte}, "function with a length, not acted on", framed16, notActedOn, &skipped},
         {{GS, ':'}, "start/end macro definition", fixed<2>, macro},
         {{GS, 'C', '0'}, "select counter print mode", fixed<5>},

@@ -16,12 +16,13 @@ bool pin3High(const DeviceStatus& s, DrawerSwitch wiring) {
     return wiring == DrawerSwitch::OpenIsHigh ? s.drawerOpen : !s.drawerOpen;
 }
 
-namespace {
-constexpr uint8_t kFixed = 0x12;  // bits 1 and 4 are always set in DLE EOT answers
-uint8_t bit(bool on, int n) { return on ? static_cast<uint8_t>(1u << n) : 0; }
 bool offline(const DeviceStatus& s) {
     return s.paperOut || s.coverOpen || s.cutterError || s.unrecoverableError || s.autoRecoverableError;
 }
+
+namespace {
+constexpr uint8_t kFixed = 0x12;  // bits 1 and 4 are always set in DLE EOT answers
+uint8_t bit(bool on, int n) { return on ? static_cast<uint8_t>(1u << n) : 0; }
 bool anyError(const DeviceStatus& s) { return s.cutterError || s.unrecoverableError || s.autoRecoverableError; }
 }  // namespace
 

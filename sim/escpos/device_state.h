@@ -44,6 +44,9 @@ private:
 enum class DrawerSwitch : uint8_t { OpenIsLow, OpenIsHigh };
 
 bool pin3High(const DeviceStatus& s, DrawerSwitch wiring);
+// Cover open, paper end and every error stop the printer: it prints nothing
+// until the cause is gone, and keeps what it receives.
+bool offline(const DeviceStatus& s);
 
 // Status answers as the host reads them.
 uint8_t realtimeStatus(int n, const DeviceStatus& s, DrawerSwitch wiring);         // DLE EOT n, n = 1..4

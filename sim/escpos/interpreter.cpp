@@ -31,6 +31,7 @@ Interpreter::Interpreter(const InterpreterConfig& config, PrintSink& sink, const
                          InterpreterHooks hooks)
     : config_(config), sink_(sink), device_(device), hooks_(std::move(hooks)), line_(sink) {
     reset();
+    wasOffline_ = offline(device_.status());
 }
 
 void Interpreter::reset() {
@@ -61,6 +62,14 @@ void Interpreter::feed(const uint8_t* data, size_t size) {
         in_.command.clear();
         data_.reader = nullptr;
     }
+}
+
+void Interpreter::clearBuffers() {
+    in_.command.clear();
+    in_.multibyte.clear();
+    data_.reader = nullptr;
+    data_.payload.clear();
+    line_.clear();
 }
 
 void Interpreter::feedBytes(const uint8_t* p, size_t n) {
@@ -205,9 +214,21 @@ JobReport Interpreter::takeReport() {
 }
 
 void Interpreter::statusChanged() {
-    if (asbMask_ == 0) return;
+    const DeviceStatus s = device_.status();
+    const bool wentOffline = offline(s) && !wasOffline_;
+    wasOffline_ = offline(s);
     try {
-        sendReply(automaticStatus(device_.status(), config_.drawerSwitch));
+        if (wentOffline && offlineResponse_) {
+            std::vector<uint8_t> r{0x37, 0x23};
+            // The cause as the offline and error status (DLE EOT 2, 3) tell
+            // it: bytes that are never NUL, so the block still ends at its NUL.
+            if (offlineResponse_ == 2)
+                r.insert(r.end(),
+                         {realtimeStatus(2, s, config_.drawerSwitch), realtimeStatus(3, s, config_.drawerSwitch)});
+            r.push_back(0x00);
+            sendReply(r);
+        }
+        if (asbMask_) sendReply(automaticStatus(s, config_.drawerSwitch));
     } catch (const std::exception& e) {
         report_.note(in_.offset, std::string("automatic status not sent: ") + e.what());
     }
@@ -237,6 +258,12 @@ void Interpreter::callBack(const char* which, Call call) {
 void Interpreter::sendReply(std::vector<uint8_t> bytes) {
     ++report_.replies;
     if (hooks_.reply) callBack("reply", [&] { hooks_.reply(bytes.data(), bytes.size()); });
+}
+
+void Interpreter::replyWhenPrinted(std::vector<uint8_t> bytes) {
+    if (!hooks_.replyWhenPrinted) return sendReply(std::move(bytes));
+    ++report_.replies;
+    callBack("reply", [&] { hooks_.replyWhenPrinted(bytes.data(), bytes.size()); });
 }
 
 void Interpreter::pulseDrawer(int pin, int onMs, int offMs, const char* command) {

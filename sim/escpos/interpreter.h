@@ -34,12 +34,19 @@ struct InterpreterConfig {
     DrawerSwitch drawerSwitch = DrawerSwitch::OpenIsLow;
     int maxImageRows = 4800;                // stored graphics, per image
     size_t maxStoredImageBytes = 8u << 20;  // all stored images together
+    // Real-time commands (DLE EOT, DLE ENQ, DLE DC4) are acted on where the
+    // bytes are received (realtime()), so in the stream they only take
+    // their length. Off, they act where the stream reaches them.
+    bool realtimeOnReceipt = false;
 };
 
 struct InterpreterHooks {
     // Bytes for the host (status answers). Must not block for long.
     std::function<void(const uint8_t*, size_t)> reply;
     std::function<void(const DrawerPulse&)> drawerPulse;
+    // An answer due once everything before it has been printed (GS ( H fn
+    // 48); without this hook it goes out as reply at once.
+    std::function<void(const uint8_t*, size_t)> replyWhenPrinted;
 };
 
 class Interpreter {
@@ -51,8 +58,15 @@ public:
     // records a command cut short, and readies the parser for a new job.
     // Print modes persist, as they do in a printer between jobs.
     void finishJob();
-    // Sends an automatic status message if the host enabled them (GS a).
+    // Sends an automatic status message if the host enabled them (GS a),
+    // and the offline response (GS ( H fn 49) when the printer went offline.
     void statusChanged();
+    // A real-time command as the receiving side found it, out of the
+    // stream's order: DLE EOT n answers, DLE DC4 1 pulses the drawer, DLE
+    // DC4 8 clears the print buffer and says so.
+    void realtime(const Bytes& command);
+    // Drops the line being composed and any command half read.
+    void clearBuffers();
 
     JobReport& report() { return report_; }
     // Hands over the report of the job so far and starts a new one.
@@ -157,6 +171,7 @@ private:
     template <class Call>
     void callBack(const char* which, Call call);
     void sendReply(std::vector<uint8_t> bytes);
+    void replyWhenPrinted(std::vector<uint8_t> bytes);
     void pulseDrawer(int pin, int onMs, int offMs, const char* command);
     // Prints a line that has something on it before a block that needs the paper to itself.
     void finishLine();
@@ -212,7 +227,9 @@ private:
     DataPhase data_;
     Stored stored_;
     SymbolSettings symbols_;
-    uint8_t asbMask_ = 0;  // the automatic status the host enabled (GS a)
+    uint8_t asbMask_ = 0;      // the automatic status the host enabled (GS a)
+    int offlineResponse_ = 0;  // GS ( H fn 49: 0 off, 1 on, 2 with the cause
+    bool wasOffline_ = false;
 };
 
 }  // namespace zsim::escpos

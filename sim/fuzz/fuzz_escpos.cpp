@@ -1,12 +1,14 @@
 // libFuzzer target: any bytes, fed in pieces the input itself chooses,
 // through the interpreter and the paper renderer, all in memory: no PNG or
 // report file is written, so thousands of inputs run each second. The first byte picks the
-// paper width, the printer model and how the rest is split.
+// paper width, the printer model, how the rest is split and whether real-time commands are met
+// as the bytes arrive (as the terminal meets them) or where the stream reaches them.
 #include <cstddef>
 #include <cstdint>
 
 #include "escpos/device_state.h"
 #include "escpos/interpreter.h"
+#include "escpos/realtime_scan.h"
 #include "models/printer_models.h"
 #include "render/glyph_cache.h"
 #include "render/paper.h"
@@ -31,7 +33,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     zsim::escpos::SettableDeviceState device;
     zsim::escpos::DeviceStatus status;
     status.drawerOpen = control & 0x40;
-    status.paperNearEnd = control & 0x20;
     device.set(status);
 
     const int width = (control & 1) ? 384 : 576;
@@ -55,6 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     config.chineseModeAtReset = control & 2;
     config.maxImageRows = 256;
     config.maxStoredImageBytes = 1u << 20;
+    config.realtimeOnReceipt = control & 0x20;
     size_t replied = 0;
     zsim::escpos::InterpreterHooks hooks;
     hooks.reply = [&replied](const uint8_t*, size_t n) { replied += n; };
@@ -62,8 +64,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Piece length from the control byte: 1..8 bytes, or everything.
     const size_t piece = (control >> 2) & 7 ? ((control >> 2) & 7) : size;
-    for (size_t pos = 0; pos < size; pos += piece)
-        interpreter.feed(data + pos, pos + piece <= size ? piece : size - pos);
+    zsim::escpos::RealtimeScanner scanner;
+    for (size_t pos = 0; pos < size; pos += piece) {
+        const size_t n = pos + piece <= size ? piece : size - pos;
+        // Between pieces, so a buffer clear lands in the middle of whatever is half read.
+        for (size_t i = 0; config.realtimeOnReceipt && i < n; ++i)
+            if (scanner.push(data[pos + i])) interpreter.realtime(scanner.command());
+        interpreter.feed(data + pos, n);
+    }
     interpreter.finishJob();
     paper.finish();
     const zsim::escpos::JobReport report = interpreter.takeReport();

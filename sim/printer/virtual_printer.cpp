@@ -18,10 +18,13 @@ escpos::InterpreterConfig interpreterConfig(const PrinterConfig& c) {
     ic.paperWidth = c.printWidth();
     ic.chineseModeAtReset = c.chineseModeAtReset;
     ic.drawerSwitch = c.drawerSwitch;
+    ic.realtimeOnReceipt = c.realtimeOnReceipt;
     return ic;
 }
 
-escpos::InterpreterHooks interpreterHooks(const PrinterHooks& h) { return {h.reply, h.drawerPulse}; }
+escpos::InterpreterHooks interpreterHooks(const PrinterHooks& h) {
+    return {h.reply, h.drawerPulse, h.replyWhenPrinted};
+}
 }  // namespace
 
 PrinterConfig configFor(const models::PrinterModel& model) {
@@ -55,8 +58,9 @@ void VirtualPrinter::build() {
     paper_ = std::make_unique<render::Paper>(
         render::PaperConfig{config_.printWidth(), config_.maxPageLength, config_.model->dpi}, glyphs_,
         [this](const render::PageImage& page) { pageDone(page); });
+    motion_.attach(*paper_);
     interpreter_ =
-        std::make_unique<escpos::Interpreter>(interpreterConfig(config_), *paper_, device_, interpreterHooks(hooks_));
+        std::make_unique<escpos::Interpreter>(interpreterConfig(config_), motion_, device_, interpreterHooks(hooks_));
 }
 
 void VirtualPrinter::reconfigure(const PrinterConfig& config) {
@@ -93,6 +97,14 @@ void VirtualPrinter::feed(const uint8_t* data, size_t size) {
     if (raw_.is_open()) raw_.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     paper_->setPaperOut(device_.status().paperOut);
     interpreter_->feed(data, size);
+}
+
+void VirtualPrinter::keepUnprinted(const uint8_t* data, size_t size) {
+    if (!data || size == 0) return;
+    if (!jobOpen_) startJob();
+    if (raw_.is_open()) raw_.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    interpreter_->report().bytes += size;
+    note(std::to_string(size) + " bytes received were not printed: the printer was stopped at the end");
 }
 
 void VirtualPrinter::pageDone(const render::PageImage& page) {

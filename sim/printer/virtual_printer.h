@@ -21,6 +21,7 @@
 #include "escpos/device_state.h"
 #include "escpos/interpreter.h"
 #include "escpos/job_report.h"
+#include "printer/motion_meter.h"
 #include "render/glyph_cache.h"
 #include "render/page_image.h"
 #include "render/paper.h"
@@ -38,10 +39,14 @@ struct PrinterConfig {
     std::string jobPrefix = "job";
     int firstJob = 1;        // numbers below it are taken (by receipts of other kinds too)
     bool keepPages = false;  // also return page images in JobResult
-    // How it takes data, from the model unless an option says otherwise.
+    // What the receiving side in front of the printer (PrinterFlow) works
+    // with, from the model unless an option says otherwise; the printer
+    // itself prints whatever it is fed, at once.
     size_t receiveBufferBytes = 4096;
-    int printSpeedMmPerSecond = 0;  // 0: prints at once
-    bool xonXoff = false;
+    int printSpeedMmPerSecond = 0;  // 0: printing takes no time
+    bool xonXoff = false;           // XOFF/XON on a serial line as the buffer fills and drains
+    // Set when a PrinterFlow meets the real-time commands as they arrive.
+    bool realtimeOnReceipt = false;
 
     int printWidth() const { return paperWidth > 0 ? paperWidth : model->printDots; }
 };
@@ -62,6 +67,8 @@ struct PrinterHooks {
     std::function<void(const uint8_t*, size_t)> reply;
     std::function<void(const escpos::DrawerPulse&)> drawerPulse;
     std::function<void(const JobResult&)> jobFinished;
+    // See InterpreterHooks::replyWhenPrinted.
+    std::function<void(const uint8_t*, size_t)> replyWhenPrinted;
 };
 
 class VirtualPrinter {
@@ -77,7 +84,20 @@ public:
     // Another printer from now on (another model, width ...): ends the open
     // job first; stored images and settings go with the old one.
     void reconfigure(const PrinterConfig& config);
+    // Real-time commands as the receiving side meets them (see
+    // escpos::InterpreterConfig::realtimeOnReceipt).
+    void realtime(const escpos::Bytes& command) { interpreter_->realtime(command); }
+    void clearBuffers() { interpreter_->clearBuffers(); }
+    // A note in the report of the open job (or of the next one).
+    void note(const std::string& text) { interpreter_->report().note(0, text); }
+    // Bytes the job received but never printed (the printer was stopped
+    // when the terminal ended): kept in the raw file and noted.
+    void keepUnprinted(const uint8_t* data, size_t size);
     const PrinterConfig& config() const { return config_; }
+    // Paper moved (dots) and cuts made since the printer was made; a change
+    // of model keeps counting.
+    uint64_t motionDots() const { return motion_.dots(); }
+    uint64_t cuts() const { return motion_.cuts(); }
 
     bool jobOpen() const { return jobOpen_; }
     // Pages finished (cut) so far in the open job.
@@ -99,6 +119,7 @@ private:
     PrinterHooks hooks_;
     render::GlyphCache glyphs_;
     std::unique_ptr<render::Paper> paper_;
+    MotionMeter motion_;  // between the interpreter and the paper
     std::unique_ptr<escpos::Interpreter> interpreter_;
 
     bool jobOpen_ = false;

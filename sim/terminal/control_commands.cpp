@@ -221,7 +221,7 @@ const ControlCommand kCommands[] = {
     {"drawer-time", "MS", "the drawer closes by itself MS after opening (0: never)", [](const Call& c) {
         return setting(c, count(c.arg(), 86400000), [&](int64_t ms) { c.terminal.drawer().setAutoCloseMs(ms); });
     }},
-    {"paper", "out|near-end|in", "the printer's paper sensors", [](const Call& c) {
+    {"paper", "out|near-end|in", "the printer's paper sensors (out: offline)", [](const Call& c) {
         return setting(c, oneOf(c.arg(), {"out", "near-end", "in"}), [&](const std::string& a) {
             escpos::DeviceStatus s = c.terminal.printerStatus();
             s.paperOut = a == "out";
@@ -229,12 +229,25 @@ const ControlCommand kCommands[] = {
             c.terminal.setPrinterStatus(s);
         });
     }},
-    {"cover", "open|closed", "the printer's cover", [](const Call& c) {
+    {"cover", "open|closed", "the printer's cover (open: offline)", [](const Call& c) {
         return setting(c, oneOf(c.arg(), {"open", "closed"}), [&](const std::string& a) {
             escpos::DeviceStatus s = c.terminal.printerStatus();
             s.coverOpen = a == "open";
             c.terminal.setPrinterStatus(s);
         });
+    }},
+    {"error", "cutter|unrecoverable|auto-recoverable on|off", "an error of the printer (each takes it offline)",
+     [](const Call& c) {
+        const auto kind = oneOf(c.arg(), {"cutter", "unrecoverable", "auto-recoverable"});
+        const auto on = onOff(c.arg(2));
+        if (c.args() != 2 || !kind || !on) return c.usage();
+        escpos::DeviceStatus s = c.terminal.printerStatus();
+        bool& error = *kind == "cutter"          ? s.cutterError
+                      : *kind == "unrecoverable" ? s.unrecoverableError
+                                                 : s.autoRecoverableError;
+        error = *on;
+        c.terminal.setPrinterStatus(s);
+        return c.done();
     }},
     {"model", "NAME", "the printer model played from now on (an open job ends first)", [](const Call& c) {
         if (c.args() != 1) return c.usage();

@@ -52,6 +52,11 @@ std::string usage() {
            "  --printer-model NAME   the printer played (default zsim-80, the terminal's own 80 mm\n"
            "                         printer); zantor-simctl models lists them\n"
            "  --paper-width DOTS     print width in dots, in place of the model's (384 alone: zsim-58)\n"
+           "  --receive-buffer BYTES the printer's receive buffer (256 to 1048576; default: the model's)\n"
+           "  --print-speed MM_PER_S paper the printer prints a second (0 to 1000, 0: at once; default:\n"
+           "                         the model's)\n"
+           "  --xon-xoff on|off      XOFF and XON on the printer's serial lines as its buffer fills and\n"
+           "                         drains, and XOFF while it is offline (default: the model's)\n"
            "  --printer-lines N      the printer on N pseudo-terminals, links printer, printer-2 ...\n"
            "                         printer-N (1 to 4, default 1)\n"
            "  --tcp-port N           printer's TCP port (default 9100; 0 picks a free one)\n"
@@ -107,6 +112,24 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
              const auto n = integer(v, 128, 832);
              if (!n || *n % 8 != 0) return false;
              o.paperWidth = static_cast<int>(*n);
+             return true;
+         }},
+        {"--receive-buffer",
+         [&](const std::string& v) {
+             const auto n = integer(v, 256, 1 << 20);
+             if (n) o.receiveBufferBytes = static_cast<size_t>(*n);
+             return n.has_value();
+         }},
+        {"--print-speed",
+         [&](const std::string& v) {
+             const auto n = integer(v, 0, 1000);
+             if (n) o.printSpeedMmPerSecond = static_cast<int>(*n);
+             return n.has_value();
+         }},
+        {"--xon-xoff",
+         [&](const std::string& v) {
+             if (v != "on" && v != "off") return false;
+             o.xonXoff = v == "on";
              return true;
          }},
         {"--printer-lines",

@@ -1,6 +1,7 @@
 // zantor-sim's command line.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -14,6 +15,10 @@ struct Options {
     std::string receiptsDir;  // empty: <stateDir>/receipts
     std::string printerModel = "zsim-80";
     int paperWidth = 0;  // print area in dots; 0: the model's
+    // Given on the command line; unset, the model's own values hold.
+    std::optional<size_t> receiveBufferBytes;
+    std::optional<int> printSpeedMmPerSecond;
+    std::optional<bool> xonXoff;
     // Pseudo-terminals of the printer: "printer", then "printer-2" ... so a
     // host can reach the one printer on several ports (say COM1 and LPT1).
     int printerLines = 1;

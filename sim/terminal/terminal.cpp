@@ -51,6 +51,9 @@ bool Terminal::start(std::string& error) {
         drawer_.open(DrawerPulse{"printer", d.command, d.pin, d.onMs, d.offMs, 0});
     };
     hooks.jobFinished = [this](const JobResult& job) { jobFinished(job); };
+    hooks.replyWhenPrinted = [this](const uint8_t* p, size_t n) {
+        if (printerService_) printerService_->replyWhenPrinted(p, n);
+    };
     printer_ = std::make_unique<VirtualPrinter>(config, device_, hooks);
 
     const std::string dir = options_.stateDir;
@@ -60,7 +63,12 @@ bool Terminal::start(std::string& error) {
         if (!port) return false;
         printerPorts.push_back(std::move(port));
     }
-    printerService_ = std::make_unique<PrinterService>(loop_, *printer_, options_.printer);
+    printerService_ = std::make_unique<PrinterService>(loop_, *printer_, device_, options_.printer, [this] {
+        // DLE ENQ: the host has dealt with the cutter.
+        escpos::DeviceStatus s = device_.status();
+        s.cutterError = false;
+        setPrinterStatus(s);
+    });
     if (!printerService_->start(std::move(printerPorts), error)) return false;
     printerService_->setWire(&wire_);
     drawer_.onPulse([this](const DrawerPulse& p) { wire_.event("drawer", wire::drawerWords(p)); });
@@ -100,6 +108,12 @@ PrinterConfig Terminal::printerConfig() const {
     config.paperWidth = options_.paperWidth;
     config.drawerSwitch = options_.drawerSwitch;
     config.outputDir = options_.receiptsDir;
+    // What the command line says wins over the model, whichever model is chosen.
+    if (options_.receiveBufferBytes) config.receiveBufferBytes = *options_.receiveBufferBytes;
+    if (options_.printSpeedMmPerSecond) config.printSpeedMmPerSecond = *options_.printSpeedMmPerSecond;
+    if (options_.xonXoff) config.xonXoff = *options_.xonXoff;
+    // The printer service scans for real-time commands as bytes arrive.
+    config.realtimeOnReceipt = true;
     return config;
 }
 
@@ -110,6 +124,7 @@ std::string Terminal::setPrinterModel(const std::string& id) {
     // The job in hand is the old printer's: it ends as a receipt of its own.
     printerService_->finish();
     printer_->reconfigure(printerConfig());
+    printerService_->printerChanged();
     std::fprintf(stderr, "zantor-sim: printer model %s (%s)\n", model_->id, model_->displayName().c_str());
     return {};
 }
@@ -117,6 +132,7 @@ std::string Terminal::setPrinterModel(const std::string& id) {
 void Terminal::setPrinterStatus(const escpos::DeviceStatus& status) {
     device_.set(status);
     printer_->statusChanged();
+    if (printerService_) printerService_->statusChanged();
 }
 
 void Terminal::drawerChanged(bool open) {
@@ -247,19 +263,32 @@ nlohmann::json Terminal::state() const {
         j["links"][name] = pty->linkPath();
         j["ptys"][name] = pty->slavePath();
     }
+    const FlowState flow = printerService_->flow();
+    const PrinterConfig& config = printer_->config();
     j["printer"] = {{"tcp_host", options_.printer.tcp ? options_.printer.tcpHost : ""},
                     {"tcp_port", printerService_->tcpPort()},
                     {"tcp_clients", printerService_->tcpClients()},
                     {"model", model_->id},
                     {"model_name", model_->displayName()},
-                    {"paper_width", printer_->config().printWidth()},
+                    {"paper_width", config.printWidth()},
                     {"dpi", model_->dpi},
-                    {"receive_buffer_bytes", printer_->config().receiveBufferBytes},
-                    {"print_speed_mm_s", printer_->config().printSpeedMmPerSecond},
-                    {"xon_xoff", printer_->config().xonXoff},
+                    {"receive_buffer_bytes", config.receiveBufferBytes},
+                    {"print_speed_mm_s", config.printSpeedMmPerSecond},
+                    {"xon_xoff", config.xonXoff},
                     {"paper_out", s.paperOut},
                     {"paper_near_end", s.paperNearEnd},
                     {"cover_open", s.coverOpen},
+                    {"cutter_error", s.cutterError},
+                    {"unrecoverable_error", s.unrecoverableError},
+                    {"auto_recoverable_error", s.autoRecoverableError},
+                    {"offline", flow.offline},
+                    {"buffer",
+                     {{"capacity", flow.capacity},
+                      {"fill", flow.fill},
+                      {"held", flow.held},
+                      {"lost", flow.lost},
+                      {"xoff", flow.xoff},
+                      {"printing", flow.printing}}},
                     {"job_open", printerService_->jobOpen()},
                     {"job_line", printerService_->jobLine()},
                     {"receipts_dir", receipts_.dir()},

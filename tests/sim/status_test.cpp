@@ -131,6 +131,32 @@ TEST(OtherStatus, AutomaticStatusOnEnableAndOnChange) {
     EXPECT_EQ(replies[1], bytes({0x18, 0x00, 0x0F, 0x00}));
 }
 
+TEST(OtherStatus, BufferClearProcessIdAndOfflineResponses) {
+    escpos::SettableDeviceState device;
+    std::vector<Bytes> replies;
+    PrinterHooks hooks;
+    hooks.reply = [&](const uint8_t* p, size_t n) { replies.emplace_back(p, p + n); };
+    PrinterConfig config;
+    config.keepPages = true;
+    VirtualPrinter printer(config, device, hooks);
+    printer.feed(text("cleared") + bytes({DLE, DC4, 8, 1, 3, 20, 1, 6, 2, 8}) +
+                 bytes({GS, '(', 'H', 6, 0, 48, 48, 'I', 'D', '0', '1', GS, '(', 'H', 3, 0, 49, 48, 50}));
+    ASSERT_EQ(replies.size(), 2u);
+    EXPECT_EQ(replies[0], bytes({0x37, 0x25, 0}));
+    EXPECT_EQ(replies[1], bytes({0x37, 0x22, 'I', 'D', '0', '1', 0}));
+    EXPECT_TRUE(printer.endJob().pages.empty()) << "the cleared line is not printed";
+    // The offline response, with its cause, only on going offline.
+    escpos::DeviceStatus s;
+    s.coverOpen = true;
+    for (int change = 0; change < 2; ++change) {
+        device.set(s);
+        printer.statusChanged();
+        s.paperOut = true;
+    }
+    ASSERT_EQ(replies.size(), 3u);
+    EXPECT_EQ(replies[2], bytes({0x37, 0x23, 0x16, 0x12, 0}));
+}
+
 TEST(DrawerPulse, EscPAndDleDc4GoToTheCallback) {
     const Printed r = run(
         bytes({ESC, 'p', 0, 50, 250, ESC, 'p', 49, 25, 25, DLE, DC4, 1, 0, 3, ESC, 'p', 7, 1, 1, DLE, DC4, 1, 2, 1}));

@@ -101,6 +101,15 @@ function showPrinter(p) {
   $("paper-out").checked = p.paper_out;
   $("paper-near-end").checked = p.paper_near_end && !p.paper_out;
   $("cover-open").checked = p.cover_open;
+  $("cutter-error").checked = p.cutter_error;
+  // Offline, the printer keeps what it receives and prints it once the cause is gone.
+  badge("printer-online", p.offline ? "离线" : p.buffer.printing ? "打印中" : "在线", p.offline ? "warn" : "on");
+  const b = p.buffer;
+  $("buffer-meter").max = b.capacity;
+  $("buffer-meter").value = b.fill;
+  $("buffer-text").textContent = b.fill + " / " + b.capacity + " 字节, 待打印 " + b.held + " 字节" +
+    (b.lost ? ", 丢失 " + b.lost + " 字节" : "") + (b.xoff ? ", 已发 XOFF" : "");
+  $("print-speed").textContent = p.print_speed_mm_s ? p.print_speed_mm_s + " mm/s" : "即时";
   $("job").textContent = p.job_open ? "进行中 (" + p.job_line + ")" : "无";
   $("paper-width").textContent = p.paper_width;
   $("tcp").textContent = p.tcp_host ? p.tcp_host + ":" + p.tcp_port : "关";
@@ -346,6 +355,8 @@ function wire() {
     command($("paper-near-end").checked ? "paper near-end" : "paper in"));
   $("cover-open").addEventListener("change", () => command("cover " + ($("cover-open").checked ? "open" : "closed")));
   $("printer-model").addEventListener("change", () => command("model " + $("printer-model").value));
+  $("cutter-error").addEventListener("change", () =>
+    command("error cutter " + ($("cutter-error").checked ? "on" : "off")));
   $("command-form").addEventListener("submit", async (e) => {
     e.preventDefault();
     const answer = await command($("command-line").value);

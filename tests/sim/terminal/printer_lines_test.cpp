@@ -162,19 +162,6 @@ TEST(TerminalPrinter, StatusQueriesAreNoReceiptsButUnknownCommandsAreCounted) {
         EXPECT_EQ(name.find("job-0001"), std::string::npos) << name;
 }
 
-TEST(TerminalPrinter, PaperOutDropsThePrintButKeepsTheReportAndAnswersStatus) {
-    Daemon d;
-    ASSERT_TRUE(d.running()) << d.error();
-    ASSERT_TRUE(d.control("paper out").value("ok", false));
-    SerialEnd serial(d.stateDir() + "/printer");
-    serial.send(kInit + "No paper for this\n\x10\x04\x04");
-    EXPECT_EQ(serial.read(1, kHungMs), "\x7e");  // paper sensors: near end and out
-    const nlohmann::json r = waitReceipt(d, 0);
-    ASSERT_TRUE(r.value("ok", false)) << r.dump();
-    EXPECT_TRUE(r["receipt"]["pages"].empty());
-    EXPECT_NE(readFile(r["receipt"]["report"]).find("paper out"), std::string::npos);
-}
-
 TEST(TerminalPrinter, ANewRunListsTheReceiptsOfTheLastAndNumbersOn) {
     char folder[] = "/tmp/zsim-receipts-XXXXXX";
     ASSERT_TRUE(::mkdtemp(folder));
