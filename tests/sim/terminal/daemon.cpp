@@ -54,7 +54,9 @@ Daemon::Daemon(const std::vector<std::string>& extraArgs, const std::string& rec
     }
     root_ = root;
     stateDir_ = root_ + "/state";
-    std::vector<std::string> args = {ZSIM_DAEMON, "--state-dir", stateDir_, "--tcp-port", "0"};
+    // The default printer takes paper time; a test prints at once unless it gives a speed of its
+    // own (a later option wins).
+    std::vector<std::string> args = {ZSIM_DAEMON, "--state-dir", stateDir_, "--tcp-port", "0", "--print-speed", "0"};
     if (!receiptsDir.empty()) args.insert(args.end(), {"--receipts", receiptsDir});
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
     const std::string logPath = root_ + "/daemon.log";
