@@ -28,7 +28,10 @@ std::vector<CommandRow> Interpreter::deviceCommands() {
         {{DLE, DC4}, "real-time pulse, power-off, buzzer, status or buffer clear", [](const uint8_t* c, size_t n) {
             return lengthBy(c, n, {{1, 5}, {2, 5}, {3, 8}, {7, 4}, {8, 10}});
         }, [](auto& p, auto& c) {
-            if (c[2] == 8) p.line_.clear();
+            if (c[2] == 8) {
+                p.line_.clear();
+                p.page_.clear();
+            }
             if (c[2] != 1) return;
             if (c[3] > 1) return p.note("DLE DC4 1: no drawer connector " + std::to_string(c[3]));
             const int t = std::clamp<int>(c[4], 1, 8);

@@ -15,6 +15,7 @@ namespace {
 escpos::InterpreterConfig interpreterConfig(const PrinterConfig& c) {
     escpos::InterpreterConfig ic;
     ic.paperWidth = c.paperWidth;
+    ic.pageModeHeight = c.pageModeHeight;
     ic.chineseModeAtReset = c.chineseModeAtReset;
     ic.drawerSwitch = c.drawerSwitch;
     return ic;

@@ -30,6 +30,7 @@ namespace zsim {
 struct PrinterConfig {
     int paperWidth = 576;       // 384 for 58 mm paper, 576 for 80 mm
     int maxPageLength = 24000;  // dots (3 m); longer pages are cut off and reported
+    int pageModeHeight = 1662;  // dots; the longest page page mode lays out
     bool chineseModeAtReset = true;
     escpos::DrawerSwitch drawerSwitch = escpos::DrawerSwitch::OpenIsLow;
     std::string outputDir;  // empty: nothing is written to disk

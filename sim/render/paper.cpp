@@ -48,8 +48,9 @@ void Paper::feed(int dots) {
     advance(dots);
 }
 
-void Paper::drawGlyph(uint8_t* buf, int bufHeight, const escpos::GlyphItem& g) {
-    const int w = page_.width;
+void Paper::drawGlyph(const Canvas& c, const escpos::GlyphItem& g) {
+    uint8_t* buf = c.dots;
+    const int w = c.width, bufHeight = c.height;
     const int cellRight = std::min(w, g.x + g.boxWidth + g.spacing);
     const int x0 = std::max(0, g.x), x1 = std::min(w, g.x + g.boxWidth);
     const int y0 = std::max(0, g.y), y1 = std::min(bufHeight, g.y + g.boxHeight);
@@ -112,24 +113,12 @@ void Paper::band(const escpos::Band& b) {
     ensureRows(y_ + rows);
     // Upright bands are drawn straight onto the paper; upside-down ones
     // are drawn aside and turned round.
-    uint8_t* target = page_.ink.data() + static_cast<size_t>(y_) * w;
-    int targetRows = rows;
+    Canvas target{page_.ink.data() + static_cast<size_t>(y_) * w, w, rows};
     if (b.upsideDown) {
         scratch_.assign(static_cast<size_t>(w) * h, 0);
-        target = scratch_.data();
-        targetRows = h;
+        target = Canvas{scratch_.data(), w, h};
     }
-    for (const escpos::ImageItem& im : b.images) {
-        const escpos::Bitmap& bm = im.bitmap;
-        const int x0 = std::max(0, im.x), x1 = std::min(w, im.x + bm.width);
-        for (int y = std::max(0, -im.y); y < bm.height && im.y + y < targetRows; ++y) {
-            const uint8_t* src = bm.dots.data() + static_cast<size_t>(y) * bm.width - im.x;
-            uint8_t* dst = target + static_cast<size_t>(im.y + y) * w;
-            for (int x = x0; x < x1; ++x)
-                if (src[x]) dst[x] = 255;
-        }
-    }
-    for (const escpos::GlyphItem& g : b.glyphs) drawGlyph(target, targetRows, g);
+    drawItems(target, b);
     if (b.upsideDown) {
         for (int y = 0; y < rows; ++y) {
             uint8_t* dst = page_.ink.data() + static_cast<size_t>(y_ + y) * w;
@@ -147,6 +136,73 @@ void Paper::band(const escpos::Band& b) {
         if (s.y + s.height <= config_.maxLength) page_.symbols.push_back(std::move(s));
     }
     advance(b.advance);
+}
+
+void Paper::drawItems(const Canvas& c, const escpos::Band& b) {
+    for (const escpos::ImageItem& im : b.images) {
+        const escpos::Bitmap& bm = im.bitmap;
+        const int x0 = std::max(0, im.x), x1 = std::min(c.width, im.x + bm.width);
+        for (int y = std::max(0, -im.y); y < bm.height && im.y + y < c.height; ++y) {
+            const uint8_t* src = bm.dots.data() + static_cast<size_t>(y) * bm.width - im.x;
+            uint8_t* dst = c.dots + static_cast<size_t>(im.y + y) * c.width;
+            for (int x = x0; x < x1; ++x)
+                if (src[x]) dst[x] = 255;
+        }
+    }
+    for (const escpos::GlyphItem& g : b.glyphs) drawGlyph(c, g);
+}
+
+void Paper::page(const escpos::PageLayout& p) {
+    if (paperOut_) {
+        droppedWhileOut_ += static_cast<uint64_t>(std::max(p.height, 0));
+        return;
+    }
+    touched_ = true;
+    if (y_ >= config_.maxLength) {
+        advance(p.height);
+        return;
+    }
+    const int rows = std::min(std::max(0, p.height), config_.maxLength - y_);
+    ensureRows(y_ + rows);
+    for (const escpos::PageArea& area : p.areas) drawArea(area, rows);
+    if (rows < p.height) page_.truncated = true;
+    advance(p.height);
+}
+
+// Each area is drawn upright in its own frame and then turned onto the
+// page, so text, images and symbols come out in the area's direction.
+void Paper::drawArea(const escpos::PageArea& area, int rows) {
+    const int w = page_.width;
+    uint8_t* top = page_.ink.data() + static_cast<size_t>(y_) * w;
+    const escpos::Rect& r = area.onPage;
+    if (area.erase) {
+        for (int y = std::max(0, r.y); y < std::min(rows, r.y + r.height); ++y)
+            std::fill(top + static_cast<size_t>(y) * w + std::max(0, r.x),
+                      top + static_cast<size_t>(y) * w + std::min(w, r.x + r.width), 0);
+        return;
+    }
+    const int fw = area.frameWidth(), fh = area.frameHeight();
+    if (fw <= 0 || fh <= 0) return;
+    scratch_.assign(static_cast<size_t>(fw) * fh, 0);
+    drawItems(Canvas{scratch_.data(), fw, fh}, area.content);
+    for (int fy = 0; fy < fh; ++fy) {
+        const uint8_t* src = scratch_.data() + static_cast<size_t>(fy) * fw;
+        for (int fx = 0; fx < fw; ++fx) {
+            if (!src[fx]) continue;
+            int px, py;
+            area.toPage(fx, fy, px, py);
+            if (px >= 0 && px < w && py >= 0 && py < rows) top[static_cast<size_t>(py) * w + px] = 255;
+        }
+    }
+    for (const escpos::SymbolMark& s : area.content.symbols) {
+        const escpos::Rect on = area.toPage(escpos::Rect{s.x, s.y, s.width, s.height});
+        escpos::SymbolMark placed = s;
+        placed.x = on.x;
+        placed.y = on.y + y_;
+        placed.width = on.width;
+        placed.height = on.height;
+        if (on.y + on.height <= rows) page_.symbols.push_back(std::move(placed));
+    }
 }
 
 void Paper::cut(escpos::CutKind) {
