@@ -315,9 +315,9 @@ void Interpreter::printStoredImage(const Bitmap& image, int scaleX, int scaleY) 
     // it whole, as far as its area reaches.
     const bool page = pageMode_.on;
     const int total = page ? std::min(image.height * scaleY, page_.depth()) : image.height * scaleY;
-    const int strip = page ? total : 256;
-    for (int top = 0; top < total; top += strip) {
-        const int rows = std::min(strip, total - top);
+    const int stripRows = page ? total : 256;
+    for (int top = 0; top < total; top += stripRows) {
+        const int rows = std::min(stripRows, total - top);
         Bitmap strip(width, rows);
         for (int y = 0; y < rows; ++y) {
             const int sy = (top + y) / scaleY;

@@ -8,7 +8,7 @@ namespace {
 
 // Enough for any page a host lays out on purpose; beyond them the page is
 // being flooded, and what comes is dropped with a note.
-constexpr size_t kMaxAreas = 256;
+constexpr size_t kMaxAreas = 64;
 constexpr size_t kMaxGlyphs = 50000;
 constexpr uint64_t kImagePages = 4;  // image dots kept, in whole pages
 // The print position never runs further than this past the area, so

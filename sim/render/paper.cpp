@@ -141,15 +141,20 @@ void Paper::band(const escpos::Band& b) {
 void Paper::drawItems(const Canvas& c, const escpos::Band& b) {
     for (const escpos::ImageItem& im : b.images) {
         const escpos::Bitmap& bm = im.bitmap;
-        const int x0 = std::max(0, im.x), x1 = std::min(c.width, im.x + bm.width);
-        for (int y = std::max(0, -im.y); y < bm.height && im.y + y < c.height; ++y) {
-            const uint8_t* src = bm.dots.data() + static_cast<size_t>(y) * bm.width - im.x;
-            uint8_t* dst = c.dots + static_cast<size_t>(im.y + y) * c.width;
+        const int ix = im.x - c.x0, iy = im.y - c.y0;
+        const int x0 = std::max(0, ix), x1 = std::min(c.width, ix + bm.width);
+        for (int y = std::max(0, -iy); y < bm.height && iy + y < c.height; ++y) {
+            const uint8_t* src = bm.dots.data() + static_cast<size_t>(y) * bm.width - ix;
+            uint8_t* dst = c.dots + static_cast<size_t>(iy + y) * c.width;
             for (int x = x0; x < x1; ++x)
                 if (src[x]) dst[x] = 255;
         }
     }
-    for (const escpos::GlyphItem& g : b.glyphs) drawGlyph(c, g);
+    for (escpos::GlyphItem g : b.glyphs) {
+        g.x -= c.x0;
+        g.y -= c.y0;
+        drawGlyph(c, g);
+    }
 }
 
 void Paper::page(const escpos::PageLayout& p) {
@@ -173,28 +178,41 @@ void Paper::page(const escpos::PageLayout& p) {
 // page, so text, images and symbols come out in the area's direction.
 void Paper::drawArea(const escpos::PageArea& area, int rows) {
     const int w = page_.width;
-    uint8_t* top = page_.ink.data() + static_cast<size_t>(y_) * w;
+    uint8_t* paper = page_.ink.data() + static_cast<size_t>(y_) * w;
     const escpos::Rect& r = area.onPage;
     if (area.erase) {
         for (int y = std::max(0, r.y); y < std::min(rows, r.y + r.height); ++y)
-            std::fill(top + static_cast<size_t>(y) * w + std::max(0, r.x),
-                      top + static_cast<size_t>(y) * w + std::min(w, r.x + r.width), 0);
+            std::fill(paper + static_cast<size_t>(y) * w + std::max(0, r.x),
+                      paper + static_cast<size_t>(y) * w + std::min(w, r.x + r.width), 0);
         return;
     }
-    const int fw = area.frameWidth(), fh = area.frameHeight();
-    if (fw <= 0 || fh <= 0) return;
-    scratch_.assign(static_cast<size_t>(fw) * fh, 0);
-    drawItems(Canvas{scratch_.data(), fw, fh}, area.content);
-    for (int fy = 0; fy < fh; ++fy) {
-        const uint8_t* src = scratch_.data() + static_cast<size_t>(fy) * fw;
-        for (int fx = 0; fx < fw; ++fx) {
-            if (!src[fx]) continue;
-            int px, py;
-            area.toPage(fx, fy, px, py);
-            if (px >= 0 && px < w && py >= 0 && py < rows) top[static_cast<size_t>(py) * w + px] = 255;
+    // Only the part of the frame that holds something is drawn and turned,
+    // so the work follows what the page holds, not the size of its areas.
+    const escpos::Band& content = area.content;
+    int left = area.frameWidth(), top = area.frameHeight(), right = 0, bottom = 0;
+    const auto cover = [&](int x, int y, int width, int height) {
+        left = std::min(left, x), top = std::min(top, y);
+        right = std::max(right, x + width), bottom = std::max(bottom, y + height);
+    };
+    for (const escpos::GlyphItem& g : content.glyphs) cover(g.x, g.y, g.boxWidth + g.spacing, g.boxHeight);
+    for (const escpos::ImageItem& im : content.images) cover(im.x, im.y, im.bitmap.width, im.bitmap.height);
+    left = std::max(left, 0), top = std::max(top, 0);
+    right = std::min(right, area.frameWidth()), bottom = std::min(bottom, area.frameHeight());
+    if (left < right && top < bottom) {
+        scratch_.assign(static_cast<size_t>(right - left) * (bottom - top), 0);
+        const Canvas c{scratch_.data(), right - left, bottom - top, left, top};
+        drawItems(c, content);
+        for (int y = 0; y < c.height; ++y) {
+            const uint8_t* src = scratch_.data() + static_cast<size_t>(y) * c.width;
+            for (int x = 0; x < c.width; ++x) {
+                if (!src[x]) continue;
+                int px, py;
+                area.toPage(left + x, top + y, px, py);
+                if (px >= 0 && px < w && py >= 0 && py < rows) paper[static_cast<size_t>(py) * w + px] = 255;
+            }
         }
     }
-    for (const escpos::SymbolMark& s : area.content.symbols) {
+    for (const escpos::SymbolMark& s : content.symbols) {
         const escpos::Rect on = area.toPage(escpos::Rect{s.x, s.y, s.width, s.height});
         escpos::SymbolMark placed = s;
         placed.x = on.x;

@@ -43,11 +43,14 @@ public:
 private:
     void endPage(bool byCut);
     void ensureRows(int rows);
-    // A buffer of dots to draw into, row after row of width dots.
+    // A buffer of dots to draw into, row after row of width dots; its
+    // first dot is where items place (x0, y0).
     struct Canvas {
         uint8_t* dots;
         int width;
         int height;
+        int x0 = 0;
+        int y0 = 0;
     };
     void drawItems(const Canvas& c, const escpos::Band& band);
     void drawGlyph(const Canvas& c, const escpos::GlyphItem& g);
