@@ -5,7 +5,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -17,42 +16,36 @@
 namespace zsim::test {
 namespace {
 
-constexpr int ESC = 0x1B, GS = 0x1D, FS = 0x1C, DLE = 0x10, EOT = 0x04, FF = 0x0C, CAN = 0x18;
+constexpr int ESC = 0x1B, GS = 0x1D, DLE = 0x10, EOT = 0x04, FF = 0x0C, CAN = 0x18;
 
 Bytes area(int x, int y, int w, int h) { return bytes({ESC, 'W'}) + u16le(x) + u16le(y) + u16le(w) + u16le(h); }
 Bytes direction(int n) { return bytes({ESC, 'T', n}); }
 // A reversed space: a solid 12 x 24 cell, so its ink box is the cell.
 Bytes cell() { return bytes({GS, 'B', 1, ' ', GS, 'B', 0}); }
 
-// The page turned by quarter turns clockwise and doubled in size, which
-// tesseract reads more surely than 24-dot letters.
-render::PageImage turned(const render::PageImage& page, int quarters) {
+// The page turned a quarter clockwise.
+render::PageImage turned(const render::PageImage& page) {
     render::PageImage out;
-    const bool swap = quarters % 2;
-    out.width = 2 * (swap ? page.height : page.width);
-    out.height = 2 * (swap ? page.width : page.height);
-    out.ink.assign(static_cast<size_t>(out.width) * out.height, 0);
+    out.width = page.height;
+    out.height = page.width;
+    out.ink.resize(page.ink.size());
     for (int y = 0; y < out.height; ++y)
-        for (int x = 0; x < out.width; ++x) {
-            const int u = x / 2, v = y / 2;
-            const int sx = quarters == 0   ? u
-                           : quarters == 1 ? v
-                           : quarters == 2 ? page.width - 1 - u
-                                           : page.width - 1 - v;
-            const int sy = quarters == 0   ? v
-                           : quarters == 1 ? page.height - 1 - u
-                           : quarters == 2 ? page.height - 1 - v
-                                           : u;
-            out.ink[static_cast<size_t>(y) * out.width + x] = page.at(sx, sy);
-        }
+        for (int x = 0; x < out.width; ++x)
+            out.ink[static_cast<size_t>(y) * out.width + x] = page.at(y, page.height - 1 - x);
     return out;
 }
 
+// Read at twice the size: tesseract reads that more surely than 24-dot letters.
 std::string ocr(const render::PageImage& page) {
     const std::string png =
         (std::filesystem::temp_directory_path() / ("zsim-ocr-" + std::to_string(getpid()) + ".png")).string();
+    render::PageImage doubled;
+    doubled.width = 2 * page.width;
+    doubled.height = 2 * page.height;
+    for (int y = 0; y < doubled.height; ++y)
+        for (int x = 0; x < doubled.width; ++x) doubled.ink.push_back(page.at(x / 2, y / 2));
     std::string error, out;
-    if (!render::writePng(page, png, error)) return error;
+    if (!render::writePng(doubled, png, error)) return error;
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(
         popen(("tesseract '" + png + "' stdout -l eng 2>/dev/null").c_str(), "r"), pclose);
     for (int c; pipe && (c = fgetc(pipe.get())) != EOF;) out += static_cast<char>(std::toupper(c));
@@ -73,7 +66,8 @@ TEST(PageMode, TextInEachDirectionReadsBackTurnedThatWay) {
     // not read (tesseract finds some sideways text by itself, never text
     // upside down).
     std::string read[4];
-    for (int q = 0; q < 4; ++q) read[q] = ocr(turned(r.page(), q));
+    render::PageImage page = r.page();
+    for (int q = 0; q < 4; ++q, page = turned(page)) read[q] = ocr(page);
     for (int d = 0; d < 4; ++d) {
         EXPECT_NE(read[d].find(words[d]), std::string::npos) << words[d] << " turned " << d << ": " << read[d];
         EXPECT_EQ(read[(d + 2) % 4].find(words[d]), std::string::npos)
