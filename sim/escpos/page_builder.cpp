@@ -60,19 +60,16 @@ bool PageBuilder::setArea(long x, long y, long width, long height, std::string& 
 
 void PageBuilder::defaultArea() { area_ = Rect{0, 0, paperWidth_, pageHeight_}; }
 
-int PageBuilder::lineLength() const {
+PageArea PageBuilder::frame() const {
     PageArea a;
     a.onPage = area_;
     a.direction = direction_;
-    return a.frameWidth();
+    return a;
 }
 
-int PageBuilder::depth() const {
-    PageArea a;
-    a.onPage = area_;
-    a.direction = direction_;
-    return a.frameHeight();
-}
+int PageBuilder::lineLength() const { return frame().frameWidth(); }
+
+int PageBuilder::depth() const { return frame().frameHeight(); }
 
 void PageBuilder::toStart() {
     top_ = 0;
@@ -102,9 +99,7 @@ PageArea* PageBuilder::areaInForce() {
                  "page mode: more than " + std::to_string(kMaxAreas) + " print areas on one page, the rest not placed");
         return nullptr;
     }
-    PageArea a;
-    a.onPage = area_;
-    a.direction = direction_;
+    PageArea a = frame();
     a.content.height = a.frameHeight();
     areas_.push_back(std::move(a));
     usedBottom_ = std::max(usedBottom_, area_.y + area_.height);
@@ -127,9 +122,11 @@ void PageBuilder::band(const Band& b) {
     if (!area) return;
     Band& into = area->content;
     for (GlyphItem g : b.glyphs) {
-        if (glyphs_ >= kMaxGlyphs)
-            return noteOnce(kTooManyGlyphs, "page mode: more than " + std::to_string(kMaxGlyphs) +
-                                                " characters on one page, the rest not placed");
+        if (glyphs_ >= kMaxGlyphs) {
+            noteOnce(kTooManyGlyphs, "page mode: more than " + std::to_string(kMaxGlyphs) +
+                                         " characters on one page, the rest not placed");
+            break;
+        }
         g.y += top;
         into.glyphs.push_back(std::move(g));
         ++glyphs_;
@@ -145,11 +142,11 @@ void PageBuilder::band(const Band& b) {
             into.images.push_back(std::move(im));
         }
     }
-    const Rect frame{0, 0, frameWidth, frameHeight};
+    const Rect whole{0, 0, frameWidth, frameHeight};
     for (SymbolMark s : b.symbols) {
         s.y += top;
         // A symbol the area cuts off cannot be read; it is drawn, not listed.
-        if (!inside(Rect{s.x, s.y, s.width, s.height}, frame)) {
+        if (!inside(Rect{s.x, s.y, s.width, s.height}, whole)) {
             noteOnce(kSymbolCut, "page mode: " + s.type + " cut off by the print area");
             continue;
         }

@@ -26,7 +26,6 @@ public:
     bool setArea(long x, long y, long width, long height, std::string& why);
     void defaultArea();
     void setDirection(PageDirection d) { direction_ = d; }
-    PageDirection direction() const { return direction_; }
     // The area's extent along its lines (the line width) and across them.
     int lineLength() const;
     int depth() const;
@@ -43,7 +42,6 @@ public:
     void erase();
 
     bool hasContent() const { return !areas_.empty(); }
-    size_t glyphCount() const { return glyphs_; }
     // The page as it stands: every area filled so far and the one in force.
     PageLayout layout() const;
     // Empties the page; the area and direction stay.
@@ -57,6 +55,8 @@ public:
     void cut(CutKind) override {}
 
 private:
+    // The area in force, empty.
+    PageArea frame() const;
     PageArea* areaInForce();
     void noteOnce(unsigned flag, const std::string& text);
 
