@@ -136,7 +136,8 @@ std::vector<CommandRow> Interpreter::imageCommands() {
         g.heightDots = static_cast<uint64_t>(le16(&c[6]));
         std::tie(g.scaleX, g.scaleY) = scale(asciiOrBinary(c[3]));
         g.clipWidth = p.modes_.areaWidth;
-        g.clipHeight = std::numeric_limits<int>::max();
+        // In page mode the image is placed whole, so only what fits the area is kept.
+        g.clipHeight = p.pageMode_.on ? p.page_.depth() : std::numeric_limits<int>::max();
         p.data_.raster.start(g);
         if (p.data_.raster.clipped()) p.note("GS v 0 image wider than the print area, cut off");
     };
@@ -145,7 +146,7 @@ std::vector<CommandRow> Interpreter::imageCommands() {
         // never piles up as one huge bitmap.
         n = std::min(n, static_cast<size_t>(std::max(1, le16(&p.in_.command[4]))) * kRasterStripRows);
         p.data_.raster.push(data, n);
-        p.flushRaster();
+        if (!p.pageMode_.on) p.flushRaster();
         return n;
     };
     const auto endRaster = [](auto& p, bool complete) {
@@ -184,6 +185,7 @@ std::vector<CommandRow> Interpreter::imageCommands() {
     };
     static const DataReader nvImages{startNvImage, takeColumns, endNvImage};
     const Handler printNvImage = [](auto& p, auto& c) {
+        if (p.pageMode_.on) return p.note("FS p ignored in page mode");
         const auto it = p.stored_.nvBitImages.find(c[2]);
         if (it == p.stored_.nvBitImages.end()) return p.note("FS p: no NV bit image " + std::to_string(c[2]));
         const auto [scaleX, scaleY] = scale(asciiOrBinary(c[3]));
@@ -309,11 +311,13 @@ void Interpreter::printStoredImage(const Bitmap& image, int scaleX, int scaleY) 
     finishLine();
     const int width = std::min(image.width * scaleX, modes_.areaWidth);
     if (width <= 0 || image.height <= 0) return;
-    // Printed in strips so the band being drawn stays small.
-    constexpr int kStrip = 256;
-    const int total = image.height * scaleY;
-    for (int top = 0; top < total; top += kStrip) {
-        const int rows = std::min(kStrip, total - top);
+    // Printed in strips so the band being drawn stays small; a page takes
+    // it whole, as far as its area reaches.
+    const bool page = pageMode_.on;
+    const int total = page ? std::min(image.height * scaleY, page_.depth()) : image.height * scaleY;
+    const int stripRows = page ? total : 256;
+    for (int top = 0; top < total; top += stripRows) {
+        const int rows = std::min(stripRows, total - top);
         Bitmap strip(width, rows);
         for (int y = 0; y < rows; ++y) {
             const int sy = (top + y) / scaleY;

@@ -16,8 +16,8 @@ constexpr size_t kMaxHeader = 300;
 const std::vector<CommandRow>& Interpreter::commands() {
     static const std::vector<CommandRow> table = [] {
         std::vector<CommandRow> all;
-        for (auto family :
-             {layoutCommands, textCommands, userCharCommands, deviceCommands, imageCommands, symbolCommands}) {
+        for (auto family : {layoutCommands, textCommands, userCharCommands, deviceCommands, imageCommands,
+                            symbolCommands, pageCommands}) {
             std::vector<CommandRow> rows = family();
             all.insert(all.end(), rows.begin(), rows.end());
         }
@@ -29,13 +29,24 @@ const std::vector<CommandRow>& Interpreter::commands() {
 
 Interpreter::Interpreter(const InterpreterConfig& config, PrintSink& sink, const DeviceState& device,
                          InterpreterHooks hooks)
-    : config_(config), sink_(sink), device_(device), hooks_(std::move(hooks)), line_(sink) {
+    : config_(config),
+      sink_(sink),
+      device_(device),
+      hooks_(std::move(hooks)),
+      line_(sink),
+      page_(config.paperWidth, config.pageModeHeight, [this](const std::string& text) { note(text); }) {
     reset();
     wasOffline_ = offline(device_.status());
 }
 
 void Interpreter::reset() {
     const models::PrinterModel& model = *config_.model;
+    // The page and its settings go too, and the printer is back in standard mode.
+    line_.setSink(sink_, false);
+    page_.clear();
+    page_.defaultArea();
+    page_.setDirection(PageDirection::LeftToRight);
+    pageMode_ = PageMode();
     modes_ = PrintModes();
     modes_.areaWidth = config_.paperWidth;
     modes_.chineseMode = config_.chineseModeAtReset && model.twoByteAtPowerUp;
@@ -70,6 +81,7 @@ void Interpreter::clearBuffers() {
     data_.reader = nullptr;
     data_.payload.clear();
     line_.clear();
+    page_.clear();
 }
 
 void Interpreter::feedBytes(const uint8_t* p, size_t n) {
@@ -197,7 +209,12 @@ void Interpreter::finishJob() {
         in_.command.clear();
     }
     flushMultibyte();
-    if (!line_.empty()) {
+    if (pageMode_.on) {
+        // The page stays for FF or ESC FF, which may come in a later job.
+        line_.placeLine(modes_);
+        if (page_.hasContent())
+            report_.note(in_.offset, "page mode: the page was not printed by the end of the job; it is kept");
+    } else if (!line_.empty()) {
         report_.note(in_.offset, "line without LF at the end of the job printed");
         line_.printLine(modes_, 0);
     } else {
@@ -275,10 +292,12 @@ void Interpreter::pulseDrawer(int pin, int onMs, int offMs, const char* command)
 }
 
 void Interpreter::finishLine() {
-    if (!line_.empty()) line_.printLine(modes_, modes_.lineSpacing);
+    // A page's blocks stand in the line, at the print position.
+    if (!pageMode_.on && !line_.empty()) line_.printLine(modes_, modes_.lineSpacing);
 }
 
 void Interpreter::cut(CutKind kind, int feedFirst) {
+    if (pageMode_.on) return note("cut ignored in page mode");
     finishLine();
     if (feedFirst > 0) sink_.feed(feedFirst);
     // Without a cutter the paper is torn off by hand: it runs on.

@@ -19,6 +19,7 @@
 #include "escpos/image_assembler.h"
 #include "escpos/job_report.h"
 #include "escpos/line_composer.h"
+#include "escpos/page_builder.h"
 #include "escpos/pdf417.h"
 #include "escpos/print_modes.h"
 #include "escpos/print_sink.h"
@@ -38,6 +39,7 @@ struct InterpreterConfig {
     // bytes are received (realtime()), so in the stream they only take
     // their length. Off, they act where the stream reaches them.
     bool realtimeOnReceipt = false;
+    int pageModeHeight = 1662;  // how long a page in page mode may be, dots
 };
 
 struct InterpreterHooks {
@@ -88,6 +90,7 @@ private:
     static std::vector<CommandRow> deviceCommands();    // device_commands.cpp
     static std::vector<CommandRow> imageCommands();     // image_commands.cpp
     static std::vector<CommandRow> symbolCommands();    // symbol_commands.cpp
+    static std::vector<CommandRow> pageCommands();      // page_commands.cpp
     static const char* graphicsFunction(const uint8_t* data, size_t n);
     static const char* symbolFunction(const uint8_t* data, size_t n);
 
@@ -139,6 +142,15 @@ private:
         int qrLevel = 0;
         Pdf417Settings pdf417;
     };
+    // Page mode: on or off, and the settings each mode keeps for itself.
+    struct PageMode {
+        bool on = false;
+        // In page mode: the standard mode's settings, where commands that
+        // only work in standard mode (ESC a, GS L, GS W, ESC {) leave theirs.
+        PrintModes standard;
+        // Out of page mode: page mode's own spacing (ESC SP, ESC 2, ESC 3, FS S).
+        PrintModes page;
+    };
     // Downloaded characters 32..126 of fonts A to E, and ESC % selecting them.
     struct UserChars {
         std::array<std::array<std::shared_ptr<const Bitmap>, 95>, kSingleByteFonts> patterns;
@@ -176,6 +188,14 @@ private:
     // Prints a line that has something on it before a block that needs the paper to itself.
     void finishLine();
     void cut(CutKind kind, int feedFirst);
+
+    // page_commands.cpp
+    void enterPageMode();
+    void leavePageMode();
+    // FF and ESC FF: the page goes to the paper; keep leaves it in place.
+    void printPage(bool keep);
+    // Where a command that only works in standard mode leaves its setting.
+    PrintModes& standardModes() { return pageMode_.on ? pageMode_.standard : modes_; }
 
     // image_commands.cpp
     struct GraphicsFunction;
@@ -224,6 +244,8 @@ private:
     PrintModes modes_;
     UserChars userChars_;
     LineComposer line_;  // the print position and the line being composed
+    PageBuilder page_;
+    PageMode pageMode_;
     DataPhase data_;
     Stored stored_;
     SymbolSettings symbols_;

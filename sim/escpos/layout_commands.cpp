@@ -1,6 +1,5 @@
 // Where print goes: line feeds and spacing, tabs, the print position and
-// area, justification, cuts, page mode (not kept: its data prints in
-// standard mode), and ESC @ starting over.
+// area, justification, cuts, and ESC @ starting over.
 #include <algorithm>
 
 #include "escpos/interpreter.h"
@@ -8,12 +7,11 @@
 namespace zsim::escpos {
 
 std::vector<CommandRow> Interpreter::layoutCommands() {
-    const Handler pageMode = [](auto& p, auto&) {
-        p.unsupportedOnce("page mode", "page mode commands are ignored; data prints in standard mode");
-    };
+    // In page mode it only takes effect back in standard mode.
     const Handler setPrintArea = [](auto& p, auto& c) {
-        if (!p.line_.atLineStart()) return p.note(spell(c.data(), 2) + " ignored: not at the start of a line");
-        PrintModes& m = p.modes_;
+        if (!p.pageMode_.on && !p.line_.atLineStart())
+            return p.note(spell(c.data(), 2) + " ignored: not at the start of a line");
+        PrintModes& m = p.standardModes();
         const int width = p.config_.paperWidth;
         if (c[1] == 'L') m.leftMargin = std::min(le16(&c[2]), width - 1);
         if (c[1] == 'W') m.areaWidth = le16(&c[2]);
@@ -27,9 +25,6 @@ std::vector<CommandRow> Interpreter::layoutCommands() {
          [](auto& p, auto&) { p.line_.printLine(p.modes_, p.modes_.lineSpacing); }},
         // CR does not feed: it only ends a line together with LF.
         {{CR}, "print and carriage return", fixed<1>},
-        {{FF}, "print and return to standard mode in page mode", fixed<1>},
-        {{CAN}, "cancel print data in page mode", fixed<1>},
-        {{ESC, FF}, "print data in page mode", fixed<2>, pageMode},
         {{ESC, '$'}, "set absolute print position", fixed<4>,
          [](auto& p, auto& c) { p.line_.setPosition(le16(&c[2]), p.modes_); }},
         {{ESC, '2'}, "select default line spacing", fixed<2>,
@@ -38,6 +33,7 @@ std::vector<CommandRow> Interpreter::layoutCommands() {
         {{ESC, '<'}, "return home", fixed<2>},
         {{ESC, '@'}, "initialize printer", fixed<2>, [](auto& p, auto&) {
             if (!p.line_.empty()) p.note("ESC @ discarded an unprinted line");
+            if (p.pageMode_.on && p.page_.hasContent()) p.note("ESC @ discarded a page that was not printed");
             p.line_.clear();
             p.reset();
         }},
@@ -49,24 +45,19 @@ std::vector<CommandRow> Interpreter::layoutCommands() {
                 tabs.push_back(c[i]);
         }},
         {{ESC, 'J'}, "print and feed paper", fixed<3>, [](auto& p, auto& c) { p.line_.printLine(p.modes_, c[2]); }},
-        {{ESC, 'L'}, "select page mode", fixed<2>, pageMode},
-        {{ESC, 'S'}, "select standard mode", fixed<2>},
-        {{ESC, 'T'}, "select print direction in page mode", fixed<3>, pageMode},
-        {{ESC, 'W'}, "set print area in page mode", fixed<10>, pageMode},
         {{ESC, '\\'}, "set relative print position", fixed<4>,
          [](auto& p, auto& c) { p.line_.movePosition(static_cast<int16_t>(le16(&c[2])), p.modes_); }},
         {{ESC, 'a'}, "select justification", fixed<3>,
-         [](auto& p, auto& c) { setIn(p.modes_.align, asciiOrBinary(c[2]), 0, 2); }},
+         [](auto& p, auto& c) { setIn(p.standardModes().align, asciiOrBinary(c[2]), 0, 2); }},
         {{ESC, 'd'}, "print and feed n lines", fixed<3>, [](auto& p, auto& c) {
             const int spacing = p.modes_.lineSpacing;
             p.line_.printLine(p.modes_, c[2] == 0 ? 0 : spacing);
-            if (c[2] > 1) p.sink_.feed((c[2] - 1) * spacing);
+            if (c[2] > 1) p.line_.feed((c[2] - 1) * spacing);
         }},
         {{ESC, 'e'}, "print and reverse feed n lines", fixed<3>,
          [](auto& p, auto&) { p.unsupportedOnce("ESC e", "reverse feed is not possible on this paper path"); }},
         {{ESC, 'i'}, "full cut", fixed<2>, [](auto& p, auto&) { p.cut(CutKind::Full, 0); }},
         {{ESC, 'm'}, "partial cut", fixed<2>, [](auto& p, auto&) { p.cut(CutKind::Partial, 0); }},
-        {{GS, '$'}, "set absolute vertical print position in page mode", fixed<4>, pageMode},
         {{GS, 'L'}, "set left margin", fixed<4>, setPrintArea},
         {{GS, 'P'}, "set horizontal and vertical motion units", fixed<4>},
         {{GS, 'T'}, "set print position to the beginning of print line", fixed<3>},
@@ -79,7 +70,6 @@ std::vector<CommandRow> Interpreter::layoutCommands() {
             p.cut(full ? CutKind::Full : CutKind::Partial, c.size() > 3 ? c[3] : 0);
         }},
         {{GS, 'W'}, "set print area width", fixed<4>, setPrintArea},
-        {{GS, '\\'}, "set relative vertical print position in page mode", fixed<4>, pageMode},
     };
     // clang-format on
 }

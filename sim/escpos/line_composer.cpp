@@ -90,15 +90,11 @@ int LineComposer::alignOffset(int used, const PrintModes& m) const {
     return 0;
 }
 
-void LineComposer::printLine(const PrintModes& m, int minAdvance) {
-    if (empty()) {
-        clear();
-        if (minAdvance > 0) sink_.feed(minAdvance);
-        return;
-    }
+// Moves the line's items out; the caller clears what is left.
+Band LineComposer::takeBand(const PrintModes& m, int advance) {
     Band band;
     band.height = height_;
-    band.advance = std::max(minAdvance, height_);
+    band.advance = advance;
     band.upsideDown = m.upsideDown;
     const int dx = m.leftMargin + alignOffset(right_, m);
     // Items of different heights stand on a common baseline.
@@ -112,22 +108,65 @@ void LineComposer::printLine(const PrintModes& m, int minAdvance) {
     }
     band.glyphs = std::move(glyphs_);
     band.images = std::move(images_);
+    for (BlockItem& b : blocks_) {
+        const int x = b.x + dx, y = height_ - b.block.height;
+        const auto shift = [x, y](auto& items, auto& into) {
+            for (auto& item : items) {
+                item.x += x;
+                item.y += y;
+                into.push_back(std::move(item));
+            }
+        };
+        shift(b.block.glyphs, band.glyphs);
+        shift(b.block.images, band.images);
+        shift(b.block.symbols, band.symbols);
+    }
+    return band;
+}
+
+void LineComposer::printLine(const PrintModes& m, int minAdvance) {
+    if (empty()) {
+        clear();
+        if (minAdvance > 0) sink_->feed(minAdvance);
+        return;
+    }
+    Band band = takeBand(m, std::max(minAdvance, height_));
     clear();
-    sink_.band(band);
+    sink_->band(band);
+}
+
+void LineComposer::placeLine(const PrintModes& m) {
+    if (empty()) return;
+    const int cursor = cursor_;
+    Band band = takeBand(m, 0);
+    clear();
+    cursor_ = cursor;
+    sink_->band(band);
 }
 
 void LineComposer::printBlock(Band block, int blockWidth, const PrintModes& m) {
+    if (blocksInLine_) {
+        // Like a character: to the next line when it does not fit the rest
+        // of this one; what still does not fit is cut off at the area's edge.
+        if (cursor_ + blockWidth > m.areaWidth && !atLineStart()) printLine(m, m.lineSpacing);
+        height_ = std::max(height_, block.height);
+        blocks_.push_back(BlockItem{cursor_, std::move(block)});
+        cursor_ += blockWidth;
+        right_ = std::max(right_, cursor_);
+        return;
+    }
     const int dx = m.leftMargin + alignOffset(blockWidth, m);
     for (GlyphItem& g : block.glyphs) g.x += dx;
     for (ImageItem& im : block.images) im.x += dx;
     for (SymbolMark& s : block.symbols) s.x += dx;
     block.upsideDown = m.upsideDown;
-    sink_.band(block);
+    sink_->band(block);
 }
 
 void LineComposer::clear() {
     glyphs_.clear();
     images_.clear();
+    blocks_.clear();
     cursor_ = 0;
     right_ = 0;
     height_ = 0;

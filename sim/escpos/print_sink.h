@@ -1,6 +1,7 @@
 // The seam between the interpreter and the paper it prints on.
 #pragma once
 
+#include "escpos/page_layout.h"
 #include "escpos/types.h"
 
 namespace zsim::escpos {
@@ -12,6 +13,9 @@ public:
     // by band.advance dots.
     virtual void band(const Band& band) = 0;
     virtual void feed(int dots) = 0;
+    // Draws a page built in page mode at the current paper position, then
+    // moves the paper past it.
+    virtual void page(const PageLayout& page) = 0;
     // Ends the current piece of paper.
     virtual void cut(CutKind kind) = 0;
 };

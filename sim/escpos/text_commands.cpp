@@ -48,7 +48,7 @@ std::vector<CommandRow> Interpreter::textCommands() {
             p.modes_.codeTable = table->chars;
         }},
         {{ESC, '{'}, "turn upside-down print mode on/off", fixed<3>,
-         [](auto& p, auto& c) { p.modes_.upsideDown = c[2] & 1; }},
+         [](auto& p, auto& c) { p.standardModes().upsideDown = c[2] & 1; }},
         {{GS, '!'}, "select character size", fixed<3>, [](auto& p, auto& c) {
             if (c[2] & 0x88) return p.note("GS ! size out of range, ignored");
             p.modes_.widthMul = p.modes_.cjkWidthMul = ((c[2] >> 4) & 7) + 1;

@@ -69,6 +69,8 @@ struct SymbolMark {
 // image) puts down, and how far the paper moves afterwards.
 struct Band {
     int height = 0;
+    // In page mode 0 is part of a line placed before the print position
+    // moves elsewhere on the same line (GS $, ESC T...).
     int advance = 0;
     bool upsideDown = false;
     std::vector<GlyphItem> glyphs;

@@ -55,6 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     config.paperWidth = width;
     config.chineseModeAtReset = control & 2;
     config.maxImageRows = 256;
+    config.pageModeHeight = 256;  // page mode's pages as short as the paper
     config.maxStoredImageBytes = 1u << 20;
     config.realtimeOnReceipt = control & 0x20;
     size_t replied = 0;

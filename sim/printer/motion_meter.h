@@ -22,6 +22,11 @@ public:
         if (dots > 0) dots_ += static_cast<uint64_t>(dots);
         paper_->feed(dots);
     }
+    // A page of page mode comes out as one piece of its length.
+    void page(const escpos::PageLayout& page) override {
+        if (page.height > 0) dots_ += static_cast<uint64_t>(page.height);
+        paper_->page(page);
+    }
     void cut(escpos::CutKind kind) override {
         ++cuts_;
         paper_->cut(kind);

@@ -16,6 +16,7 @@ escpos::InterpreterConfig interpreterConfig(const PrinterConfig& c) {
     escpos::InterpreterConfig ic;
     ic.model = c.model;
     ic.paperWidth = c.printWidth();
+    ic.pageModeHeight = c.pageModeHeight;
     ic.chineseModeAtReset = c.chineseModeAtReset;
     ic.drawerSwitch = c.drawerSwitch;
     ic.realtimeOnReceipt = c.realtimeOnReceipt;

@@ -33,6 +33,7 @@ struct PrinterConfig {
     const models::PrinterModel* model = &models::defaultModel();
     int paperWidth = 0;              // print area in dots (384 for 58 mm, 576 for 80 mm); 0: the model's
     int maxPageLength = 24000;       // dots (3 m); longer pages are cut off and reported
+    int pageModeHeight = 1662;       // dots; the longest page page mode lays out
     bool chineseModeAtReset = true;  // for a model that starts in Chinese mode
     escpos::DrawerSwitch drawerSwitch = escpos::DrawerSwitch::OpenIsLow;
     std::string outputDir;  // empty: nothing is written to disk

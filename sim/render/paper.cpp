@@ -50,8 +50,9 @@ void Paper::feed(int dots) {
     advance(dots);
 }
 
-void Paper::drawGlyph(uint8_t* buf, int bufHeight, const escpos::GlyphItem& g) {
-    const int w = page_.width;
+void Paper::drawGlyph(const Canvas& c, const escpos::GlyphItem& g) {
+    uint8_t* buf = c.dots;
+    const int w = c.width, bufHeight = c.height;
     const int cellRight = std::min(w, g.x + g.boxWidth + g.spacing);
     const int x0 = std::max(0, g.x), x1 = std::min(w, g.x + g.boxWidth);
     const int y0 = std::max(0, g.y), y1 = std::min(bufHeight, g.y + g.boxHeight);
@@ -116,24 +117,12 @@ void Paper::band(const escpos::Band& b) {
     ensureRows(y_ + rows);
     // Upright bands are drawn straight onto the paper; upside-down ones
     // are drawn aside and turned round.
-    uint8_t* target = page_.ink.data() + static_cast<size_t>(y_) * w;
-    int targetRows = rows;
+    Canvas target{page_.ink.data() + static_cast<size_t>(y_) * w, w, rows};
     if (b.upsideDown) {
         scratch_.assign(static_cast<size_t>(w) * h, 0);
-        target = scratch_.data();
-        targetRows = h;
+        target = Canvas{scratch_.data(), w, h};
     }
-    for (const escpos::ImageItem& im : b.images) {
-        const escpos::Bitmap& bm = im.bitmap;
-        const int x0 = std::max(0, im.x), x1 = std::min(w, im.x + bm.width);
-        for (int y = std::max(0, -im.y); y < bm.height && im.y + y < targetRows; ++y) {
-            const uint8_t* src = bm.dots.data() + static_cast<size_t>(y) * bm.width - im.x;
-            uint8_t* dst = target + static_cast<size_t>(im.y + y) * w;
-            for (int x = x0; x < x1; ++x)
-                if (src[x]) dst[x] = 255;
-        }
-    }
-    for (const escpos::GlyphItem& g : b.glyphs) drawGlyph(target, targetRows, g);
+    drawItems(target, b);
     if (b.upsideDown) {
         for (int y = 0; y < rows; ++y) {
             uint8_t* dst = page_.ink.data() + static_cast<size_t>(y_ + y) * w;
@@ -151,6 +140,91 @@ void Paper::band(const escpos::Band& b) {
         if (s.y + s.height <= config_.maxLength) page_.symbols.push_back(std::move(s));
     }
     advance(b.advance);
+}
+
+void Paper::drawItems(const Canvas& c, const escpos::Band& b) {
+    for (const escpos::ImageItem& im : b.images) {
+        const escpos::Bitmap& bm = im.bitmap;
+        const int ix = im.x - c.x0, iy = im.y - c.y0;
+        const int x0 = std::max(0, ix), x1 = std::min(c.width, ix + bm.width);
+        for (int y = std::max(0, -iy); y < bm.height && iy + y < c.height; ++y) {
+            const uint8_t* src = bm.dots.data() + static_cast<size_t>(y) * bm.width - ix;
+            uint8_t* dst = c.dots + static_cast<size_t>(iy + y) * c.width;
+            for (int x = x0; x < x1; ++x)
+                if (src[x]) dst[x] = 255;
+        }
+    }
+    for (escpos::GlyphItem g : b.glyphs) {
+        g.x -= c.x0;
+        g.y -= c.y0;
+        drawGlyph(c, g);
+    }
+}
+
+void Paper::page(const escpos::PageLayout& p) {
+    if (paperOut_) {
+        droppedWhileOut_ += static_cast<uint64_t>(std::max(p.height, 0));
+        return;
+    }
+    touched_ = true;
+    if (y_ >= config_.maxLength) {
+        advance(p.height);
+        return;
+    }
+    const int rows = std::min(std::max(0, p.height), config_.maxLength - y_);
+    ensureRows(y_ + rows);
+    for (const escpos::PageArea& area : p.areas) drawArea(area, rows);
+    if (rows < p.height) page_.truncated = true;
+    advance(p.height);
+}
+
+// Each area is drawn upright in its own frame and then turned onto the
+// page, so text, images and symbols come out in the area's direction.
+void Paper::drawArea(const escpos::PageArea& area, int rows) {
+    const int w = page_.width;
+    uint8_t* paper = page_.ink.data() + static_cast<size_t>(y_) * w;
+    const escpos::Rect& r = area.onPage;
+    if (area.erase) {
+        for (int y = std::max(0, r.y); y < std::min(rows, r.y + r.height); ++y)
+            std::fill(paper + static_cast<size_t>(y) * w + std::max(0, r.x),
+                      paper + static_cast<size_t>(y) * w + std::min(w, r.x + r.width), 0);
+        return;
+    }
+    // Only the part of the frame that holds something is drawn and turned,
+    // so the work follows what the page holds, not the size of its areas.
+    const escpos::Band& content = area.content;
+    int left = area.frameWidth(), top = area.frameHeight(), right = 0, bottom = 0;
+    const auto cover = [&](int x, int y, int width, int height) {
+        left = std::min(left, x), top = std::min(top, y);
+        right = std::max(right, x + width), bottom = std::max(bottom, y + height);
+    };
+    for (const escpos::GlyphItem& g : content.glyphs) cover(g.x, g.y, g.boxWidth + g.spacing, g.boxHeight);
+    for (const escpos::ImageItem& im : content.images) cover(im.x, im.y, im.bitmap.width, im.bitmap.height);
+    left = std::max(left, 0), top = std::max(top, 0);
+    right = std::min(right, area.frameWidth()), bottom = std::min(bottom, area.frameHeight());
+    if (left < right && top < bottom) {
+        scratch_.assign(static_cast<size_t>(right - left) * (bottom - top), 0);
+        const Canvas c{scratch_.data(), right - left, bottom - top, left, top};
+        drawItems(c, content);
+        for (int y = 0; y < c.height; ++y) {
+            const uint8_t* src = scratch_.data() + static_cast<size_t>(y) * c.width;
+            for (int x = 0; x < c.width; ++x) {
+                if (!src[x]) continue;
+                int px, py;
+                area.toPage(left + x, top + y, px, py);
+                if (px >= 0 && px < w && py >= 0 && py < rows) paper[static_cast<size_t>(py) * w + px] = 255;
+            }
+        }
+    }
+    for (const escpos::SymbolMark& s : content.symbols) {
+        const escpos::Rect on = area.toPage(escpos::Rect{s.x, s.y, s.width, s.height});
+        escpos::SymbolMark placed = s;
+        placed.x = on.x;
+        placed.y = on.y + y_;
+        placed.width = on.width;
+        placed.height = on.height;
+        if (on.y + on.height <= rows) page_.symbols.push_back(std::move(placed));
+    }
 }
 
 void Paper::cut(escpos::CutKind) {

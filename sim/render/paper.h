@@ -27,6 +27,7 @@ public:
 
     void band(const escpos::Band& band) override;
     void feed(int dots) override;
+    void page(const escpos::PageLayout& page) override;
     void cut(escpos::CutKind kind) override;
 
     // Ends the page at the end of a job that had no cut after its last
@@ -43,7 +44,18 @@ public:
 private:
     void endPage(bool byCut);
     void ensureRows(int rows);
-    void drawGlyph(uint8_t* buf, int bufHeight, const escpos::GlyphItem& g);
+    // A buffer of dots to draw into, row after row of width dots; its
+    // first dot is where items place (x0, y0).
+    struct Canvas {
+        uint8_t* dots;
+        int width;
+        int height;
+        int x0 = 0;
+        int y0 = 0;
+    };
+    void drawItems(const Canvas& c, const escpos::Band& band);
+    void drawGlyph(const Canvas& c, const escpos::GlyphItem& g);
+    void drawArea(const escpos::PageArea& area, int rows);
     void advance(int dots);
 
     PaperConfig config_;

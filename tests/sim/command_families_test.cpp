@@ -1,5 +1,5 @@
 // The command families real 80 mm printers print and this one draws too:
-// PDF417, user-defined characters and the ESC t code pages.
+// PDF417, user-defined characters, the ESC t code pages and page mode.
 #include <gtest/gtest.h>
 
 #include "test_support.h"
@@ -15,7 +15,7 @@ Bytes gsK(int cn, int fn, const Bytes& params) {
 
 // One stream per family (also seeds of the fuzzer): all of it understood.
 TEST(CommandFamilies, EachStreamRendersWithNothingUnknownOrUnsupported) {
-    for (const char* name : {"pdf417.bin", "user-chars.bin", "code-pages.bin"}) {
+    for (const char* name : {"pdf417.bin", "user-chars.bin", "code-pages.bin", "page-mode.bin"}) {
         const Printed r = run(readFile(std::string(ZSIM_SEEDS_DIR) + "/" + name));
         EXPECT_FALSE(r.job.pages.empty()) << name;
         EXPECT_EQ(r.job.report.unknownTotal(), 0u) << name << r.job.report.toJson();

@@ -88,6 +88,7 @@ public:
         lines.push_back(line);
     }
     void feed(int) override {}
+    void page(const escpos::PageLayout&) override {}
     void cut(escpos::CutKind) override {}
 
     std::vector<std::string> lines;
