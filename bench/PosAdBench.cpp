@@ -1,11 +1,13 @@
 // How fast the library pushes bytes to a printer that takes them as fast as they come, over a
 // COM port (pseudo-terminal drained by the bench) and over loopback TCP, for the sample receipt
-// and a 576 x 2000 bitmap; and the library's share of a job's time at 115200 baud.
+// and a 576 x 2000 bitmap; the library's share of a job's time at 115200 baud; and how long a
+// call that waits for an answer takes when the board or printer answers at once.
 // Run by scripts/bench-pos-ad.sh, which sets up the serial lines.
 #include <winsock2.h>
 
 #include "bench/Stopwatch.h"
 #include "devices/pos_ad.h"
+#include "drivers/pos_ad/core/Board.h"
 #include "pos_ad/BmpWriter.h"
 #include "pos_ad/PosAdKit.h"
 #include "support/SerialPeer.h"
@@ -23,6 +25,7 @@
 namespace {
 
 const int kCom = 10;
+const int kBoardCom = 9;
 const int kRounds = 15;
 
 // Counts what the printer end receives, on a thread of its own, as fast as it comes.
@@ -149,6 +152,77 @@ void Measure(const char* sinkName, Sink& sink, const char* jobName, const std::f
         100.0 * inLibrary / lineTime);
 }
 
+// Plays a device that answers each request as soon as the request is complete.
+class Responder {
+public:
+    Responder(int com, std::string request, std::string answer)
+        : m_peer(com), m_request(std::move(request)), m_answer(std::move(answer))
+    {
+        m_thread = std::thread([this] {
+            std::string pending;
+            while (!m_stop) {
+                pending += m_peer.ReadUntil([](const std::string& s) { return !s.empty(); }, 50);
+                for (size_t at; (at = pending.find(m_request)) != std::string::npos;) {
+                    pending.erase(0, at + m_request.size());
+                    m_peer.Send(m_answer);
+                }
+            }
+        });
+    }
+    ~Responder()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    bool Ok() const { return m_peer.Connected(); }
+
+private:
+    SerialPeer m_peer;
+    std::string m_request, m_answer;
+    std::atomic<bool> m_stop {false};
+    std::thread m_thread;
+};
+
+// Times a call whose device answers at once; the first call, which opens the line, is not timed.
+void MeasureAnswer(const char* name, unsigned boundMs, int expected, const std::function<int()>& call)
+{
+    call();
+    std::vector<double> times;
+    int wrong = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        const double start = NowMs();
+        wrong += call() != expected;
+        times.push_back(NowMs() - start);
+    }
+    std::printf("%-34s answered at once: median %7.1f ms, max %7.1f ms (bound %u ms), %d of %d results wrong\n", name,
+        Median(times), *std::max_element(times.begin(), times.end()), boundMs, wrong, kRounds);
+}
+
+void MeasureAnswers()
+{
+    const auto frame = [](uint8_t letter, const std::string& payload) {
+        const Bytes bytes = board::Build(letter, payload);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    {
+        ScalesIni ini("[POS]\r\nLOG=0\r\n[SCALE]\r\nPORT=COM9\r\nRATE=9600\r\n");
+        Responder board(kBoardCom, frame('W', ""), frame('W', "5  1.250  0.500"));
+        if (!board.Ok())
+            return;
+        char record[18];
+        MeasureAnswer("board read_standard (9600 baud)", 300, 240, [&] { return read_standard(record); });
+        ClosePrinterEx();
+    }
+    {
+        ScalesIni ini("[POS]\r\nLOG=0\r\n[PRINTER]\r\nPORT=COM10\r\nRATE=115200\r\n[CashDrawer]\r\nControlType=1\r\n");
+        Responder printer(kCom, "\x10\x04\x01", "\x12");
+        if (!printer.Ok())
+            return;
+        MeasureAnswer("printer GetCashDrawerStatus", 1000, 1, [] { return GetCashDrawerStatus(); });
+        ClosePrinterEx();
+    }
+}
+
 } // namespace
 
 int main()
@@ -180,5 +254,6 @@ int main()
             tcp.Address() + "\r\n");
         Measure("TCP", tcp, name, job);
     }
+    MeasureAnswers();
     return 0;
 }

@@ -2,6 +2,8 @@
 //   scale_bench latency SECONDS COMn   readings at 100 Hz from a scale played on COMn (the serial
 //                                      bridge must be up), through our SDK, to the page: time from
 //                                      the SDK's callback to the gross field's text being set
+//   scale_bench command ROUNDS COMn    our SDK's OPO_Zero against a scale on COMn that answers at
+//                                      once, each after a pause that lets the SDK's reader go idle
 //   scale_bench idle SECONDS PID HZ [stopped]
 //                                      the main window in device-library mode with weighing
 //                                      started (or not) and nothing else to do: CPU time of this
@@ -166,6 +168,48 @@ int Latency(int seconds, int com)
     return g_pageMs.empty() ? 1 : 0;
 }
 
+void __stdcall IgnoreReading(const char*, int)
+{
+}
+
+int Command(int rounds, int com)
+{
+    SerialPeer scale(com);
+    if (!scale.Connected() || !loadScaleSdk()) {
+        std::fprintf(stderr, "no scale line or no SDK: %s\n", scale.Error().c_str());
+        return 1;
+    }
+    g_scaleSdk.OPO_SetModuleCallBack(&IgnoreReading);
+    if (g_scaleSdk.OPO_Open(("COM" + std::to_string(com) + ":115200").c_str()) != 1)
+        return 1;
+    std::atomic<bool> done {false};
+    std::thread player([&] {
+        std::string pending;
+        while (!done) {
+            pending += scale.ReadUntil([](const std::string& s) { return !s.empty(); }, 50);
+            for (size_t at; (at = pending.find("Z\r\n")) != std::string::npos;) {
+                pending.erase(0, at + 3);
+                scale.Send("A,Z\r\n");
+            }
+        }
+    });
+    std::vector<double> times;
+    int refused = 0;
+    for (int round = 0; round < rounds; ++round) {
+        // Pauses that fall at every point of the reader's idle cycle, as a click does.
+        ::Sleep(250 + 37 * static_cast<DWORD>(round % 11));
+        const double start = NowMs();
+        refused += g_scaleSdk.OPO_Zero() != 1;
+        times.push_back(NowMs() - start);
+    }
+    done = true;
+    player.join();
+    g_scaleSdk.OPO_Close();
+    std::printf("OPO_Zero answered at once    p50 %.1f ms  p90 %.1f ms  max %.1f ms, %d of %d not accepted\n",
+        Percentile(times, 0.5), Percentile(times, 0.9), Percentile(times, 1.0), refused, rounds);
+    return 0;
+}
+
 int Idle(int seconds, const std::string& serverPid, double ticksPerSecond, bool weighing)
 {
     UseSettings("[POS]\r\nTYPE=1\r\n");
@@ -200,9 +244,12 @@ int main(int argc, char** argv)
     const int seconds = argc > 2 ? std::atoi(argv[2]) : 20;
     if (mode == "latency")
         return Latency(seconds, argc > 3 ? std::atoi(argv[3]) : 10);
+    if (mode == "command")
+        return Command(argc > 2 ? std::atoi(argv[2]) : 40, argc > 3 ? std::atoi(argv[3]) : 10);
     if (mode == "idle" && argc > 4)
         return Idle(seconds, argv[3], std::atof(argv[4]), argc <= 5 || std::string(argv[5]) != "stopped");
-    std::fprintf(
-        stderr, "usage: scale_bench latency SECONDS COMn | idle SECONDS WINESERVER-PID CLOCK-TICKS [stopped]\n");
+    std::fprintf(stderr,
+        "usage: scale_bench latency SECONDS COMn | command ROUNDS COMn | idle SECONDS WINESERVER-PID CLOCK-TICKS "
+        "[stopped]\n");
     return 2;
 }

@@ -3,6 +3,7 @@
 #  - latency from the scale SDK's callback to the page's field text being set, with a scale
 #    sending 100 readings a second through our MvScalesSDK.dll over a pseudo-terminal
 #    (targets: p99 under 16 ms);
+#  - the time of our SDK's OPO_Zero (the page's zero button) against a scale that answers at once;
 #  - CPU use of the idle program with the once-a-second read of device-library mode running,
 #    the program's own and its Wine server's (target: under 1 % of one core).
 #   bench-scale.sh [SECONDS] [RUNS]
@@ -46,6 +47,16 @@ done
 p50=$(awk '{print $1}' "$work/latency.txt" | median)
 p99=$(awk '{print $2}' "$work/latency.txt" | median)
 echo "callback -> field text: median p50 ${p50} ms, median p99 ${p99} ms (target p99 < 16 ms)"
+
+echo "== OPO_Zero answered at once, ${runs} runs of 40"
+: >"$work/command.txt"
+for run in $(seq 1 "$runs"); do
+  out=$(wine "$bench" command 40 10 | tr -d '\r')
+  echo "  run $run: $out"
+  echo "$out" | awk '/OPO_Zero/ {print $6, $12}' >>"$work/command.txt"
+done
+echo "OPO_Zero: median p50 $(awk '{print $1}' "$work/command.txt" | median) ms," \
+     "median max $(awk '{print $2}' "$work/command.txt" | median) ms (the SDK waits up to 1000 ms for the answer)"
 
 echo "== Idle CPU, ${runs} runs of ${seconds} s each without and with the read timer"
 hz=$(getconf CLK_TCK)

@@ -85,8 +85,14 @@ int SerialPort::Read(char* buffer, DWORD size, HANDLE stop)
             m_readStuck = !Abandon(m_read);
             return woken == WAIT_OBJECT_0 ? kStopped : kFailed;
         }
-        if (!::GetOverlappedResult(m_port, &m_read, &count, FALSE))
-            return kFailed;
+        // A read that ends at its own timeout with nothing is a quiet scale, not a failed port:
+        // Wine reports it so, and a failure would keep the reader from the port for kPollMs.
+        if (!::GetOverlappedResult(m_port, &m_read, &count, FALSE)) {
+            const DWORD code = ::GetLastError();
+            if (code != ERROR_TIMEOUT && code != ERROR_SEM_TIMEOUT)
+                return kFailed;
+            count = 0;
+        }
     }
     if (::WaitForSingleObject(stop, 0) == WAIT_OBJECT_0)
         return kStopped;

@@ -61,13 +61,15 @@ private:
     DWORD MsPerByte() const { return static_cast<DWORD>((2 * 10 * 1000 + m_baud - 1) / m_baud); }
     DWORD WriteBoundMs() const { return bounds::kStallMs + MsPerByte() * static_cast<DWORD>(bounds::kChunkBytes); }
 
-    // A read returns as soon as a byte is there, or after readMs with nothing.
+    // A read returns once the line has been quiet for two byte times after a byte came, and after
+    // readMs at the latest. Not the MAXDWORD pair that means "return at the first byte": Wine 8
+    // takes that pair as no interval at all and waits out readMs with the answer long in.
     bool SetTimeouts(unsigned readMs)
     {
         COMMTIMEOUTS timeouts {};
-        timeouts.ReadIntervalTimeout = MAXDWORD;
-        timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-        timeouts.ReadTotalTimeoutConstant = readMs ? readMs : 1;
+        timeouts.ReadIntervalTimeout = MsPerByte();
+        timeouts.ReadTotalTimeoutMultiplier = 0;
+        timeouts.ReadTotalTimeoutConstant = readMs ? readMs : 1; // both total parts 0 would mean no bound
         timeouts.WriteTotalTimeoutMultiplier = MsPerByte();
         timeouts.WriteTotalTimeoutConstant = bounds::kStallMs;
         return ::SetCommTimeouts(m_port.get(), &timeouts) != 0;
