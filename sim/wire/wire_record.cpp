@@ -85,14 +85,27 @@ bool Record::endJob(const std::string& path, const std::string& title, std::stri
     Job job = std::move(job_);
     job_ = Job();
     if (path.empty()) return true;
+    return writeFile(path, title, job.lines, job.entries, job.hostBytes, error);
+}
+
+bool Record::writeSince(uint64_t seq, const std::string& path, const std::string& title, uint64_t hostBytes,
+                        std::string& error) const {
+    uint64_t skipped = 0;
+    const std::vector<const Entry*> entries = after(seq, "", kJobEntries, skipped);
+    std::vector<std::string> lines;
+    for (const Entry* e : entries) lines.push_back(textLine(*e));
+    return writeFile(path, title, lines, entries.size() + skipped, hostBytes, error);
+}
+
+bool Record::writeFile(const std::string& path, const std::string& title, const std::vector<std::string>& lines,
+                       uint64_t entries, uint64_t hostBytes, std::string& error) const {
     std::ofstream out(path, std::ios::trunc);
-    out << "# Wire record of " << title << ": " << job.entries << " entries, " << job.hostBytes
-        << " bytes from the host\n"
+    out << "# Wire record of " << title << ": " << entries << " entries, " << hostBytes << " bytes from the host\n"
         << "# ms since the terminal started (" << localTime(startedWallMs_)
         << "); → host to device, ← device to host; [the bytes, the first 24 of a longer entry]\n";
-    for (const std::string& text : job.lines) out << text << '\n';
-    if (job.entries > job.lines.size())
-        out << "# … " << job.entries - job.lines.size() << " more entries not written: a job's wire text holds at most "
+    for (const std::string& text : lines) out << text << '\n';
+    if (entries > lines.size())
+        out << "# … " << entries - lines.size() << " more entries not written: a job's wire text holds at most "
             << kJobEntries << "\n";
     if (!out.flush()) {
         error = "cannot write " + path;

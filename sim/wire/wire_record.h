@@ -46,6 +46,10 @@ public:
     // are collected from its first byte on. False with error set when the
     // file could not be written.
     bool endJob(const std::string& path, const std::string& title, std::string& error);
+    // A job that passed no serial line (one of the Windows queue): its wire
+    // file holds the entries made on any line after seq, as endJob's does.
+    bool writeSince(uint64_t seq, const std::string& path, const std::string& title, uint64_t hostBytes,
+                    std::string& error) const;
 
     // The entries after seq, oldest first, of one line or of all (line
     // empty); at most max, the newest of them: skipped counts the others.
@@ -71,6 +75,8 @@ private:
         uint64_t hostBytes = 0;
     };
     void add(const std::string& line, Direction d, std::vector<Item>& items, bool ofJob);
+    bool writeFile(const std::string& path, const std::string& title, const std::vector<std::string>& lines,
+                   uint64_t entries, uint64_t hostBytes, std::string& error) const;
 
     int64_t startedMs_;
     int64_t startedWallMs_;

@@ -134,6 +134,10 @@ TEST_F(PrinterPage, DriverRowPrintsTheSampleReceiptAndOpensTheDrawerThroughTheWi
     const std::string text = ReadChineseText((*receipt)["pages"][0]);
     for (const char* words : {u8"测试店", u8"合计金额"})
         EXPECT_NE(text.find(words), std::string::npos) << words << " not read in: " << text;
+    // Its wire file tells the queue's job by the size of the PostScript it was handed.
+    const std::string wire = ReadTerminalFile(receipt->value("wire", ""));
+    const std::string job = " bytes of PostScript, 1 page(s), filed as driver-";
+    EXPECT_NE(wire.find(std::to_string(receipt->value("bytes", 0)) + job), std::string::npos) << wire;
 
     ASSERT_TRUE(terminal.Do("drawer close"));
     before = terminal.LastJob();
