@@ -20,7 +20,9 @@
 #   terminal.sh printer-default PREFIX        make the queue the prefix's default printer
 #
 # The terminal's programs are taken from ZPT_SIM_BIN (default: build-sim of this tree).
-set -euo pipefail
+set -Eeuo pipefail
+# A step that fails says which, not only the script's status.
+trap 'echo "${0##*/}: line $LINENO: \"$BASH_COMMAND\" failed" >&2' ERR
 root=$(cd "$(dirname "$0")/.." && pwd)
 sim_bin=${ZPT_SIM_BIN:-$root/build-sim}
 sim="$sim_bin/zantor-sim"

@@ -8,7 +8,9 @@
 #                              the virtual terminal's server: one queue, the default, whose backend
 #                              "zptreceipt" prints each job on the zantor-sim running on STATE
 #   cupsd.sh down DIR SOCKET   stop it
-set -euo pipefail
+set -Eeuo pipefail
+# A step that fails says which, not only the script's status.
+trap 'echo "${0##*/}: line $LINENO: \"$BASH_COMMAND\" failed" >&2' ERR
 action=$1 dir=$(realpath -m "$2") socket=$(realpath -m "$3")
 export CUPS_SERVER=$socket
 here=$(cd "$(dirname "$0")" && pwd)
@@ -22,6 +24,12 @@ stop() {
     fi
     rm -f "$dir/cupsd.pid"
   fi
+}
+
+# lpadmin warns that raw queues and PPD files are deprecated: what it says is shown only when it fails.
+admin() {
+  local said
+  said=$(lpadmin "$@" 2>&1) || { echo "lpadmin $*: $said" >&2; return 1; }
 }
 
 # Queues as name:job folder. The default has a name longer than an 80-byte buffer holds (but
@@ -89,9 +97,9 @@ case "$action" in
     for entry in "${queues[@]}"; do
       queue=${entry%%:*} folder=${entry#*:}
       mkdir -p "$dir/jobs/$folder"
-      # No model: a raw queue, so the backend gets the driver's PostScript unchanged (lpadmin
-      # warns that raw queues are deprecated; they still work).
-      lpadmin -p "$queue" -E -v "zptjob:$dir/jobs/$folder" 2>/dev/null
+      # No model: a raw queue, so the backend gets the driver's PostScript unchanged (raw queues
+      # are deprecated; they still work).
+      admin -p "$queue" -E -v "zptjob:$dir/jobs/$folder"
     done
     lpadmin -d "$long_name"
     cupsdisable Paused
@@ -102,8 +110,8 @@ case "$action" in
     start
     printf 'ZPT_STATE=%q\nZPT_SIMCTL=%q\n' "$state" "$simctl" > "$dir/terminal.conf"
     # A job the backend gives up on is dropped, so the queue never stops.
-    lpadmin -p "$terminal_queue" -E -v "zptreceipt:$dir/terminal.conf" -P "$here/zantor-80mm.ppd" \
-      -o printer-error-policy=abort-job -D "Zantor 80mm Receipt" 2>/dev/null
+    admin -p "$terminal_queue" -E -v "zptreceipt:$dir/terminal.conf" -P "$here/zantor-80mm.ppd" \
+      -o printer-error-policy=abort-job -D "Zantor 80mm Receipt"
     lpadmin -d "$terminal_queue"
     ;;
   down)

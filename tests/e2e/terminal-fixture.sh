@@ -5,7 +5,9 @@
 #   terminal-fixture.sh up|down E2E_DIR PREFIX CUPS_SOCKET
 # The terminal's Windows printer is there too: a private CUPS server on CUPS_SOCKET, the socket
 # the tests' CUPS_SERVER names.
-set -euo pipefail
+set -Eeuo pipefail
+# A step that fails says which, not only the script's status.
+trap 'echo "${0##*/}: line $LINENO: \"$BASH_COMMAND\" failed" >&2' ERR
 action=$1 dir=$2 prefix=$3 cups_socket=$4
 here=$(cd "$(dirname "$0")" && pwd)
 wiring="$here/../../scripts/terminal.sh"
