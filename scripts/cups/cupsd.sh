@@ -26,10 +26,13 @@ stop() {
   fi
 }
 
+# lpstat -r exits 0 also when it finds no scheduler: its words tell (in English only with LC_ALL=C).
+running() { [ -S "$socket" ] && [ "$(LC_ALL=C lpstat -r 2>/dev/null)" = "scheduler is running" ]; }
+
 # lpadmin warns that raw queues and PPD files are deprecated: what it says is shown only when it fails.
 admin() {
   local said
-  said=$(lpadmin "$@" 2>&1) || { echo "lpadmin $*: $said" >&2; return 1; }
+  said=$(lpadmin "$@" 2>&1) || { echo "lpadmin $*: $said" >&2; exit 1; }
 }
 
 # Queues as name:job folder. The default has a name longer than an 80-byte buffer holds (but
@@ -87,8 +90,9 @@ PreserveJobHistory No
 CONF
     cupsd -f -c "$dir/etc/cupsd.conf" -s "$dir/etc/cups-files.conf" </dev/null >"$dir/log/cupsd.out" 2>&1 &
     echo $! > "$dir/cupsd.pid"
-    for _ in $(seq 100); do lpstat -r >/dev/null 2>&1 && break; sleep 0.1; done
-    lpstat -r >/dev/null 2>&1 || { echo "private cupsd did not start:" >&2; cat "$dir/log/cupsd.out" "$dir/log/error_log" >&2 2>/dev/null; exit 1; }
+    # Up to 30 s: a fresh machine's first start builds CUPS's caches.
+    for _ in $(seq 300); do running && break; sleep 0.1; done
+    running || { echo "private cupsd did not start:" >&2; cat "$dir/log/cupsd.out" "$dir/log/error_log" >&2 2>/dev/null; exit 1; }
 }
 
 case "$action" in
