@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace zsim::escpos {
 
@@ -12,5 +13,7 @@ namespace zsim::escpos {
 int gbSequenceLength(const uint8_t* s, size_t n);
 // Decodes one complete 2- or 4-byte sequence; false if it maps to nothing.
 bool decodeGb(const uint8_t* s, size_t n, char32_t& out);
+// Appends cp to out as UTF-8: what the glyphs, the report and the wire record are written in.
+void appendUtf8(std::string& out, char32_t cp);
 
 }  // namespace zsim::escpos

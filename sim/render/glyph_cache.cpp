@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "escpos/print_modes.h"
+#include "escpos/text_decoder.h"
 
 namespace zsim::render {
 
@@ -20,25 +21,6 @@ const char* familyFor(escpos::FontKind font) {
     return font == escpos::FontKind::Cjk ? "WenQuanYi Zen Hei" : "WenQuanYi Zen Hei Mono";
 }
 
-std::string utf8(char32_t cp) {
-    std::string s;
-    if (cp < 0x80) {
-        s += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        s += static_cast<char>(0xC0 | (cp >> 6));
-        s += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        s += static_cast<char>(0xE0 | (cp >> 12));
-        s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        s += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        s += static_cast<char>(0xF0 | (cp >> 18));
-        s += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        s += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        s += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    return s;
-}
 }  // namespace
 
 struct GlyphCache::Pango {
@@ -96,7 +78,8 @@ GlyphPattern GlyphCache::draw(char32_t cp, escpos::FontKind font, int cellWidth,
     const double pixelSize = font == escpos::FontKind::Cjk ? cell.height : 2.0 * cell.width;
     pango_font_description_set_absolute_size(desc, pixelSize * PANGO_SCALE);
     pango_layout_set_font_description(layout, desc);
-    const std::string text = utf8(cp);
+    std::string text;
+    escpos::appendUtf8(text, cp);
     pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
 
     PangoRectangle ink, logical;

@@ -8,24 +8,6 @@ namespace zsim::wire {
 
 namespace {
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 void appendEscaped(std::string& out, uint8_t b) {
     char text[8];
     std::snprintf(text, sizeof text, "\\x%02X", b);
@@ -52,7 +34,7 @@ std::string quoted(const uint8_t* p, size_t n, size_t maxChars) {
         const int len = b >= 0x81 && b <= 0xFE ? escpos::gbSequenceLength(p + i, n - i) : 0;
         char32_t cp = 0;
         if (len > 0 && escpos::decodeGb(p + i, static_cast<size_t>(len), cp)) {
-            appendUtf8(out, cp);
+            escpos::appendUtf8(out, cp);
             i += static_cast<size_t>(len);
             continue;
         }
