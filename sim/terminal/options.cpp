@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "models/printer_models.h"
 #include "terminal/scale/scale_profile.h"
@@ -21,6 +22,20 @@ std::optional<long long> integer(const std::string& text, long long low, long lo
     const long long value = std::strtoll(text.c_str(), &end, 10);
     if (*end || value < low || value > high) return std::nullopt;
     return value;
+}
+
+using Setter = std::function<bool(const std::string&)>;
+
+template <typename T> struct ValueOf { using type = T; };
+template <typename T> struct ValueOf<std::optional<T>> { using type = T; };
+
+// A whole number from low to high into field (a number, or an optional one).
+template <typename Field> Setter number(Field& field, long long low, long long high) {
+    return [&field, low, high](const std::string& v) {
+        const auto n = integer(v, low, high);
+        if (n) field = static_cast<typename ValueOf<Field>::type>(*n);
+        return n.has_value();
+    };
 }
 
 }  // namespace
@@ -89,7 +104,6 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
     o.stateDir = defaultStateDir();
     bool allowRemote = false;
     bool modelGiven = false;
-    using Setter = std::function<bool(const std::string&)>;
     const std::map<std::string, Setter> withValue = {
         {"--state-dir",
          [&](const std::string& v) {
@@ -114,59 +128,24 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
              o.paperWidth = static_cast<int>(*n);
              return true;
          }},
-        {"--receive-buffer",
-         [&](const std::string& v) {
-             const auto n = integer(v, 256, 1 << 20);
-             if (n) o.receiveBufferBytes = static_cast<size_t>(*n);
-             return n.has_value();
-         }},
-        {"--print-speed",
-         [&](const std::string& v) {
-             const auto n = integer(v, 0, 1000);
-             if (n) o.printSpeedMmPerSecond = static_cast<int>(*n);
-             return n.has_value();
-         }},
+        {"--receive-buffer", number(o.receiveBufferBytes, 256, 1 << 20)},
+        {"--print-speed", number(o.printSpeedMmPerSecond, 0, 1000)},
         {"--xon-xoff",
          [&](const std::string& v) {
              if (v != "on" && v != "off") return false;
              o.xonXoff = v == "on";
              return true;
          }},
-        {"--printer-lines",
-         [&](const std::string& v) {
-             const auto n = integer(v, 1, 4);
-             if (n) o.printerLines = static_cast<int>(*n);
-             return n.has_value();
-         }},
-        {"--tcp-port",
-         [&](const std::string& v) {
-             const auto n = integer(v, 0, 65535);
-             if (n) o.printer.tcpPort = static_cast<int>(*n);
-             return n.has_value();
-         }},
+        {"--printer-lines", number(o.printerLines, 1, 4)},
+        {"--tcp-port", number(o.printer.tcpPort, 0, 65535)},
         {"--tcp-host",
          [&](const std::string& v) {
              o.printer.tcpHost = v;
              return !v.empty();
          }},
-        {"--serial-idle-ms",
-         [&](const std::string& v) {
-             const auto n = integer(v, 1, 600000);
-             if (n) o.printer.serialIdleMs = *n;
-             return n.has_value();
-         }},
-        {"--tcp-idle-ms",
-         [&](const std::string& v) {
-             const auto n = integer(v, 0, 600000);
-             if (n) o.printer.tcpIdleMs = *n;
-             return n.has_value();
-         }},
-        {"--drawer-close-ms",
-         [&](const std::string& v) {
-             const auto n = integer(v, 0, 86400000);
-             if (n) o.drawerCloseMs = *n;
-             return n.has_value();
-         }},
+        {"--serial-idle-ms", number(o.printer.serialIdleMs, 1, 600000)},
+        {"--tcp-idle-ms", number(o.printer.tcpIdleMs, 0, 600000)},
+        {"--drawer-close-ms", number(o.drawerCloseMs, 0, 86400000)},
         {"--drawer-switch",
          [&](const std::string& v) {
              if (v != "open-high" && v != "open-low") return false;
@@ -192,12 +171,7 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error) {
              o.panelHost = v;
              return !v.empty();
          }},
-        {"--scale-rate",
-         [&](const std::string& v) {
-             const auto n = integer(v, 1, 100);
-             if (n) o.scaleRate = static_cast<int>(*n);
-             return n.has_value();
-         }},
+        {"--scale-rate", number(o.scaleRate, 1, 100)},
     };
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
