@@ -261,11 +261,12 @@ shot setup-rx720
 
 drive close >/dev/null || fail "the program did not close"
 program=""
-count=$(simctl receipts | python3 -c 'import json, sys; print(len(json.load(sys.stdin)["receipts"]))')
-unwired=$(simctl receipts | python3 -c '
+listed=$(simctl receipts)
+count=$(python3 -c 'import json, sys; print(len(json.loads(sys.argv[1])["receipts"]))' "$listed")
+unwired=$(python3 -c '
 import json, os, sys
-for r in json.load(sys.stdin)["receipts"]:
-    if not r["wire"] or not os.path.isfile(r["wire"]): print(os.path.basename(r["report"]), end=" ")')
+for r in json.loads(sys.argv[1])["receipts"]:
+    if not r["wire"] or not os.path.isfile(r["wire"]): print(os.path.basename(r["report"]), end=" ")' "$listed")
 [ -z "$unwired" ] || fail "receipts without their wire file: $unwired"
 say "done: $step screenshots in $shots"
 say "      $count receipts in $receipts, each with its wire file (open $receipts/index.html)"

@@ -14,6 +14,7 @@ logs() { find "$WINEPREFIX/drive_c" -maxdepth 3 -ipath '*/morvane/log/pos_ad_*.l
 shot_start --drawer-close-ms 0
 logs -delete
 sed -i 's/^LOG=0\r$/LOG=1\r/' "$WINEPREFIX/drive_c/Morvane/scales.ini"
+grep -q $'^LOG=1\r$' "$WINEPREFIX/drive_c/Morvane/scales.ini" || { echo "wire-screenshot: the run log could not be turned on" >&2; exit 1; }
 
 (cd "$bin" && exec wine ZantorPosTest.exe) </dev/null >/dev/null 2>&1 &
 drive wait >/dev/null

@@ -4,6 +4,13 @@
 
 #include <windows.h>
 
+// A read or write that ended at the port's own timeout: what it moved (maybe nothing) still
+// counts, and the port is fine. Windows reports ERROR_TIMEOUT, Wine also ERROR_SEM_TIMEOUT.
+inline bool IsTimeout(DWORD code)
+{
+    return code == ERROR_TIMEOUT || code == ERROR_SEM_TIMEOUT;
+}
+
 // Sets the line of an open COM port; false when the port does not take the baud rate.
 inline bool SetLine8N1(HANDLE port, DWORD baud)
 {

@@ -87,12 +87,8 @@ int SerialPort::Read(char* buffer, DWORD size, HANDLE stop)
         }
         // A read that ends at its own timeout with nothing is a quiet scale, not a failed port:
         // Wine reports it so, and a failure would keep the reader from the port for kPollMs.
-        if (!::GetOverlappedResult(m_port, &m_read, &count, FALSE)) {
-            const DWORD code = ::GetLastError();
-            if (code != ERROR_TIMEOUT && code != ERROR_SEM_TIMEOUT)
-                return kFailed;
-            count = 0;
-        }
+        if (!::GetOverlappedResult(m_port, &m_read, &count, FALSE) && !IsTimeout(::GetLastError()))
+            return kFailed;
     }
     if (::WaitForSingleObject(stop, 0) == WAIT_OBJECT_0)
         return kStopped;

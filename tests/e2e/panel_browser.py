@@ -28,6 +28,9 @@ from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import Select, WebDriverWait
 
+# The wire view's rows as their cells' texts.
+WIRE_ROWS = ("return [...document.querySelectorAll('#wire-rows tr.entry')]"
+             ".map(r => [...r.cells].map(c => c.textContent))")
 BOUND = 60  # only ends a page that never gets there; a busy machine starts Chromium slowly
 
 
@@ -91,26 +94,22 @@ def main(argv):
         elif action == "wire-board":
             wait.until(lambda _: driver.find_elements(By.CSS_SELECTOR, "#wire-line option[value=board]"))
             Select(driver.find_element(By.ID, "wire-line")).select_by_value("board")
-            rows_script = ("return [...document.querySelectorAll('#wire-rows tr.entry')]"
-                           ".map(r => [...r.cells].map(c => c.textContent))")
             def pair(_):
-                rows = driver.execute_script(rows_script)
+                rows = driver.execute_script(WIRE_ROWS)
                 for index, (asked, answered) in enumerate(zip(rows, rows[1:])):
                     if (asked[1:3] == ["board", "→"] and asked[3].startswith("W: read the weight")
                             and answered[1:3] == ["board", "←"] and "net %s kg" % args[0] in answered[3]):
                         return index + 1, asked, answered
                 return False
             index, asked, answered = wait.until(pair)
-            print("lines shown", sorted({row[1] for row in driver.execute_script(rows_script)}))
+            print("lines shown", sorted({row[1] for row in driver.execute_script(WIRE_ROWS)}))
             print("asked", " ".join(asked[1:]))
             print("answered", " ".join(answered[1:]))
             driver.find_elements(By.CSS_SELECTOR, "#wire-rows tr.entry")[index].click()
             print("bytes", wait.until(lambda _: driver.find_elements(By.CSS_SELECTOR, "#wire-rows tr.hex"))[0].text)
         elif action == "wire-screenshot":
-            rows_script = ("return [...document.querySelectorAll('#wire-rows tr.entry')]"
-                           ".map(r => [...r.cells].map(c => c.textContent))")
-            wait.until(lambda _: {"printer", "board", "scale"} <= {r[1] for r in driver.execute_script(rows_script)})
-            rows = driver.execute_script(rows_script)
+            wait.until(lambda _: {"printer", "board", "scale"} <= {r[1] for r in driver.execute_script(WIRE_ROWS)})
+            rows = driver.execute_script(WIRE_ROWS)
             last = max(i for i, r in enumerate(rows) if r[1:3] == ["board", "←"])
             driver.find_elements(By.CSS_SELECTOR, "#wire-rows tr.entry")[last].click()
             driver.execute_script("const b = document.getElementById('wire-box'); b.scrollTop = b.scrollHeight")

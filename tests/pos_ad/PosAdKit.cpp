@@ -1,6 +1,7 @@
 #include "PosAdKit.h"
 
 #include "devices/pos_ad.h"
+#include "settings/SettingsKeys.h"
 #include "support/SampleReceipt.h"
 #include "support/TestFiles.h"
 
@@ -98,11 +99,13 @@ std::vector<std::string> RunLogFiles()
     // Named by date, so in name order they are in the order they were written.
     std::vector<std::string> paths;
     WIN32_FIND_DATAA found;
-    const HANDLE search = ::FindFirstFileA("C:\\morvane\\log\\pos_ad_*.log", &found);
+    // Where the library writes it, spelled as the library spells it.
+    const std::string folder = std::string(keys::kLogFolder) + "/";
+    const HANDLE search = ::FindFirstFileA((folder + "pos_ad_*.log").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return paths;
     do
-        paths.push_back(std::string("C:\\morvane\\log\\") + found.cFileName);
+        paths.push_back(folder + found.cFileName);
     while (::FindNextFileA(search, &found));
     ::FindClose(search);
     std::sort(paths.begin(), paths.end());

@@ -24,7 +24,7 @@ public:
             const BOOL ok = ::WriteFile(m_port.get(), data + sent, chunk, &written, nullptr);
             const DWORD code = ok ? 0 : ::GetLastError();
             sent += written;
-            if (!ok && code != ERROR_TIMEOUT && code != ERROR_SEM_TIMEOUT)
+            if (!ok && !IsTimeout(code))
                 return Fail(error, "write failed: " + SystemError(code));
             if (written < chunk)
                 return Fail(
@@ -41,7 +41,7 @@ public:
         DWORD n = 0;
         if (!::ReadFile(m_port.get(), buffer, static_cast<DWORD>(std::min<size_t>(capacity, 4096)), &n, nullptr)) {
             const DWORD code = ::GetLastError();
-            if (code != ERROR_TIMEOUT && code != ERROR_SEM_TIMEOUT)
+            if (!IsTimeout(code))
                 return Fail(error, "read failed: " + SystemError(code));
         }
         got = n;
