@@ -45,7 +45,7 @@ std::string fromScale(const std::string& line) {
                ", tare " + f[5] + " " + unit + ", gross " + f[6] + " " + unit;
     }
     if (f.size() == 2 && f[0] == "A") return f[1] + " done";
-    if (f.size() >= 3 && f[0] == "N") return f[1] + " refused: " + line.substr(4 + f[1].size());
+    if (f.size() >= 3 && f[0] == "N") return f[1] + " refused: " + line.substr(3 + f[1].size());
     return "line";
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "daemon.h"
+#include "wire/sdk_stream.h"
 
 namespace zsim::test {
 namespace {
@@ -60,6 +61,20 @@ TEST(TerminalWire, AStatusRequestAndItsAnswerAreSaidInWords) {
         ASSERT_EQ(printer.read(1, kHungMs).size(), 1u);
         EXPECT_EQ(lastEntry(d, "printer", "to_device").value("what", ""), c.asked);
         EXPECT_EQ(lastEntry(d, "printer", "to_host").value("what", ""), c.answered);
+    }
+}
+
+TEST(TerminalWire, TheScalesAnswersKeepTheirWholeReason) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"A,Z\r\n", "Z done"},
+        {"N,T,in motion\r\n", "T refused: in motion"},
+    };
+    for (const auto& [line, words] : cases) {
+        wire::SdkStream stream;
+        std::vector<wire::Item> items;
+        stream.take(wire::Direction::ToHost, reinterpret_cast<const uint8_t*>(line.data()), line.size(), items);
+        ASSERT_EQ(items.size(), 1u) << line;
+        EXPECT_NE(items[0].what.find(words), std::string::npos) << items[0].what;
     }
 }
 
