@@ -230,8 +230,18 @@ void PrinterService::flowControl(bool stop) {
     const int to = owner_ >= 0 ? owner_ : lastSpoke_;
     if (ptys_.empty() || owner_ == kClosedLine || (to >= 0 && isTcp(to))) return;
     const uint8_t code = stop ? XOFF : XON;
+    PtyPort* pty = answerPty(to);
+    pty->send(&code, 1);
+    // Said as an event, not as bytes: they answer no request.
+    if (wire_)
+        wire_->event(lineName(pty->fd()),
+                     stop ? "XOFF: the printer asks the host to stop sending" : "XON: the host may send again",
+                     wire::Direction::ToHost);
+}
+
+PtyPort* PrinterService::answerPty(int to) const {
     PtyPort* pty = to >= 0 ? ptyOf(to) : nullptr;
-    (pty ? pty : ptys_.front().get())->send(&code, 1);
+    return pty ? pty : ptys_.front().get();
 }
 
 void PrinterService::reply(const uint8_t* data, size_t size) {
@@ -242,8 +252,7 @@ void PrinterService::reply(const uint8_t* data, size_t size) {
         wire_->bytes(wire::Protocol::EscPos, to >= 0 ? lineName(to) : lineName(ptys_.front()->fd()),
                      wire::Direction::ToHost, data, size);
     if (to < 0 || !isTcp(to)) {
-        PtyPort* pty = to >= 0 ? ptyOf(to) : nullptr;
-        (pty ? pty : ptys_.front().get())->send(data, size);
+        answerPty(to)->send(data, size);
         return;
     }
     // Status bytes are few; a host that does not read its socket loses them

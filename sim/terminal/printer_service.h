@@ -87,6 +87,8 @@ private:
     void flowControl(bool stop);
     bool isTcp(int fd) const { return clients_.count(fd) != 0; }
     PtyPort* ptyOf(int fd) const;
+    // The pseudo-terminal an answer to line to goes out on: that line's, else the first.
+    PtyPort* answerPty(int to) const;
     std::string lineName(int fd) const;
 
     EventLoop& loop_;

@@ -1,20 +1,15 @@
 #include "wire/wire_record.h"
 
 #include <algorithm>
-#include <chrono>
 #include <ctime>
 #include <fstream>
 
 #include "terminal/event_loop.h"
+#include "terminal/receipt_folder.h"
 
 namespace zsim::wire {
 
 namespace {
-
-int64_t wallMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
 
 std::string localTime(int64_t ms) {
     const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
@@ -28,7 +23,8 @@ std::string localTime(int64_t ms) {
 
 }  // namespace
 
-Record::Record(escpos::DrawerSwitch wiring) : startedMs_(term::nowMs()), startedWallMs_(wallMs()), printer_(wiring) {}
+Record::Record(escpos::DrawerSwitch wiring)
+    : startedMs_(term::nowMs()), startedWallMs_(term::wallClockMs()), printer_(wiring) {}
 
 void Record::bytes(Protocol protocol, const std::string& line, Direction d, const uint8_t* p, size_t n) {
     if (n == 0) return;
@@ -56,10 +52,10 @@ void Record::bytes(Protocol protocol, const std::string& line, Direction d, cons
     add(line, d, items_, protocol == Protocol::EscPos && job_.open);
 }
 
-void Record::event(const std::string& line, const std::string& what) {
+void Record::event(const std::string& line, const std::string& what, Direction d) {
     items_.clear();
     items_.push_back(Item(what, nullptr, 0, 0));
-    add(line, Direction::ToDevice, items_, false);
+    add(line, d, items_, false);
 }
 
 void Record::add(const std::string& line, Direction d, std::vector<Item>& items, bool ofJob) {

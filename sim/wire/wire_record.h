@@ -39,7 +39,7 @@ public:
     // What the terminal read from a line (ToDevice) or wrote to it (ToHost).
     void bytes(Protocol protocol, const std::string& line, Direction d, const uint8_t* p, size_t n);
     // Something that passes no serial line: a drawer pulse, a job of the Windows queue.
-    void event(const std::string& line, const std::string& what);
+    void event(const std::string& line, const std::string& what, Direction d = Direction::ToDevice);
 
     // The printer ended its job: what was cut off is recorded, the job's
     // entries are written to path (not when it is empty), and the next job's
