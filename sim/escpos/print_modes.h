@@ -36,7 +36,6 @@ struct PrintModes {
     int leftMargin = 0;
     int areaWidth = 0;  // set from the paper width
     std::vector<int> tabColumns = defaultTabs();
-    int codePage = 0;                     // as ESC t chose it
     const char32_t* codeTable = nullptr;  // its characters for bytes 0x20..0xFF
     bool chineseMode = true;
     // The cells of the model's fonts A, B ... in ESC M order.

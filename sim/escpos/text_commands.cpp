@@ -44,7 +44,6 @@ std::vector<CommandRow> Interpreter::textCommands() {
             if (!table)
                 return p.modelLacks("ESC t " + std::to_string(c[2]),
                                     "has no code page " + std::to_string(c[2]) + "; the table in use stays");
-            p.modes_.codePage = c[2];
             p.modes_.codeTable = table->chars;
         }},
         {{ESC, '{'}, "turn upside-down print mode on/off", fixed<3>,

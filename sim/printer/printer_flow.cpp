@@ -150,7 +150,7 @@ int64_t PrinterFlow::headMicros() const {
     const uint64_t dots = printer_.motionDots() - sliceDots_;
     const uint64_t cuts = printer_.cuts() - sliceCuts_;
     // dots / (dots per mm * mm per s), with dots per mm = dpi / 25.4.
-    const uint64_t dpi = static_cast<uint64_t>(config_.model ? config_.model->dpi : 203);
+    const uint64_t dpi = static_cast<uint64_t>(config_.model->dpi);
     return sliceStart_ + static_cast<int64_t>(dots * 25400000 / (dpi * static_cast<uint64_t>(speed))) +
            static_cast<int64_t>(cuts) * kCutMicros;
 }
