@@ -90,7 +90,7 @@ TEST(SerialPrinter, ABitmapFileGoesOutAtOnceInTheConfiguredDensity)
     // A 1-bit picture 384 pixels wide whose rows come in threes, as the 8-dot mode prints each row
     // of dots: it goes out at its own size, so the virtual printer reads its golden bytes back into
     // exactly these pixels.
-    const std::string file = ReadWholeFile(std::string(ZPT_POSAD_GOLDEN) + "/logo_384_density1.bmp");
+    const std::string file = ReadWholeFile(GoldenFile("logo_384_density1.bmp"));
     const std::string sent = Golden("logo_384_density1");
     ASSERT_FALSE(file.empty() || sent.empty());
     EXPECT_EQ(PrintBitmapFile(WriteTestFile("PosAdSerial", "logo.bmp", file).c_str(), 0), 1);

@@ -20,10 +20,15 @@ const char kSettings[] = "C:\\Morvane\\scales.ini";
 
 std::string GoldenPath(const std::string& name)
 {
-    return std::string(ZPT_POSAD_GOLDEN) + "/" + name + ".bin";
+    return GoldenFile(name + ".bin");
 }
 
 } // namespace
+
+std::string GoldenFile(const std::string& fileName)
+{
+    return std::string(ZPT_POSAD_GOLDEN) + "/" + fileName;
+}
 
 std::string Golden(const std::string& name)
 {

@@ -13,6 +13,8 @@
 // missing file is written from `actual` (and the check still fails, so it gets looked at).
 void ExpectGolden(const std::string& name, const std::string& actual);
 std::string Golden(const std::string& name);
+// The path of another file in tests/pos_ad/golden/, on the test drive.
+std::string GoldenFile(const std::string& fileName);
 
 std::string AsString(const std::vector<uint8_t>& bytes);
 // "1B 40 0A ..." for failure messages.
