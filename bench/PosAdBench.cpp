@@ -5,6 +5,7 @@
 // Run by scripts/bench-pos-ad.sh, which sets up the serial lines.
 #include <winsock2.h>
 
+#include "bench/Responder.h"
 #include "bench/Stopwatch.h"
 #include "devices/pos_ad.h"
 #include "drivers/pos_ad/core/Board.h"
@@ -151,37 +152,6 @@ void Measure(const char* sinkName, Sink& sink, const char* jobName, const std::f
         sinkName, jobName, bytes, delivered * 1000, bytes / delivered, inLibrary * 1000, lineTime * 1000,
         100.0 * inLibrary / lineTime);
 }
-
-// Plays a device that answers each request as soon as the request is complete.
-class Responder {
-public:
-    Responder(int com, std::string request, std::string answer)
-        : m_peer(com), m_request(std::move(request)), m_answer(std::move(answer))
-    {
-        m_thread = std::thread([this] {
-            std::string pending;
-            while (!m_stop) {
-                pending += m_peer.ReadUntil([](const std::string& s) { return !s.empty(); }, 50);
-                for (size_t at; (at = pending.find(m_request)) != std::string::npos;) {
-                    pending.erase(0, at + m_request.size());
-                    m_peer.Send(m_answer);
-                }
-            }
-        });
-    }
-    ~Responder()
-    {
-        m_stop = true;
-        m_thread.join();
-    }
-    bool Ok() const { return m_peer.Connected(); }
-
-private:
-    SerialPeer m_peer;
-    std::string m_request, m_answer;
-    std::atomic<bool> m_stop {false};
-    std::thread m_thread;
-};
 
 // Times a call whose device answers at once; the first call, which opens the line, is not timed.
 void MeasureAnswer(const char* name, unsigned boundMs, int expected, const std::function<int()>& call)

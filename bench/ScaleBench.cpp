@@ -10,6 +10,7 @@
 //                                      program and of its Wine server (Linux pid PID, HZ ticks/s)
 #include "app/ZantorPosTestApp.h"
 #include "app/ZantorPosTestDlg.h"
+#include "bench/Responder.h"
 #include "bench/Stopwatch.h"
 #include "devices/ScaleSdk.h"
 #include "framework/Seams.h"
@@ -174,25 +175,14 @@ void __stdcall IgnoreReading(const char*, int)
 
 int Command(int rounds, int com)
 {
-    SerialPeer scale(com);
-    if (!scale.Connected() || !loadScaleSdk()) {
-        std::fprintf(stderr, "no scale line or no SDK: %s\n", scale.Error().c_str());
+    const Responder scale(com, "Z\r\n", "A,Z\r\n");
+    if (!scale.Ok() || !loadScaleSdk()) {
+        std::fprintf(stderr, "no scale line on COM%d or no SDK\n", com);
         return 1;
     }
     g_scaleSdk.OPO_SetModuleCallBack(&IgnoreReading);
     if (g_scaleSdk.OPO_Open(("COM" + std::to_string(com) + ":115200").c_str()) != 1)
         return 1;
-    std::atomic<bool> done {false};
-    std::thread player([&] {
-        std::string pending;
-        while (!done) {
-            pending += scale.ReadUntil([](const std::string& s) { return !s.empty(); }, 50);
-            for (size_t at; (at = pending.find("Z\r\n")) != std::string::npos;) {
-                pending.erase(0, at + 3);
-                scale.Send("A,Z\r\n");
-            }
-        }
-    });
     std::vector<double> times;
     int refused = 0;
     for (int round = 0; round < rounds; ++round) {
@@ -202,8 +192,6 @@ int Command(int rounds, int com)
         refused += g_scaleSdk.OPO_Zero() != 1;
         times.push_back(NowMs() - start);
     }
-    done = true;
-    player.join();
     g_scaleSdk.OPO_Close();
     std::printf("OPO_Zero answered at once    p50 %.1f ms  p90 %.1f ms  max %.1f ms, %d of %d not accepted\n",
         Percentile(times, 0.5), Percentile(times, 0.9), Percentile(times, 1.0), refused, rounds);
